@@ -1,0 +1,76 @@
+#include "glyph/conversion.h"
+
+#include "glyph/ink.h"
+
+#include <memory>
+#include <stdexcept>
+
+namespace glyph {
+
+Conversion::Conversion(Surface& surface, char32_t KeyAscii, ScanBounds bounds, std::string_view eol)
+    : surface_(surface), bounds_(bounds), eol_(eol) {
+    if (bounds.ScanWidth < 0 || bounds.ScanWidth % 8 != 0 || bounds.ScanHeight < 0) {
+        throw std::invalid_argument("scan bounds must be non-negative, the width a multiple of 8");
+    }
+    // The drawing area always holds the whole scan rectangle, so every pixel read is one the
+    // character could have drawn on.
+    surface_.EnsureExtent(bounds.ScanWidth + 1, bounds.ScanHeight + 1);
+    surface_.Cls();
+    surface_.Print(std::u32string_view(&KeyAscii, 1));
+    header_ = HeaderLine(surface_.FontName(), bounds.ScanWidth, eol_);
+    colours_.resize(static_cast<std::size_t>(bounds.ScanWidth) + 1);
+    ink_ = std::make_unique<bool[]>(colours_.size());
+}
+
+bool Conversion::NextRow(std::string& out) {
+    if (nextRow_ > bounds_.ScanHeight) {
+        return false;
+    }
+    const int count = static_cast<int>(colours_.size());
+    surface_.ReadRow(nextRow_, count, colours_.data());
+    for (int x = 0; x < count; ++x) {
+        ink_[x] = IsInk(colours_[x]);
+    }
+    AppendRowLine(out, ink_.get(), bounds_.ScanWidth, eol_);
+    ++nextRow_;
+    return true;
+}
+
+Outcome ConvertGlyph(Surface& surface, char32_t KeyAscii, ScanBounds bounds, const LineSink& sink,
+                     std::string_view eol) {
+    if (KeyAscii < kFirstPrintable) {
+        return Outcome::Ignored;
+    }
+    Conversion conversion(surface, KeyAscii, bounds, eol);
+    if (!sink(conversion.header())) {
+        return Outcome::Stopped;
+    }
+    std::string line;
+    for (;;) {
+        line.clear();
+        if (!conversion.NextRow(line)) {
+            return Outcome::Done;
+        }
+        if (!sink(line)) {
+            return Outcome::Stopped;
+        }
+    }
+}
+
+std::string ConvertToText(Surface& surface, char32_t KeyAscii, ScanBounds bounds,
+                          std::string_view eol) {
+    if (KeyAscii < kFirstPrintable) {
+        return {};
+    }
+    Conversion conversion(surface, KeyAscii, bounds, eol);
+    std::string text = conversion.header();
+    // Each row is at most 6 bytes per item, the pattern and the line end.
+    const std::size_t rowSize = static_cast<std::size_t>(bounds.ScanWidth) / 8 * 6 + 2 +
+                                static_cast<std::size_t>(bounds.ScanWidth) + 1 + eol.size();
+    text.reserve(text.size() + rowSize * static_cast<std::size_t>(conversion.rowCount()));
+    while (conversion.NextRow(text)) {
+    }
+    return text;
+}
+
+} // namespace glyph

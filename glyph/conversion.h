@@ -1,0 +1,61 @@
+// Turning one typed character into its bitmap table.
+#pragma once
+
+#include "glyph/row_format.h"
+#include "glyph/scan_geometry.h"
+#include "glyph/surface.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace glyph {
+
+// Codes below this are control keys and convert to nothing.
+inline constexpr char32_t kFirstPrintable = 32;
+
+// One conversion, a row at a time. Constructing it clears the surface and draws the character at
+// its top-left corner; the bounds and the face name are taken once, here, so the table stays
+// consistent whatever changes while its rows are being read.
+class Conversion {
+public:
+    // KeyAscii must be printable (>= kFirstPrintable). Bounds whose width is negative or not a
+    // multiple of 8 throw std::invalid_argument.
+    Conversion(Surface& surface, char32_t KeyAscii, ScanBounds bounds,
+               std::string_view eol = kCrLf);
+
+    const std::string& header() const { return header_; }
+    int rowCount() const { return bounds_.ScanHeight + 1; }
+    // Appends the next row's line to out; false, with out untouched, once every row is done.
+    bool NextRow(std::string& out);
+
+private:
+    Surface& surface_;
+    ScanBounds bounds_;
+    std::string eol_;
+    std::string header_;
+    int nextRow_ = 0;
+    std::vector<Colour> colours_;
+    std::unique_ptr<bool[]> ink_;
+};
+
+// Receives a conversion's text one line at a time, the header first. Returning false stops the
+// conversion there.
+using LineSink = std::function<bool(std::string_view line)>;
+
+enum class Outcome {
+    Ignored, // a control code: nothing drawn, the sink never called
+    Stopped, // the sink returned false
+    Done,    // every row went to the sink
+};
+
+Outcome ConvertGlyph(Surface& surface, char32_t KeyAscii, ScanBounds bounds, const LineSink& sink,
+                     std::string_view eol = kCrLf);
+
+// The whole text at once: header and every row line; empty for a control code.
+std::string ConvertToText(Surface& surface, char32_t KeyAscii, ScanBounds bounds,
+                          std::string_view eol = kCrLf);
+
+} // namespace glyph

@@ -1,0 +1,27 @@
+// The text of one scanned row.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace glyph {
+
+inline constexpr std::string_view kCrLf = "\r\n";
+
+// Appends the line for one row of ScanWidth + 1 pixels (ink[0] is column 0, the leftmost) to
+// `out`: ScanWidth / 8 byte literals, "//", then the row drawn with '#' for ink and ' ' for paper.
+// Item k of the bytes holds columns 8k+1 .. 8k+8, column 8k+1 in bit 0; column 0 is drawn but is
+// in no byte. With ScanWidth = 16:
+//
+//   column   0 1 2 3 4 5 6 7 8 9 ...          16
+//   pixels   . # . . . . . . # . . . . . . . #
+//   line     "0x81, 0x80, // #      #       #"
+//             ^^^^ columns 1..8   ^^^^ columns 9..16
+//
+// scanWidth must be a non-negative multiple of 8.
+void AppendRowLine(std::string& out, const bool* ink, int scanWidth, std::string_view eol = kCrLf);
+
+// "// <face> (<ScanWidth> pixels wide)" and the line end.
+std::string HeaderLine(std::string_view face, int scanWidth, std::string_view eol = kCrLf);
+
+} // namespace glyph

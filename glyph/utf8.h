@@ -1,0 +1,18 @@
+// UTF-8 to code points and back.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace glyph {
+
+// Decodes well-formed UTF-8; nullopt for malformed input (overlong forms, surrogates, code
+// points above U+10FFFF, truncated sequences).
+std::optional<std::u32string> DecodeUtf8(std::string_view text);
+
+// Encodes one code point; code points that are not Unicode scalar values become U+FFFD.
+void AppendUtf8(std::string& out, char32_t c);
+std::string EncodeUtf8(std::u32string_view text);
+
+} // namespace glyph

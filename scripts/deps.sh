@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, when any is missing.
+# Sourced by the other scripts; runs apt-get only when something is not installed yet.
+set -euo pipefail
+
+RASTOVA_PACKAGES=(
+    g++ cmake ninja-build pkg-config
+    libfreetype-dev libfontconfig-dev
+    libgtest-dev libbenchmark-dev
+    fonts-dejavu-core fonts-dejavu-extra
+)
+
+rastova_install_deps() {
+    local missing=()
+    local package
+    for package in "${RASTOVA_PACKAGES[@]}" "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+}
+
+# Configures (once) and builds into $1 with any further CMake arguments.
+rastova_build() {
+    local dir=$1
+    shift
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S . -B "$dir" -G Ninja "$@"
+    fi
+    cmake --build "$dir"
+}

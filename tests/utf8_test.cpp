@@ -1,0 +1,35 @@
+#include "glyph/utf8.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Utf8, RoundTripsEveryLength) {
+    const std::u32string text = U"A\u00E9\u0416\u20AC\U0001F600";
+    const std::string encoded = glyph::EncodeUtf8(text);
+    EXPECT_EQ(encoded, "A\xC3\xA9\xD0\x96\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(glyph::DecodeUtf8(encoded), text);
+}
+
+TEST(Utf8, RejectsMalformedInput) {
+    const char* const rows[] = {
+        "\x80",             // stray continuation
+        "\xC3",             // truncated
+        "\xC0\xAF",         // overlong '/'
+        "\xE0\x80\xAF",     // overlong
+        "\xED\xA0\x80",     // surrogate
+        "\xF4\x90\x80\x80", // above U+10FFFF
+        "\xFF",
+        "\xE2\x28\xA1", // bad continuation
+    };
+    for (const char* row : rows) {
+        EXPECT_FALSE(glyph::DecodeUtf8(row).has_value()) << testing::PrintToString(row);
+    }
+}
+
+TEST(Utf8, EncodesNonScalarValuesAsReplacement) {
+    EXPECT_EQ(glyph::EncodeUtf8(std::u32string(1, 0xD800)), "\xEF\xBF\xBD");
+    EXPECT_EQ(glyph::EncodeUtf8(std::u32string(1, 0x110000)), "\xEF\xBF\xBD");
+}
+
+} // namespace
