@@ -8,6 +8,7 @@ RASTOVA_PACKAGES=(
     libfreetype-dev libfontconfig-dev
     libgtest-dev libbenchmark-dev
     fonts-dejavu-core fonts-dejavu-extra
+    qt6-base-dev qt6-translations-l10n
 )
 
 rastova_install_deps() {
@@ -27,7 +28,7 @@ rastova_install_deps() {
         sudo=(sudo)
     fi
     "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq \
         "${missing[@]}"
 }
 

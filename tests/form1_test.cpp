@@ -1,0 +1,218 @@
+// The main window, driven as a user would, offscreen.
+#include "ui/output_box.h"
+#include "ui/picture_box.h"
+#include "ui/qt_adapters.h"
+#include "ui_support.h"
+
+#include <QClipboard>
+#include <QMenu>
+#include <QTimer>
+#include <memory>
+
+using ui::Form1;
+
+class Form1Test : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Form1> form;
+
+    std::string CoreTextNow(char32_t c) {
+        return test::CoreText(test::SurfaceFont(form->surface()), form->scanBounds(), c);
+    }
+
+private slots:
+    void initTestCase() { test::UseTestFonts(); }
+
+    void init() {
+        form = std::make_unique<Form1>();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    }
+    void cleanup() { form.reset(); }
+
+    void layout() {
+        QCOMPARE(form->windowTitle(), QStringLiteral("Rastova"));
+        QCOMPARE(form->centralWidget()->size(), QSize(473, 241));
+        QCOMPARE(form->Picture1->geometry(), QRect(8, 8, 134, 134));
+        QCOMPARE(form->Text1->geometry(), QRect(160, 8, 305, 209));
+        QCOMPARE(form->mnuFont->text(), QStringLiteral("Шрифт"));
+        QCOMPARE(form->MenuAbout->text(), QStringLiteral("О Программе"));
+        QVERIFY(form->mnuFont->menu() == nullptr);
+        QVERIFY(form->MenuAbout->menu() == nullptr);
+        QCOMPARE(form->Text1->text(),
+                 std::string("Для пометки таблицы\r\nкликните по этому полю.\r\n"));
+        QVERIFY(QFontInfo(form->Text1->font()).fixedPitch());
+        QVERIFY(form->Text1->isReadOnly());
+    }
+
+    void startPrintsPromptAndSizesTheScan() {
+        const int lineHeight = 20;
+        QVERIFY(test::InkInRows(form->surface(), 0, lineHeight) > 20);
+        QVERIFY(test::InkInRows(form->surface(), lineHeight, 3 * lineHeight) > 40);
+        glyph::ScanBounds expected;
+        expected.UpdateScanSize(9, false); // the application font's size
+        QCOMPARE(form->scanBounds(), expected);
+        QCOMPARE(QApplication::focusWidget(), form->Picture1);
+    }
+
+    void keyTypedAtStartConverts() {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::NoModifier);
+        QCOMPARE(form->Text1->text(), CoreTextNow(U'a'));
+        QCOMPARE(test::InkInRows(form->surface(), 30, glyph::kMinExtent), 0);
+    }
+
+    void cyrillicKeyConverts() {
+        test::TypeText(form->Picture1, QStringLiteral("Ж"));
+        const std::string text = form->Text1->text();
+        QCOMPARE(text, CoreTextNow(U'\u0416'));
+        QVERIFY(text.find('#') != std::string::npos);
+    }
+
+    void keyTypedIntoText1MovesFocusAndConverts() {
+        QTest::keyClick(form->Picture1, Qt::Key_X);
+        form->Text1->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), form->Text1);
+        QTest::keyClick(form->Text1, 'B');
+        QCOMPARE(QApplication::focusWidget(), form->Picture1);
+        QCOMPARE(form->Text1->text(), CoreTextNow(U'B'));
+        QCOMPARE(test::CountOf(form->Text1->text(), "pixels wide"), 1);
+    }
+
+    void selectAll_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("tab") << "tab";
+        QTest::newRow("click") << "click";
+        QTest::newRow("double-click") << "double-click";
+        QTest::newRow("ctrl+a") << "ctrl+a";
+    }
+    void selectAll() {
+        QFETCH(QString, how);
+        QTest::keyClick(form->Picture1, Qt::Key_M);
+        QWidget* viewport = form->Text1->viewport();
+        if (how == "tab") {
+            QTest::keyClick(form->Picture1, Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), form->Text1);
+        } else if (how == "click") {
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(40, 40));
+        } else {
+            // Focus first, then place the caret so nothing is selected.
+            form->Text1->setFocus(Qt::OtherFocusReason);
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(40, 40));
+            QVERIFY(!form->Text1->isAllSelected());
+            if (how == "double-click") {
+                QTest::mouseDClick(viewport, Qt::LeftButton, {}, QPoint(40, 40));
+            } else {
+                QTest::keyClick(form->Text1, Qt::Key_A, Qt::ControlModifier);
+            }
+        }
+        QVERIFY(form->Text1->isAllSelected());
+        QVERIFY(form->Text1->textCursor().selectedText().size() > 100);
+    }
+
+    void copyGivesTheTextAsHeld() {
+        QTest::keyClick(form->Picture1, Qt::Key_M);
+        form->Text1->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(form->Text1, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(ui::ToUtf8(QApplication::clipboard()->text()), form->Text1->text());
+    }
+
+    void controlKeysChangeNothing_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("intoText1");
+        const std::pair<const char*, std::pair<int, int>> keys[] = {
+            {"enter", {Qt::Key_Return, Qt::NoModifier}},
+            {"backspace", {Qt::Key_Backspace, Qt::NoModifier}},
+            {"escape", {Qt::Key_Escape, Qt::NoModifier}},
+            {"ctrl+c", {Qt::Key_C, Qt::ControlModifier}},
+            {"ctrl+a", {Qt::Key_A, Qt::ControlModifier}},
+        };
+        for (const auto& [name, key] : keys) {
+            for (bool intoText1 : {false, true}) {
+                QTest::addRow("%s into %s", name, intoText1 ? "Text1" : "Picture1")
+                    << key.first << key.second << intoText1;
+            }
+        }
+    }
+    void controlKeysChangeNothing() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, intoText1);
+        QTest::keyClick(form->Picture1, Qt::Key_Q);
+        const std::string text = form->Text1->text();
+        const auto pixels = test::Pixels(form->surface());
+        QWidget* target = intoText1 ? static_cast<QWidget*>(form->Text1) : form->Picture1;
+        target->setFocus();
+        QTest::keyClick(target, static_cast<Qt::Key>(key),
+                        static_cast<Qt::KeyboardModifiers>(modifiers));
+        QCOMPARE(form->Text1->text(), text);
+        QVERIFY(test::Pixels(form->surface()) == pixels);
+    }
+
+    void secondActivationPrintsNoPrompt() {
+        QTest::keyClick(form->Picture1, Qt::Key_Period);
+        const auto pixels = test::Pixels(form->surface());
+        const glyph::ScanBounds bounds = form->scanBounds();
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->Form_Activate();
+        QVERIFY(test::Pixels(form->surface()) == pixels);
+        QCOMPARE(form->scanBounds(), bounds);
+    }
+
+    // A key typed while rows are still appearing replaces that conversion.
+    void keyDuringConversionRestartsIt() {
+        QVERIFY(form->ApplyFontChoice({"DejaVu Sans", 72}));
+        int typed = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, form.get(), [&] {
+            if (typed == 0 && form->isConverting()) {
+                ++typed;
+                QTest::keyClick(form->Picture1, 'W');
+            }
+        });
+        timer.start(0);
+        QTest::keyClick(form->Picture1, 'I');
+        QCOMPARE(typed, 1);
+        const std::string text = form->Text1->text();
+        QCOMPARE(test::CountOf(text, "pixels wide"), 1);
+        QCOMPARE(text, CoreTextNow(U'W'));
+    }
+
+    // The rectangle and face of a table are those in force when its conversion started.
+    void fontChangeDuringConversionKeepsTheTableWhole() {
+        QVERIFY(form->ApplyFontChoice({"DejaVu Sans", 72}));
+        const std::string expected = CoreTextNow(U'H');
+        bool changed = false;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, form.get(), [&] {
+            if (!changed && form->isConverting()) {
+                changed = true;
+                QVERIFY(form->ApplyFontChoice({"DejaVu Serif", 20, false, true}));
+            }
+        });
+        timer.start(0);
+        QTest::keyClick(form->Picture1, 'H');
+        QVERIFY(changed);
+        QCOMPARE(form->Text1->text(), expected);
+        QCOMPARE(form->scanBounds().ScanWidth, 40);
+    }
+
+    void closingDuringConversionEndsCleanly() {
+        QVERIFY(form->ApplyFontChoice({"DejaVu Sans", 300}));
+        QTimer::singleShot(0, form.get(), [&] { form->close(); });
+        QTest::keyClick(form->Picture1, 'O');
+        QVERIFY(!form->isConverting());
+        QVERIFY(!form->isVisible());
+        const std::string text = form->Text1->text();
+        QVERIFY(test::CountOf(text, "\r\n") < form->scanBounds().ScanHeight + 2);
+    }
+};
+
+QTEST_MAIN(Form1Test)
+#include "form1_test.moc"

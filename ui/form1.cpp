@@ -1,0 +1,196 @@
+#include "ui/form1.h"
+
+#include "glyph/conversion.h"
+#include "glyph/utf8.h"
+#include "ui/about.h"
+#include "ui/output_box.h"
+#include "ui/picture_box.h"
+#include "ui/qt_adapters.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+
+namespace ui {
+
+namespace {
+
+constexpr char kInitialText[] = "Для пометки таблицы\r\nкликните по этому полю.\r\n";
+constexpr const char* kPrompt[] = {"(нажать клавишу", "для сканирования", "символа)"};
+
+QRect Twips(int left, int top, int width, int height) {
+    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
+}
+
+QFont OutputFont() {
+    QFont font(QStringLiteral("Courier"));
+    font.setPointSizeF(9.75);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    // Where no Courier is installed, any fixed-pitch face keeps the '#' columns aligned.
+    font.setStyleHint(QFont::TypeWriter, QFont::PreferMatch);
+    font.setFixedPitch(true);
+    return font;
+}
+
+} // namespace
+
+Form1::Form1(QWidget* parent)
+    : QMainWindow(parent),
+      surface_(std::make_unique<glyph::FreeTypeSurface>(ToFontSpec(QApplication::font()))) {
+    setWindowTitle(QStringLiteral("Rastova"));
+
+    mnuFont = menuBar()->addAction(QStringLiteral("Шрифт"));
+    MenuAbout = menuBar()->addAction(QStringLiteral("О Программе"));
+    connect(mnuFont, &QAction::triggered, this, [this] { mnuFont_Click(); });
+    connect(MenuAbout, &QAction::triggered, this, [this] { MenuAbout_Click(); });
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(TwipsToPixels(7095), TwipsToPixels(3615));
+    setCentralWidget(client);
+
+    Picture1 = new PictureBox(*surface_, client);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(Twips(120, 120, 2016, 2016));
+    Picture1->onKeyPress = [this](char32_t code) {
+        Picture1_KeyPress(code);
+    };
+
+    Text1 = new OutputBox(client);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(Twips(2400, 120, 4575, 3135));
+    Text1->setFont(OutputFont());
+    Text1->setText(kInitialText);
+    Text1->onKeyPress = [this](char32_t code) {
+        Text1_KeyPress(code);
+    };
+    Text1->onGotFocus = [this] {
+        Text1_GotFocus();
+    };
+    Text1->onDblClick = [this] {
+        Text1_DblClick();
+    };
+
+    setTabOrder(Picture1, Text1);
+    Picture1->setFocus();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+Form1::~Form1() = default;
+
+bool Form1::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::WindowActivate) {
+        Form_Activate();
+    }
+    return handled;
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // A conversion yielding to the event loop sees this and stops before its next row.
+    closing_ = true;
+    if (about) {
+        about->close();
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void Form1::DoEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void Form1::Form_Activate() {
+    if (bounds_.ScanHeight > 0) {
+        return;
+    }
+    for (const char* line : kPrompt) {
+        surface_->Print(glyph::DecodeUtf8(line).value_or(std::u32string()));
+    }
+    Picture1->refresh();
+    bounds_.UpdateScanSize(surface_->FontSize(), false);
+}
+
+void Form1::Picture1_KeyPress(char32_t KeyAscii) {
+    if (KeyAscii < glyph::kFirstPrintable) {
+        return;
+    }
+    if (converting_) {
+        // The running conversion stops at its next row and this one starts in its place.
+        pendingKey_ = KeyAscii;
+        return;
+    }
+    converting_ = true;
+    std::optional<char32_t> key = KeyAscii;
+    std::string line;
+    while (key && !closing_) {
+        pendingKey_.reset();
+        glyph::Conversion conversion(*surface_, *key, bounds_);
+        Picture1->refresh();
+        Text1->setText(conversion.header());
+        for (;;) {
+            line.clear();
+            if (closing_ || pendingKey_ || !conversion.NextRow(line)) {
+                break;
+            }
+            Text1->appendText(line);
+            DoEvents();
+        }
+        key = pendingKey_;
+    }
+    converting_ = false;
+}
+
+void Form1::Text1_KeyPress(char32_t KeyAscii) {
+    if (KeyAscii == 1) {
+        Text1_GotFocus();
+    }
+    if (KeyAscii >= glyph::kFirstPrintable) {
+        Picture1->setFocus();
+        Picture1_KeyPress(KeyAscii);
+    }
+}
+
+void Form1::Text1_GotFocus() {
+    Text1->selectAll();
+}
+
+void Form1::Text1_DblClick() {
+    Text1_GotFocus();
+}
+
+void Form1::mnuFont_Click() {
+    const glyph::FontSpec current{surface_->FontName(), surface_->FontSize(), surface_->FontBold(),
+                                  surface_->FontItalic()};
+    if (const std::optional<glyph::FontSpec> chosen = CommonDialog1.ShowFont(this, current)) {
+        ApplyFontChoice(*chosen);
+    }
+    // Cancelled: font and scan rectangle stay as they were.
+}
+
+bool Form1::ApplyFontChoice(const glyph::FontSpec& font) {
+    glyph::ScanBounds bounds;
+    try {
+        bounds.UpdateScanSize(font.size, font.italic);
+    } catch (const glyph::ScanSizeError& error) {
+        QMessageBox::warning(this, windowTitle(), ToQString(error.what()));
+        return false;
+    }
+    glyph::ApplyFont(*surface_, font);
+    // The surface may round the size; the rectangle follows the size it really uses.
+    bounds.UpdateScanSize(surface_->FontSize(), font.italic);
+    bounds_ = bounds;
+    return true;
+}
+
+void Form1::MenuAbout_Click() {
+    if (!about) {
+        about = new About(this);
+    }
+    about->show();
+    about->raise();
+    about->activateWindow();
+}
+
+} // namespace ui
