@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# Builds Rastova and starts it. Arguments go to the program.
+# Builds Rastova and starts its window. Arguments go to the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 rastova_install_deps
 rastova_build build
-if [ $# -eq 0 ]; then
-    set -- --font "DejaVu Sans" --size 12 'Ж'
-fi
-exec build/cli/rastova-convert "$@"
+exec build/app/rastova "$@"

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -16,6 +17,9 @@
 namespace ui {
 
 namespace {
+
+// About one frame of a 60 Hz display.
+constexpr int kRepaintIntervalMs = 16;
 
 constexpr char kInitialText[] = "Для пометки таблицы\r\nкликните по этому полю.\r\n";
 constexpr const char* kPrompt[] = {"(нажать клавишу", "для сканирования", "символа)"};
@@ -122,6 +126,17 @@ void Form1::Picture1_KeyPress(char32_t KeyAscii) {
         return;
     }
     converting_ = true;
+    // Rows come much faster than a screen refreshes. The event loop runs after every row, but
+    // the output box repaints at most once a frame: repainting it (scroll bars included) for
+    // every row would cost more than the conversion itself.
+    QElapsedTimer sinceRepaint;
+    sinceRepaint.start();
+    const auto allowRepaint = [&](bool allow) {
+        Text1->setUpdatesEnabled(allow);
+        if (allow) {
+            sinceRepaint.restart();
+        }
+    };
     std::optional<char32_t> key = KeyAscii;
     std::string line;
     while (key && !closing_) {
@@ -129,16 +144,20 @@ void Form1::Picture1_KeyPress(char32_t KeyAscii) {
         glyph::Conversion conversion(*surface_, *key, bounds_);
         Picture1->refresh();
         Text1->setText(conversion.header());
-        for (;;) {
+        for (int row = 0; row < conversion.rowCount() && !closing_ && !pendingKey_; ++row) {
             line.clear();
-            if (closing_ || pendingKey_ || !conversion.NextRow(line)) {
-                break;
-            }
+            conversion.NextRow(line);
             Text1->appendText(line);
+            const bool last = row + 1 == conversion.rowCount();
+            if (last || sinceRepaint.elapsed() >= kRepaintIntervalMs) {
+                allowRepaint(true);
+            }
             DoEvents();
+            allowRepaint(last);
         }
         key = pendingKey_;
     }
+    allowRepaint(true);
     converting_ = false;
 }
 
