@@ -6,6 +6,7 @@
 
 #include <QClipboard>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTimer>
 #include <memory>
 
@@ -108,6 +109,7 @@ private slots:
         }
         QVERIFY(form->Text1->isAllSelected());
         QVERIFY(form->Text1->textCursor().selectedText().size() > 100);
+        QCOMPARE(form->Text1->verticalScrollBar()->value(), 0); // the view stays at the top
     }
 
     void copyGivesTheTextAsHeld() {
