@@ -19,11 +19,7 @@ private:
 
 private slots:
     void initTestCase() { test::UseTestFonts(); }
-    void init() {
-        form = std::make_unique<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
-    }
+    void init() { QVERIFY(test::ShowForm(form)); }
     void cleanup() { form.reset(); }
 
     void showsTheProgram() {

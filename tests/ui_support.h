@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTest>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,14 @@ namespace test {
 // DejaVu everywhere, so the results do not depend on the desktop.
 inline void UseTestFonts() {
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+}
+
+// A fresh main window, shown and active, with Qt's own font dialog so tests can drive it.
+inline bool ShowForm(std::unique_ptr<ui::Form1>& form) {
+    form = std::make_unique<ui::Form1>();
+    form->CommonDialog1.setUseNativeDialog(false);
+    form->show();
+    return QTest::qWaitForWindowActive(form.get());
 }
 
 // What the core produces for c in that font and rectangle, CR LF line ends.
