@@ -363,7 +363,8 @@ struct FreeTypeSurface::Fonts {
             return &primary; // a face given by file has no fallbacks
         }
         if (auto found = fallbackFor.find(c); found != fallbackFor.end()) {
-            return found->second;
+            // No face has c: the primary face draws its missing-glyph box.
+            return found->second != nullptr ? found->second : &primary;
         }
         const Slot* chosen = nullptr;
         if (ranked == nullptr) {

@@ -4,9 +4,9 @@
 #include "glyph/freetype_surface.h"
 #include "glyph/ink.h"
 #include "tests/font_files.h"
+#include "tests/test_files.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <stdexcept>
@@ -180,6 +180,15 @@ TEST(FreeTypeSurface, MissingGlyphComesFromAnotherFace) {
     EXPECT_EQ(surface.FontName(), "DejaVu Serif");
 }
 
+TEST(FreeTypeSurface, CharacterNoFaceHasDrawsTheMissingGlyphEveryTime) {
+    // U+0378 is unassigned: no face has it, and asking again must not find a stale answer.
+    FreeTypeSurface surface({"DejaVu Sans", 24});
+    const int first = Draw(surface, U"\u0378").count;
+    EXPECT_GT(first, 0) << "the missing-glyph box";
+    EXPECT_FALSE(surface.HasGlyph(U'\u0378'));
+    EXPECT_EQ(Draw(surface, U"\u0378").count, first);
+}
+
 TEST(FreeTypeSurface, SpaceConvertsToEmptyBytes) {
     FreeTypeSurface surface({"DejaVu Sans", 10});
     glyph::ScanBounds bounds;
@@ -238,30 +247,8 @@ std::string Text(FreeTypeSurface& surface, char32_t c, float size, bool italic =
     return glyph::ConvertToText(surface, c, bounds, "\n");
 }
 
-// A folder of its own under the system's temporary folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "rastova-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        path_ = pattern;
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string File(const std::string& name, std::string_view content) const {
-        const std::string file = (path_ / name).string();
-        std::ofstream(file, std::ios::binary) << content;
-        return file;
-    }
-    std::string Path(const std::string& name = "") const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using testfiles::AsNobody;
+using testfiles::TempDir;
 
 TEST(FreeTypeSurfaceFile, DrawsLikeTheSameFaceFoundByFamily) {
     FreeTypeSurface byFamily({"DejaVu Sans", 12});
@@ -329,27 +316,6 @@ TEST(FreeTypeSurfaceFile, SynthesisesOnlyTheStyleTheFaceLacks) {
               MeanInkX(italic, box.bottom - third, box.bottom + 1) + 2)
         << "slanted leans right";
 }
-
-// Runs a block with the effective user "nobody" when the tests run as root, so a file without
-// read permission is unreadable for root too.
-class AsNobody {
-public:
-    AsNobody() : root_(geteuid() == 0) {
-        if (root_ && seteuid(65534) != 0) {
-            throw std::runtime_error("seteuid failed");
-        }
-    }
-    ~AsNobody() {
-        if (root_) {
-            [[maybe_unused]] const int back = seteuid(0);
-        }
-    }
-    AsNobody(const AsNobody&) = delete;
-    AsNobody& operator=(const AsNobody&) = delete;
-
-private:
-    bool root_;
-};
 
 TEST(FreeTypeSurfaceFile, BadFilesAreCleanErrors) {
     const TempDir dir;
