@@ -1,11 +1,14 @@
 #include "glyph/freetype_surface.h"
 
+#include "glyph/ink.h"
+
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_SYNTHESIS_H
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -128,6 +131,18 @@ void CheckFontFile(const std::string& path) {
     }
     close(fd);
 }
+
+// The greys of the eight pixels one byte of a monochrome bitmap holds, the leftmost in the top
+// bit: 0 for ink, 255 for paper.
+constexpr auto kMonoGreys = [] {
+    std::array<std::array<unsigned char, 8>, 256> greys{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        for (unsigned bit = 0; bit < 8; ++bit) {
+            greys[byte][bit] = (byte & (0x80U >> bit)) != 0 ? 0 : 255;
+        }
+    }
+    return greys;
+}();
 
 // The oblique fontconfig synthesises for a family without an italic face.
 constexpr FT_Matrix kSyntheticOblique{0x10000, 0x3333, 0, 0x10000};
@@ -530,6 +545,20 @@ void FreeTypeSurface::ReadRow(int y, int count, Colour* out) const {
     std::fill(out + inside, out + std::max(count, inside), kOutside);
 }
 
+void FreeTypeSurface::ReadInkRow(int y, int count, bool* ink) const {
+    // A point outside the area reads kOutside, which is ink.
+    if (y < 0 || y >= height_) {
+        std::fill_n(ink, count, true);
+        return;
+    }
+    const int inside = std::clamp(count, 0, width_);
+    const unsigned char* row = grey_.data() + static_cast<std::size_t>(y) * width_;
+    for (int x = 0; x < inside; ++x) {
+        ink[x] = row[x] < kInkGreyBelow;
+    }
+    std::fill(ink + inside, ink + std::max(count, inside), true);
+}
+
 void FreeTypeSurface::Print(std::u32string_view text) {
     Fonts& fonts = ResolvedFonts();
     long penX = 0; // 26.6 fixed point
@@ -586,9 +615,12 @@ void FreeTypeSurface::DrawChar(char32_t c, long& penX, int baseline) {
         unsigned char* out = image.grey.data() + static_cast<std::size_t>(row) * image.width;
         switch (bitmap.pixel_mode) {
         case FT_PIXEL_MODE_MONO:
-            for (int col = 0; col < image.width; ++col) {
-                if ((source[col >> 3] & (0x80U >> (col & 7))) != 0) {
-                    out[col] = 0;
+            for (int col = 0; col < image.width; col += 8) {
+                const auto& greys = kMonoGreys[source[col >> 3]];
+                if (col + 8 <= image.width) {
+                    std::memcpy(out + col, greys.data(), 8);
+                } else {
+                    std::copy(greys.begin(), greys.begin() + (image.width - col), out + col);
                 }
             }
             break;

@@ -43,6 +43,7 @@ public:
     void Print(std::u32string_view text) override;
     Colour Point(int x, int y) const override;
     void ReadRow(int y, int count, Colour* out) const override;
+    void ReadInkRow(int y, int count, bool* ink) const override;
     void EnsureExtent(int width, int height) override;
     int Width() const override { return width_; }
     int Height() const override { return height_; }

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -78,6 +79,21 @@ TEST(FreeTypeSurface, PointsOutsideTheDrawingAreaReadMinusOne) {
     EXPECT_EQ(row[w], glyph::kOutside);
     surface.ReadRow(h, 1, row.data());
     EXPECT_EQ(row[0], glyph::kOutside);
+}
+
+TEST(FreeTypeSurface, InkRowsAgreeWithTheInkRule) {
+    FreeTypeSurface surface({"DejaVu Sans", 40});
+    Draw(surface, U"W@");
+    const int w = surface.Width() + 3; // past the right edge, where points read as ink
+    std::vector<glyph::Colour> colours(w);
+    const auto ink = std::make_unique<bool[]>(w);
+    for (int y = -1; y <= surface.Height(); ++y) {
+        surface.ReadRow(y, w, colours.data());
+        surface.ReadInkRow(y, w, ink.get());
+        for (int x = 0; x < w; ++x) {
+            ASSERT_EQ(ink[x], glyph::IsInk(colours[x])) << x << "," << y;
+        }
+    }
 }
 
 TEST(FreeTypeSurface, InkIsBlackAndCrisp) {
