@@ -533,30 +533,13 @@ Colour FreeTypeSurface::Point(int x, int y) const {
 }
 
 void FreeTypeSurface::ReadRow(int y, int count, Colour* out) const {
-    if (y < 0 || y >= height_) {
-        std::fill_n(out, count, kOutside);
-        return;
-    }
-    const int inside = std::clamp(count, 0, width_);
-    const unsigned char* row = grey_.data() + static_cast<std::size_t>(y) * width_;
-    for (int x = 0; x < inside; ++x) {
-        out[x] = static_cast<Colour>(row[x]) * 0x010101;
-    }
-    std::fill(out + inside, out + std::max(count, inside), kOutside);
+    ReadGreyRow(y, count, out, kOutside,
+                [](unsigned char grey) { return static_cast<Colour>(grey) * 0x010101; });
 }
 
 void FreeTypeSurface::ReadInkRow(int y, int count, bool* ink) const {
     // A point outside the area reads kOutside, which is ink.
-    if (y < 0 || y >= height_) {
-        std::fill_n(ink, count, true);
-        return;
-    }
-    const int inside = std::clamp(count, 0, width_);
-    const unsigned char* row = grey_.data() + static_cast<std::size_t>(y) * width_;
-    for (int x = 0; x < inside; ++x) {
-        ink[x] = row[x] < kInkGreyBelow;
-    }
-    std::fill(ink + inside, ink + std::max(count, inside), true);
+    ReadGreyRow(y, count, ink, true, [](unsigned char grey) { return grey < kInkGreyBelow; });
 }
 
 void FreeTypeSurface::Print(std::u32string_view text) {

@@ -4,6 +4,7 @@
 #include "glyph/glyph_image.h"
 #include "glyph/surface.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <span>
@@ -89,6 +90,20 @@ private:
     Fonts& ResolvedFonts();
     void DrawChar(char32_t c, long& penX, int baseline);
     void Blit(const GlyphImage& image);
+    // Pixels 0..count-1 of row y as convert(grey), or `outside` where they are off the area.
+    template <class T, class Convert>
+    void ReadGreyRow(int y, int count, T* out, T outside, Convert convert) const {
+        if (y < 0 || y >= height_) {
+            std::fill_n(out, count, outside);
+            return;
+        }
+        const int inside = std::clamp(count, 0, width_);
+        const unsigned char* row = grey_.data() + static_cast<std::size_t>(y) * width_;
+        for (int x = 0; x < inside; ++x) {
+            out[x] = convert(row[x]);
+        }
+        std::fill(out + inside, out + std::max(count, inside), outside);
+    }
     void Invalidate();
 
     FontSpec spec_;
