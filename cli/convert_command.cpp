@@ -7,6 +7,7 @@
 #include "glyph/conversion.h"
 #include "glyph/freetype_surface.h"
 
+#include <exception>
 #include <memory>
 
 namespace cli {
@@ -48,7 +49,7 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
     const glyph::ScanBounds bounds = BoundsFor(options.font);
     const bool array = !options.arrayName.empty();
     if (array && BytesPerGlyph(bounds) == 0) {
-        throw UsageError("--size: " + std::to_string(options.font.size) +
+        throw UsageError("--size: " + ShortNumber(options.font.size) +
                          " pt scans no whole byte; a C array needs at least 0.67 pt");
     }
     glyph::FreeTypeSurface surface(options.font);
@@ -122,6 +123,9 @@ int RunConvert(std::span<const std::string_view> args, std::ostream& out, std::o
         err << kProgram << error.what() << "\n";
     } catch (const OutputError& error) {
         err << kProgram << error.what() << "\n";
+    } catch (const std::exception& error) {
+        // Not bad input but still one line, not a crash: memory for a huge size, for one.
+        err << kProgram << "failed: " << error.what() << "\n";
     }
     return kExitUsage;
 }

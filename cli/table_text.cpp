@@ -9,17 +9,17 @@ namespace cli {
 
 namespace {
 
-std::string Number(float value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
 std::string Plural(long count, std::string_view one, std::string_view many) {
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
 } // namespace
+
+std::string ShortNumber(float value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
 
 std::string CharacterName(char32_t c) {
     std::string name = "'";
@@ -55,7 +55,7 @@ std::string ArrayOpening(const ArrayFacts& facts, std::string_view eol) {
     const std::string lines[] = {
         "// Bitmap tables made by rastova-convert.",
         "// Font: " + font,
-        "// Size: " + Number(facts.points) + " pt, drawn " + std::to_string(facts.pixels) +
+        "// Size: " + ShortNumber(facts.points) + " pt, drawn " + std::to_string(facts.pixels) +
             " px high (96 dpi)",
         "// Scan rectangle: columns 0.." + std::to_string(facts.bounds.ScanWidth) + ", rows 0.." +
             std::to_string(facts.bounds.ScanHeight),

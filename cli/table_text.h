@@ -11,6 +11,9 @@
 
 namespace cli {
 
+// The shortest decimal that reads back as `value`: "9.75", "12".
+std::string ShortNumber(float value);
+
 // "'Ж' U+0416": the character as itself and by code.
 std::string CharacterName(char32_t c);
 

@@ -235,7 +235,7 @@ struct FreeTypeSurface::Fonts {
     }
 
     // Opens face `index` of a font file directly, synthesising the style it lacks.
-    void ResolveFile(const FontSpec& spec, const std::string& path, int index) {
+    void ResolveFile(const FontSpec& font, const std::string& path, int index) {
         Reset();
         CheckFontFile(path);
         FT_Face face = nullptr;
@@ -248,10 +248,10 @@ struct FreeTypeSurface::Fonts {
         }
         primary = Slot{};
         primary.face = face;
-        primary.pixelSize = PointsToPixels(spec.size);
+        primary.pixelSize = PointsToPixels(font.size);
         const bool scalable = FT_IS_SCALABLE(face);
-        primary.embolden = scalable && spec.bold && (face->style_flags & FT_STYLE_FLAG_BOLD) == 0;
-        if (scalable && spec.italic && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0) {
+        primary.embolden = scalable && font.bold && (face->style_flags & FT_STYLE_FLAG_BOLD) == 0;
+        if (scalable && font.italic && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0) {
             primary.matrix = kSyntheticOblique;
             primary.transformed = true;
         }
@@ -280,7 +280,7 @@ struct FreeTypeSurface::Fonts {
     }
 
     // Looks the font up with fontconfig: `text` is a family name, or a pattern when `pattern`.
-    void Resolve(const FontSpec& spec, const std::string& text, bool pattern) {
+    void Resolve(const FontSpec& font, const std::string& text, bool pattern) {
         Reset();
         if (!fontconfigReady) {
             if (FcInit() == FcFalse) {
@@ -288,7 +288,7 @@ struct FreeTypeSurface::Fonts {
             }
             fontconfigReady = true;
         }
-        const int pixelSize = PointsToPixels(spec.size);
+        const int pixelSize = PointsToPixels(font.size);
         if (pattern) {
             request = FcNameParse(reinterpret_cast<const FcChar8*>(text.c_str()));
             if (request == nullptr) {
@@ -302,13 +302,13 @@ struct FreeTypeSurface::Fonts {
         }
         const std::vector<std::string> asked = Families(request);
         FcValue unused{};
-        if (spec.bold || FcPatternGet(request, FC_WEIGHT, 0, &unused) != FcResultMatch) {
+        if (font.bold || FcPatternGet(request, FC_WEIGHT, 0, &unused) != FcResultMatch) {
             FcPatternDel(request, FC_WEIGHT);
-            FcPatternAddInteger(request, FC_WEIGHT, spec.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+            FcPatternAddInteger(request, FC_WEIGHT, font.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
         }
-        if (spec.italic || FcPatternGet(request, FC_SLANT, 0, &unused) != FcResultMatch) {
+        if (font.italic || FcPatternGet(request, FC_SLANT, 0, &unused) != FcResultMatch) {
             FcPatternDel(request, FC_SLANT);
-            FcPatternAddInteger(request, FC_SLANT, spec.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+            FcPatternAddInteger(request, FC_SLANT, font.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
         }
         FcPatternAddDouble(request, FC_PIXEL_SIZE, pixelSize);
         FcConfigSubstitute(nullptr, request, FcMatchPattern);
