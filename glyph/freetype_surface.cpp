@@ -204,7 +204,7 @@ struct FreeTypeSurface::Fonts {
         }
         FT_Face face = nullptr;
         if (const FT_Error error = FT_New_Face(library, path.c_str(), index, &face)) {
-            throw SurfaceError("cannot open font file " + path + ": " + FreeTypeMessage(error));
+            throw FileError(path, index, error);
         }
         faces.emplace(key, face);
         return face;
@@ -238,14 +238,7 @@ struct FreeTypeSurface::Fonts {
     void ResolveFile(const FontSpec& font, const std::string& path, int index) {
         Reset();
         CheckFontFile(path);
-        FT_Face face = nullptr;
-        if (auto found = faces.find({path, index}); found != faces.end()) {
-            face = found->second;
-        } else if (const FT_Error error = FT_New_Face(library, path.c_str(), index, &face)) {
-            throw FileError(path, index, error);
-        } else {
-            faces.emplace(std::make_pair(path, index), face);
-        }
+        FT_Face face = OpenFace(path, index);
         primary = Slot{};
         primary.face = face;
         primary.pixelSize = PointsToPixels(font.size);
