@@ -156,6 +156,9 @@ TEST(ConvertCommand, OutputFileIsLeftAloneOnBadInput) {
     const std::string locked = dir.Path("locked");
     std::filesystem::create_directory(locked);
     std::filesystem::permissions(locked, std::filesystem::perms(0755));
+    const std::string lockedFont = locked + "/font.ttf";
+    std::filesystem::copy_file(testfonts::DejaVuSans(), lockedFont);
+    std::filesystem::permissions(lockedFont, std::filesystem::perms::owner_write);
     struct Row {
         std::vector<std::string> args;
         std::string mentions;
@@ -167,6 +170,7 @@ TEST(ConvertCommand, OutputFileIsLeftAloneOnBadInput) {
         {{"-o", out, "--range", "0xD800"}, "surrogate", false},
         {{"-o", out, "A", "--c-array", "x y"}, "not a C identifier", false},
         {{"-o", locked + "/font.h", "A"}, "Permission denied", true},
+        {{"-o", out, "--font-file", lockedFont, "A"}, "cannot read font file", true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.args));
@@ -184,7 +188,7 @@ TEST(ConvertCommand, OutputFileIsLeftAloneOnBadInput) {
     std::vector<std::string> entries = dir.Entries();
     std::sort(entries.begin(), entries.end());
     EXPECT_EQ(entries, (std::vector<std::string>{"font.h", "locked"})) << "no temporary file left";
-    EXPECT_TRUE(std::filesystem::is_empty(locked));
+    EXPECT_EQ(clitest::TempDir::EntriesOf(locked), std::vector<std::string>{"font.ttf"});
 }
 
 TEST(ConvertCommand, OutputFileHoldsWhatStdoutWould) {

@@ -39,9 +39,10 @@ public:
         return file;
     }
     // Names of the entries in the folder.
-    std::vector<std::string> Entries() const {
+    std::vector<std::string> Entries() const { return EntriesOf(path_.string()); }
+    static std::vector<std::string> EntriesOf(const std::string& folder) {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
             names.push_back(entry.path().filename().string());
         }
         return names;
