@@ -410,12 +410,6 @@ TEST(FreeTypeSurfacePattern, SetFontNameTakesAPlainFamilyAgain) {
     EXPECT_NE(surface.FontFile().find("DejaVuSans.ttf"), std::string::npos);
 }
 
-TEST(FreeTypeSurfacePattern, UnparsablePatternIsAnError) {
-    FreeTypeSurface surface({"", 12});
-    surface.SetFontPattern(":weight=heavyish");
-    EXPECT_THROW(surface.FontName(), glyph::SurfaceError);
-}
-
 TEST(FreeTypeSurfacePattern, TellsWhenFontconfigReplacedTheFamily) {
     struct Row {
         const char* text;

@@ -22,14 +22,6 @@ mode_t ModeOf(const std::string& path) {
     return info.st_mode & 07777;
 }
 
-TEST(OutputFile, DashIsTheStream) {
-    std::ostringstream stream;
-    auto output = OpenOutput("-", stream);
-    output->Write("abc");
-    output->Commit();
-    EXPECT_EQ(stream.str(), "abc");
-}
-
 TEST(OutputFile, ReplacesOnlyOnCommit) {
     const TempDir dir;
     std::ostringstream unused;
