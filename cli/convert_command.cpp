@@ -1,10 +1,113 @@
 #include "cli/convert_command.h"
 
 #include "cli/convert_options.h"
+#include "cli/output_file.h"
+#include "cli/table_text.h"
+#include "glyph/clip_check.h"
 #include "glyph/conversion.h"
 #include "glyph/freetype_surface.h"
 
+#include <exception>
+#include <memory>
+
 namespace cli {
+
+namespace {
+
+constexpr std::string_view kProgram = "rastova-convert: ";
+
+glyph::ScanBounds BoundsFor(const glyph::FontSpec& font) {
+    glyph::ScanBounds bounds;
+    try {
+        bounds.UpdateScanSize(font.size, font.italic);
+    } catch (const glyph::ScanSizeError& error) {
+        throw UsageError(std::string("--size: ") + error.what());
+    }
+    return bounds;
+}
+
+// Sets the surface's face and looks it up now, so a bad font is reported before any output.
+void OpenFont(glyph::FreeTypeSurface& surface, const ConvertOptions& options, std::ostream& err) {
+    if (options.source == FontSource::File) {
+        surface.SetFontFile(options.fontFile, options.faceIndex);
+    } else {
+        surface.SetFontPattern(options.font.family);
+    }
+    const std::string family = surface.FontName();
+    if (surface.FamilyReplaced()) {
+        err << kProgram << "no font matches \"" << options.font.family << "\" by name; using "
+            << family << " " << surface.FontStyle() << " (" << surface.FontFile() << ")\n";
+    }
+}
+
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
+    const glyph::ScanBounds bounds = BoundsFor(options.font);
+    const bool array = !options.arrayName.empty();
+    if (array && BytesPerGlyph(bounds) == 0) {
+        throw UsageError("--size: " + ShortNumber(options.font.size) +
+                         " pt scans no whole byte; a C array needs at least 0.67 pt");
+    }
+    glyph::FreeTypeSurface surface(options.font);
+    OpenFont(surface, options, err);
+    const std::unique_ptr<Output> output = OpenOutput(options.output, out);
+
+    const std::string_view eol = options.eol;
+    if (array) {
+        ArrayFacts facts;
+        facts.name = options.arrayName;
+        facts.family = surface.FontName();
+        facts.style = surface.FontStyle();
+        facts.file = BaseName(surface.FontFile());
+        facts.faceIndex = options.source == FontSource::File ? options.faceIndex : 0;
+        facts.points = options.font.size;
+        facts.pixels = glyph::PointsToPixels(options.font.size);
+        facts.bounds = bounds;
+        facts.glyphs = options.characters.size();
+        output->Write(ArrayOpening(facts, eol));
+    }
+    // One character alone prints exactly the core's table, as the window shows it.
+    const bool named = array || options.characters.size() > 1;
+    bool clipped = false;
+    std::string block;
+    for (std::size_t i = 0; i < options.characters.size(); ++i) {
+        const char32_t c = options.characters[i];
+        block.clear();
+        if (i > 0) {
+            block += eol;
+        }
+        if (named) {
+            block += NamingLine(c, eol);
+        }
+        glyph::Conversion conversion(surface, c, bounds, eol);
+        block += conversion.header();
+        while (conversion.NextRow(block)) {
+        }
+        output->Write(block);
+
+        if (!surface.HasGlyph(c)) {
+            err << kProgram << CharacterName(c) << ": not in " << surface.FontName()
+                << (options.source == FontSource::File ? "" : " or its fallbacks")
+                << "; the table shows what the face draws instead\n";
+        }
+        for (const std::string& message :
+             ClipMessages(c, glyph::CheckClipping(surface.Drawn(), bounds), bounds)) {
+            err << kProgram << message << "\n";
+            clipped = true;
+        }
+    }
+    if (array) {
+        output->Write(ArrayClosing(eol));
+    }
+    output->Commit();
+    return clipped && options.strict ? kExitClipped : kExitOk;
+}
+
+} // namespace
 
 int RunConvert(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
     try {
@@ -13,23 +116,18 @@ int RunConvert(std::span<const std::string_view> args, std::ostream& out, std::o
             out << kConvertUsage;
             return kExitOk;
         }
-        glyph::ScanBounds bounds;
-        try {
-            bounds.UpdateScanSize(options.font.size, options.font.italic);
-        } catch (const glyph::ScanSizeError& error) {
-            throw UsageError(std::string("--size: ") + error.what());
-        }
-        glyph::FreeTypeSurface surface(options.font);
-        out << glyph::ConvertToText(surface, options.character, bounds, options.eol);
-        out.flush();
-        return kExitOk;
+        return Convert(options, out, err);
     } catch (const UsageError& error) {
-        err << "rastova-convert: " << error.what() << "\n";
-        return kExitUsage;
+        err << kProgram << error.what() << "\n";
     } catch (const glyph::SurfaceError& error) {
-        err << "rastova-convert: " << error.what() << "\n";
-        return kExitUsage;
+        err << kProgram << error.what() << "\n";
+    } catch (const OutputError& error) {
+        err << kProgram << error.what() << "\n";
+    } catch (const std::exception& error) {
+        // Not bad input but still one line, not a crash: memory for a huge size, for one.
+        err << kProgram << "failed: " << error.what() << "\n";
     }
+    return kExitUsage;
 }
 
 } // namespace cli

@@ -1,79 +1,249 @@
 #include "cli/convert_options.h"
 
+#include "cli/character_list.h"
 #include "glyph/utf8.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace cli {
 
 const char* const kConvertUsage =
-    R"(Usage: rastova-convert [OPTIONS] CHARACTER
+    R"(Usage: rastova-convert [OPTIONS] [TEXT]
 
-Draws CHARACTER in the chosen font and prints it as a monochrome bitmap table: a header line,
-then one line per pixel row with its bytes as hex literals and a comment drawing the row.
+Draws characters in the chosen font and prints each as a monochrome bitmap table: a header
+line, then one line per pixel row with its bytes as hex literals and a comment drawing the row.
+With more than one character, a comment line naming each precedes its table and a blank line
+separates the tables.
 
-Options:
-  --font FAMILY   font family, looked up with fontconfig (default: sans-serif)
-  --size PT       size in points, above 0 (default: 10)
-  --bold          bold weight
-  --italic        italic slant; widens the scanned area
-  --eol lf|crlf   line ends (default: lf)
-  -h, --help      show this help and exit
+Characters (combined in the order given; a character asked for twice is converted once):
+  TEXT              UTF-8 text; each code point is one character
+  --range LIST      code points and ranges, comma-separated: 0x20-0x7E,U+0410-U+044F,65
+  --set NAME        ascii (0x20-0x7E) or cp1251 (every character of Windows-1251, in its order)
 
-Exit status: 0 on success, 2 on bad input.
+Font:
+  --font PATTERN    fontconfig pattern or family, e.g. "DejaVu Serif:bold" (default: sans-serif)
+  --font-file PATH  font file opened directly (TTF, OTF, PCF, ...); no fontconfig, no fallbacks
+  --face-index N    face in a font collection file (default: 0)
+  --size SIZE       10, 9.75pt (points) or 16px (pixels at 96 dpi) (default: 10)
+  --bold            bold weight
+  --italic          italic slant; widens the scanned area
+
+Output:
+  -o, --output FILE write FILE through a temporary file; - is standard output (default)
+  --c-array NAME    wrap the tables in a C definition: const unsigned char NAME[] = { ... };
+  --eol lf|crlf     line ends (default: lf)
+  --strict          exit with status 1 when any glyph is clipped
+  -h, --help        show this help and exit
+
+Ink that falls outside the scan rectangle, or in column 0 (which no byte holds), is reported on
+standard error.
+
+Exit status: 0 on success, 1 when --strict and a glyph is clipped, 2 on bad input.
 )";
 
-float ParseSize(std::string_view text) {
+namespace {
+
+double ParseNumber(std::string_view text, std::string_view whole) {
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
-        throw UsageError("--size: '" + std::string(text) + "' is not a number");
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        throw UsageError("--size: '" + std::string(whole) + "' is not a number");
     }
+    return value;
+}
+
+// The value of an option: after '=' in the same argument, or the next argument.
+class ArgReader {
+public:
+    explicit ArgReader(std::span<const std::string_view> args) : args_(args) {}
+
+    bool Done() const { return next_ >= args_.size(); }
+    // The next argument; an option's "=value" part is split off unless `raw`.
+    std::string_view Next(bool raw) {
+        inline_.reset();
+        std::string_view arg = args_[next_++];
+        if (!raw && arg.starts_with("--")) {
+            if (const std::size_t eq = arg.find('='); eq != std::string_view::npos && eq > 2) {
+                inline_ = arg.substr(eq + 1);
+                arg = arg.substr(0, eq);
+            }
+        }
+        return arg;
+    }
+    std::string_view Value(std::string_view option) {
+        if (inline_) {
+            return *std::exchange(inline_, std::nullopt);
+        }
+        if (next_ >= args_.size()) {
+            throw UsageError(std::string(option) + " needs a value");
+        }
+        return args_[next_++];
+    }
+    void NoValue(std::string_view option) const {
+        if (inline_) {
+            throw UsageError(std::string(option) + " takes no value");
+        }
+    }
+
+private:
+    std::span<const std::string_view> args_;
+    std::size_t next_ = 0;
+    std::optional<std::string_view> inline_;
+};
+
+std::u32string DecodeText(std::string_view text) {
+    const auto decoded = glyph::DecodeUtf8(text);
+    if (!decoded) {
+        throw UsageError("TEXT is not valid UTF-8");
+    }
+    if (decoded->empty()) {
+        throw UsageError("TEXT is empty");
+    }
+    if (const auto control = std::find_if(decoded->begin(), decoded->end(), IsControl);
+        control != decoded->end()) {
+        throw UsageError("TEXT holds a control character (" + CodeName(*control) + ")");
+    }
+    return *decoded;
+}
+
+bool IsCIdentifier(std::string_view name) {
+    static constexpr std::string_view kKeywords[] = {
+        "auto",       "break",         "case",           "char",
+        "const",      "continue",      "default",        "do",
+        "double",     "else",          "enum",           "extern",
+        "float",      "for",           "goto",           "if",
+        "inline",     "int",           "long",           "register",
+        "restrict",   "return",        "short",          "signed",
+        "sizeof",     "static",        "struct",         "switch",
+        "typedef",    "union",         "unsigned",       "void",
+        "volatile",   "while",         "_Alignas",       "_Alignof",
+        "_Atomic",    "_Bool",         "_Complex",       "_Generic",
+        "_Imaginary", "_Noreturn",     "_Static_assert", "_Thread_local",
+        "alignas",    "alignof",       "bool",           "false",
+        "nullptr",    "static_assert", "thread_local",   "true",
+        "typeof",     "typeof_unqual", "constexpr"};
+    const auto alpha = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    };
+    if (name.empty() || !alpha(name.front())) {
+        return false;
+    }
+    if (!std::all_of(name.begin(), name.end(),
+                     [&](char c) { return alpha(c) || (c >= '0' && c <= '9'); })) {
+        return false;
+    }
+    return std::find(std::begin(kKeywords), std::end(kKeywords), name) == std::end(kKeywords);
+}
+
+} // namespace
+
+float ParseSize(std::string_view text) {
+    std::string_view number = text;
+    double scale = 1.0;
+    if (number.ends_with("pt")) {
+        number.remove_suffix(2);
+    } else if (number.ends_with("px")) {
+        number.remove_suffix(2);
+        scale = 0.75;
+    }
+    const double value = ParseNumber(number, text);
     if (!std::isfinite(value) || value <= 0) {
         throw UsageError("--size: " + std::string(text) + " is not above 0");
     }
     if (value > 1e6) {
         throw UsageError("--size: " + std::string(text) + " is too large");
     }
-    return static_cast<float>(value);
+    const auto points = static_cast<float>(value * scale);
+    if (!(points > 0)) {
+        throw UsageError("--size: " + std::string(text) + " is too small to draw anything");
+    }
+    return points;
+}
+
+int ParseFaceIndex(std::string_view text) {
+    int value = -1;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0 ||
+        value > 0xFFFF) {
+        throw UsageError("--face-index: '" + std::string(text) +
+                         "' is not a face number from 0 to 65535");
+    }
+    return value;
 }
 
 ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
     ConvertOptions options;
-    std::optional<std::string_view> character;
+    CharacterList characters;
+    bool haveText = false;
+    bool haveFont = false;
+    bool haveFaceIndex = false;
     bool endOfOptions = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        const auto value = [&]() -> std::string_view {
-            if (i + 1 >= args.size()) {
-                throw UsageError(std::string(arg) + " needs a value");
-            }
-            return args[++i];
-        };
+    ArgReader reader(args);
+    while (!reader.Done()) {
+        const std::string_view arg = reader.Next(endOfOptions);
         if (endOfOptions || arg.empty() || arg[0] != '-' || arg == "-") {
-            if (character) {
-                throw UsageError("more than one CHARACTER given: '" + std::string(arg) + "'");
+            if (haveText) {
+                throw UsageError("more than one TEXT given: '" + std::string(arg) + "'");
             }
-            character = arg;
-        } else if (arg == "--") {
+            haveText = true;
+            characters.Add(DecodeText(arg));
+            continue;
+        }
+        if (arg == "--") {
             endOfOptions = true;
-        } else if (arg == "-h" || arg == "--help") {
+            continue;
+        }
+        if (arg == "-h" || arg == "--help") {
             options.help = true;
         } else if (arg == "--font") {
-            options.font.family = value();
+            options.font.family = reader.Value(arg);
             if (options.font.family.empty()) {
-                throw UsageError("--font needs a family name");
+                throw UsageError("--font needs a family name or pattern");
             }
+            haveFont = true;
+        } else if (arg == "--font-file") {
+            options.fontFile = reader.Value(arg);
+            if (options.fontFile.empty()) {
+                throw UsageError("--font-file needs a path");
+            }
+            options.source = FontSource::File;
+        } else if (arg == "--face-index") {
+            options.faceIndex = ParseFaceIndex(reader.Value(arg));
+            haveFaceIndex = true;
         } else if (arg == "--size") {
-            options.font.size = ParseSize(value());
+            options.font.size = ParseSize(reader.Value(arg));
         } else if (arg == "--bold") {
+            reader.NoValue(arg);
             options.font.bold = true;
         } else if (arg == "--italic") {
+            reader.NoValue(arg);
             options.font.italic = true;
+        } else if (arg == "--strict") {
+            reader.NoValue(arg);
+            options.strict = true;
+        } else if (arg == "--range") {
+            for (const CodeRange& range : ParseRangeList(reader.Value(arg))) {
+                characters.Add(range);
+            }
+        } else if (arg == "--set") {
+            characters.Add(NamedSet(reader.Value(arg)));
+        } else if (arg == "-o" || arg == "--output") {
+            options.output = reader.Value(arg);
+            if (options.output.empty()) {
+                throw UsageError(std::string(arg) + " needs a file name, or - for standard output");
+            }
+        } else if (arg == "--c-array") {
+            options.arrayName = reader.Value(arg);
+            if (!IsCIdentifier(options.arrayName)) {
+                throw UsageError("--c-array: '" + options.arrayName +
+                                 "' is not a C identifier that can name an array");
+            }
         } else if (arg == "--eol") {
-            const std::string_view eol = value();
+            const std::string_view eol = reader.Value(arg);
             if (eol == "lf") {
                 options.eol = "\n";
             } else if (eol == "crlf") {
@@ -88,20 +258,15 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
     if (options.help) {
         return options;
     }
-    if (!character) {
-        throw UsageError("no CHARACTER given");
+    if (haveFont && options.source == FontSource::File) {
+        throw UsageError("--font and --font-file exclude each other");
     }
-    const auto decoded = glyph::DecodeUtf8(*character);
-    if (!decoded) {
-        throw UsageError("CHARACTER is not valid UTF-8");
+    if (haveFaceIndex && options.source != FontSource::File) {
+        throw UsageError("--face-index needs --font-file");
     }
-    if (decoded->size() != 1) {
-        throw UsageError("CHARACTER must be exactly one character, got '" +
-                         std::string(*character) + "'");
-    }
-    options.character = decoded->front();
-    if (options.character < 32 || (options.character >= 0x7F && options.character < 0xA0)) {
-        throw UsageError("CHARACTER is a control character");
+    options.characters = characters.characters();
+    if (options.characters.empty()) {
+        throw UsageError("no characters given: TEXT, --range or --set");
     }
     return options;
 }

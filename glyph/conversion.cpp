@@ -1,7 +1,5 @@
 #include "glyph/conversion.h"
 
-#include "glyph/ink.h"
-
 #include <memory>
 #include <stdexcept>
 
@@ -18,19 +16,14 @@ Conversion::Conversion(Surface& surface, char32_t KeyAscii, ScanBounds bounds, s
     surface_.Cls();
     surface_.Print(std::u32string_view(&KeyAscii, 1));
     header_ = HeaderLine(surface_.FontName(), bounds.ScanWidth, eol_);
-    colours_.resize(static_cast<std::size_t>(bounds.ScanWidth) + 1);
-    ink_ = std::make_unique<bool[]>(colours_.size());
+    ink_ = std::make_unique<bool[]>(static_cast<std::size_t>(bounds.ScanWidth) + 1);
 }
 
 bool Conversion::NextRow(std::string& out) {
     if (nextRow_ > bounds_.ScanHeight) {
         return false;
     }
-    const int count = static_cast<int>(colours_.size());
-    surface_.ReadRow(nextRow_, count, colours_.data());
-    for (int x = 0; x < count; ++x) {
-        ink_[x] = IsInk(colours_[x]);
-    }
+    surface_.ReadInkRow(nextRow_, bounds_.ScanWidth + 1, ink_.get());
     AppendRowLine(out, ink_.get(), bounds_.ScanWidth, eol_);
     ++nextRow_;
     return true;

@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace glyph {
 
@@ -37,7 +36,6 @@ private:
     std::string eol_;
     std::string header_;
     int nextRow_ = 0;
-    std::vector<Colour> colours_;
     std::unique_ptr<bool[]> ink_;
 };
 

@@ -4,19 +4,6 @@
 
 namespace glyph {
 
-void Surface::ReadRow(int y, int count, Colour* out) const {
-    for (int x = 0; x < count; ++x) {
-        out[x] = Point(x, y);
-    }
-}
-
-void ApplyFont(Surface& surface, const FontSpec& font) {
-    surface.SetFontName(font.family);
-    surface.SetFontSize(font.size);
-    surface.SetFontBold(font.bold);
-    surface.SetFontItalic(font.italic);
-}
-
 FakeSurface::FakeSurface(int width, int height)
     : width_(width), height_(height),
       pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), kPaper) {}

@@ -18,4 +18,14 @@ constexpr bool IsInk(Colour colour) {
     return colour < kInkBelow;
 }
 
+// For a grey pixel (the same level in red, green and blue): ink exactly below this level.
+inline constexpr int kInkGreyBelow = [] {
+    int grey = 0;
+    while (grey < 256 && IsInk(grey * 0x010101)) {
+        ++grey;
+    }
+    return grey;
+}();
+static_assert(kInkGreyBelow == 149, "grey 148 is ink, 149 paper");
+
 } // namespace glyph

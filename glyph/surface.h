@@ -33,6 +33,9 @@ public:
 
     // Reads pixels 0..count-1 of row y into out; the same values Point gives, faster.
     virtual void ReadRow(int y, int count, Colour* out) const;
+    // Whether each of pixels 0..count-1 of row y is ink: IsInk of what ReadRow gives, faster
+    // where a surface can tell from its own pixels.
+    virtual void ReadInkRow(int y, int count, bool* ink) const;
 
     // Grows the drawing area, if needed, to at least width x height pixels. What was drawn is
     // not kept: call Cls afterwards.

@@ -74,6 +74,21 @@ TEST(Conversion, ByteItemsHoldColumnsLeftmostInBitZero) {
     }
 }
 
+TEST(RowFormat, EveryByteValueRoundTrips) {
+    // Columns 9..16 repeat the pattern, so a packing that reads past its eight columns shows.
+    for (unsigned value = 0; value < 256; ++value) {
+        bool ink[17] = {};
+        for (int bit = 0; bit < 8; ++bit) {
+            ink[1 + bit] = ink[9 + bit] = ((value >> bit) & 1U) != 0;
+        }
+        std::string line;
+        glyph::AppendRowLine(line, ink, 16, "");
+        char expected[16];
+        std::snprintf(expected, sizeof expected, "0x%02X, 0x%02X, ", value, value);
+        ASSERT_EQ(line.substr(0, 12), expected) << "value " << value;
+    }
+}
+
 TEST(Conversion, GreyLevelsAreClassifiedByTheInkRule) {
     FakeSurface surface;
     surface.SetGlyph(U'g', {"abcdefgh"},

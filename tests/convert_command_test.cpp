@@ -1,26 +1,21 @@
+// rastova-convert end to end, in-process, on the DejaVu faces.
 #include "cli/convert_command.h"
 #include "glyph/conversion.h"
 #include "glyph/freetype_surface.h"
+#include "tests/cli_test_support.h"
+#include "tests/font_files.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Result RunCli(std::vector<std::string_view> args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = cli::RunConvert(args, out, err);
-    return {code, out.str(), err.str()};
-}
+using clitest::Result;
+using clitest::RunCli;
+using clitest::TempDir;
 
 std::string CoreText(glyph::FontSpec font, char32_t c, std::string_view eol) {
     glyph::FreeTypeSurface surface(font);
@@ -29,9 +24,18 @@ std::string CoreText(glyph::FontSpec font, char32_t c, std::string_view eol) {
     return glyph::ConvertToText(surface, c, bounds, eol);
 }
 
-TEST(ConvertCommand, PrintsWhatTheCoreProduces) {
+std::size_t Count(const std::string& text, std::string_view what) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos;
+         at = text.find(what, at + what.size())) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(ConvertCommand, OneCharacterIsExactlyTheCoreText) {
     struct Row {
-        std::vector<std::string_view> args;
+        std::vector<std::string> args;
         glyph::FontSpec font;
         char32_t character;
         std::string_view eol;
@@ -46,13 +50,22 @@ TEST(ConvertCommand, PrintsWhatTheCoreProduces) {
          {"sans-serif", 9.75F, true, false},
          U'\u0416',
          "\r\n"},
+        {{"--eol", "crlf", "--font", "DejaVu Sans", "W"}, {"DejaVu Sans", 10}, U'W', "\r\n"},
         {{"--", "-"}, {"sans-serif", 10}, U'-', "\n"},
+        {{"--size", "16px", "--font", "DejaVu Sans", "Q"}, {"DejaVu Sans", 12}, U'Q', "\n"},
+        {{"--size", "9.75pt", "--range", "0x41", "--font", "DejaVu Sans"},
+         {"DejaVu Sans", 9.75F},
+         U'A',
+         "\n"},
+        {{"--font-file", testfonts::DejaVuSans(), "--eol", "crlf", "--size", "14", "&"},
+         {"DejaVu Sans", 14},
+         U'&',
+         "\r\n"},
     };
     for (const Row& row : rows) {
         const Result result = RunCli(row.args);
         SCOPED_TRACE(testing::PrintToString(row.args));
-        EXPECT_EQ(result.code, 0);
-        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.code, 0) << result.err;
         EXPECT_EQ(result.out, CoreText(row.font, row.character, row.eol));
     }
 }
@@ -73,31 +86,49 @@ TEST(ConvertCommand, Help) {
     EXPECT_NE(result.out.find("Usage: rastova-convert"), std::string::npos);
 }
 
+TEST(ConvertCommand, SeveralCharactersAreNamedBlocksApart) {
+    const std::vector<std::string> font = {"--font", "DejaVu Sans", "--size", "12"};
+    for (std::string_view eol : {"\n", "\r\n"}) {
+        std::vector<std::string> args = font;
+        args.insert(args.end(),
+                    {"--eol", eol == "\n" ? "lf" : "crlf", "--range", "U+0416,0x41", "A"});
+        const Result result = RunCli(args);
+        ASSERT_EQ(result.code, 0) << result.err;
+        const std::string e(eol);
+        EXPECT_EQ(result.out, "// '\xD0\x96' U+0416" + e +
+                                  CoreText({"DejaVu Sans", 12}, U'Ж', eol) + e + "// 'A' U+0041" +
+                                  e + CoreText({"DejaVu Sans", 12}, U'A', eol));
+    }
+}
+
 TEST(ConvertCommand, BadInputIsOneLineOnStderrAndExitTwo) {
+    const TempDir dir;
+    const std::string notAFont = dir.File("notes.ttf", "not a font\n");
     struct Row {
-        std::vector<std::string_view> args;
-        std::string_view mentions;
+        std::vector<std::string> args;
+        std::string mentions;
     };
+    // The parsers' own tests hold every range and size case; here, one of each kind of problem.
     const Row rows[] = {
-        {{}, "no CHARACTER"},
+        {{}, "no characters given"},
         {{"--frobnicate", "A"}, "unknown option '--frobnicate'"},
         {{"A", "--size"}, "--size needs a value"},
         {{"--font"}, "--font needs a value"},
-        {{"--font", "", "A"}, "--font"},
-        {{"--size", "abc", "A"}, "not a number"},
-        {{"--size", "12pt", "A"}, "not a number"},
-        {{"--size", "", "A"}, "not a number"},
+        {{"--range", "0x7E-0x20"}, "reversed"},
         {{"--size", "0", "A"}, "not above 0"},
-        {{"--size", "-3", "A"}, "not above 0"},
-        {{"--size", "nan", "A"}, "--size"},
-        {{"--size", "inf", "A"}, "--size"},
         {{"--size", "30000", "A"}, "too large"},
         {{"--size", "19000", "--italic", "A"}, "too large"},
-        {{"--eol", "cr", "A"}, "neither lf nor crlf"},
-        {{"AB"}, "exactly one character"},
-        {{"A", "B"}, "more than one CHARACTER"},
-        {{""}, "exactly one character"},
-        {{"\xC3"}, "UTF-8"},
+        {{"--size", "40000px", "A"}, "too large"},
+        {{"--size", "0.5", "--c-array", "f", "A"}, "no whole byte"},
+        {{"--font-file", dir.Path("none.ttf"), "A"}, "No such file"},
+        {{"--font-file", notAFont, "A"}, "not a font"},
+        {{"--font-file", dir.Path(), "A"}, "not a regular file"},
+        {{"--font-file", testfonts::DejaVuSans(), "--face-index", "2", "A"},
+         "face index 2 is out of range"},
+        {{"--font", ":weight=heavyish", "A"}, "not a fontconfig pattern"},
+        {{"-o", dir.Path("missing/out.txt"), "A"}, "does not exist"},
+        {{"-o", dir.Path(), "A"}, "is a folder"},
+        {{"AB", "CD"}, "more than one TEXT"},
         {{"\t"}, "control character"},
     };
     for (const Row& row : rows) {
@@ -106,8 +137,128 @@ TEST(ConvertCommand, BadInputIsOneLineOnStderrAndExitTwo) {
         EXPECT_EQ(result.code, 2);
         EXPECT_EQ(result.out, "");
         EXPECT_NE(result.err.find(row.mentions), std::string::npos) << result.err;
-        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
-        EXPECT_EQ(result.err.back(), '\n');
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_EQ(result.err.rfind("rastova-convert: ", 0), 0U);
+    }
+    EXPECT_EQ(dir.Entries().size(), 1U) << "no file made by a failed run";
+}
+
+TEST(ConvertCommand, OutputFileIsLeftAloneOnBadInput) {
+    const TempDir dir;
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms(0755));
+    const std::string out = dir.File("font.h", "earlier\n");
+    const std::string locked = dir.Path("locked");
+    std::filesystem::create_directory(locked);
+    std::filesystem::permissions(locked, std::filesystem::perms(0755));
+    const std::string lockedFont = locked + "/font.ttf";
+    std::filesystem::copy_file(testfonts::DejaVuSans(), lockedFont);
+    std::filesystem::permissions(lockedFont, std::filesystem::perms::owner_write);
+    struct Row {
+        std::vector<std::string> args;
+        std::string mentions;
+        bool asNobody;
+    };
+    const Row rows[] = {
+        {{"-o", out, "--size", "0", "A"}, "not above 0", false},
+        {{"-o", out, "--font-file", dir.Path("none.ttf"), "A"}, "No such file", false},
+        {{"-o", out, "--range", "0xD800"}, "surrogate", false},
+        {{"-o", out, "A", "--c-array", "x y"}, "not a C identifier", false},
+        {{"-o", locked + "/font.h", "A"}, "Permission denied", true},
+        {{"-o", out, "--font-file", lockedFont, "A"}, "cannot read font file", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args));
+        Result result;
+        if (row.asNobody) {
+            const clitest::AsNobody nobody;
+            result = RunCli(row.args);
+        } else {
+            result = RunCli(row.args);
+        }
+        EXPECT_EQ(result.code, 2);
+        EXPECT_NE(result.err.find(row.mentions), std::string::npos) << result.err;
+        EXPECT_EQ(clitest::ReadFile(out), "earlier\n");
+    }
+    std::vector<std::string> entries = dir.Entries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"font.h", "locked"})) << "no temporary file left";
+    EXPECT_EQ(clitest::TempDir::EntriesOf(locked), std::vector<std::string>{"font.ttf"});
+}
+
+TEST(ConvertCommand, OutputFileHoldsWhatStdoutWould) {
+    const TempDir dir;
+    const std::string out = dir.File("font.txt", "earlier\n");
+    const std::vector<std::string> args = {"--font", "DejaVu Sans", "--set", "ascii"};
+    const Result toStdout = RunCli(args);
+    std::vector<std::string> toFile = args;
+    toFile.insert(toFile.end(), {"-o", out});
+    const Result written = RunCli(toFile);
+    EXPECT_EQ(written.code, 0);
+    EXPECT_EQ(written.out, "");
+    EXPECT_EQ(written.err, toStdout.err) << "the same notes either way";
+    EXPECT_EQ(clitest::ReadFile(out), toStdout.out);
+    EXPECT_EQ(Count(toStdout.out, "\n// '"), 94U) << "95 named blocks, 94 after a blank line";
+    EXPECT_EQ(dir.Entries().size(), 1U);
+}
+
+TEST(ConvertCommand, ReportsClippingAndStrictMakesItAFailure) {
+    struct Row {
+        std::vector<std::string> args;
+        std::vector<std::string> mentions; // each must be in stderr; none: stderr is empty
+    };
+    const Row rows[] = {
+        {{"--font", "DejaVu Sans", "o"}, {}},
+        {{"--font", "DejaVu Sans", "A"},
+         {"'A' U+0041: 1 ink pixel in column 0, which no byte holds"}},
+        // A combining mark alone hangs left of where it is drawn.
+        {{"--font", "DejaVu Sans", "--size", "24", "\xCC\x81"},
+         {"U+0301:", "cut off left of column 0"}},
+        // DejaVu Sans draws its ornate dingbats wider than the rectangle 10 pt gives.
+        {{"--font", "DejaVu Sans", "--range", "U+2E3B"}, {"cut off right of column 16"}},
+        {{"--font", "DejaVu Sans", "--size", "24", "\xC7\x95"}, {"cut off above row 0"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args));
+        const Result plain = RunCli(row.args);
+        EXPECT_EQ(plain.code, 0);
+        EXPECT_FALSE(plain.out.empty());
+        for (const std::string& mention : row.mentions) {
+            EXPECT_NE(plain.err.find(mention), std::string::npos) << plain.err;
+        }
+        std::vector<std::string> strictArgs = row.args;
+        strictArgs.push_back("--strict");
+        const Result strict = RunCli(strictArgs);
+        EXPECT_EQ(strict.code, row.mentions.empty() ? 0 : 1);
+        EXPECT_EQ(strict.out, plain.out) << "the tables are written all the same";
+        EXPECT_EQ(strict.err, plain.err);
+    }
+}
+
+TEST(ConvertCommand, NotesSubstitutesAndMissingGlyphs) {
+    const std::string serif = testfonts::FileFor("DejaVu Serif:style=Book");
+    struct Row {
+        std::vector<std::string> args;
+        std::string mentions; // empty: no such note
+    };
+    const Row rows[] = {
+        {{"--font", "No Such Family Rastova", "o"},
+         "no font matches \"No Such Family Rastova\" by name; using "},
+        {{"--font", "DejaVu Serif", "o"}, ""},
+        {{"--font-file", serif, "\xD7\x90"}, "'\xD7\x90' U+05D0: not in DejaVu Serif; the table"},
+        {{"--font", "DejaVu Serif", "\xD7\x90"}, ""}, // a fallback has it
+        {{"--font", "DejaVu Serif", "--range", "U+10FFFD"}, "not in DejaVu Serif or its fallbacks"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args));
+        const Result result = RunCli(row.args);
+        EXPECT_EQ(result.code, 0);
+        EXPECT_FALSE(result.out.empty());
+        if (row.mentions.empty()) {
+            EXPECT_EQ(result.err.find("not in"), std::string::npos) << result.err;
+            EXPECT_EQ(result.err.find("no font matches"), std::string::npos) << result.err;
+        } else {
+            EXPECT_NE(result.err.find(row.mentions), std::string::npos) << result.err;
+        }
     }
 }
 

@@ -1,11 +1,18 @@
 // The real surface, drawn with the DejaVu faces.
+#include "glyph/clip_check.h"
 #include "glyph/conversion.h"
 #include "glyph/freetype_surface.h"
 #include "glyph/ink.h"
+#include "tests/font_files.h"
+#include "tests/test_files.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -72,6 +79,21 @@ TEST(FreeTypeSurface, PointsOutsideTheDrawingAreaReadMinusOne) {
     EXPECT_EQ(row[w], glyph::kOutside);
     surface.ReadRow(h, 1, row.data());
     EXPECT_EQ(row[0], glyph::kOutside);
+}
+
+TEST(FreeTypeSurface, InkRowsAgreeWithTheInkRule) {
+    FreeTypeSurface surface({"DejaVu Sans", 40});
+    Draw(surface, U"W@");
+    const int w = surface.Width() + 3; // past the right edge, where points read as ink
+    std::vector<glyph::Colour> colours(w);
+    const auto ink = std::make_unique<bool[]>(w);
+    for (int y = -1; y <= surface.Height(); ++y) {
+        surface.ReadRow(y, w, colours.data());
+        surface.ReadInkRow(y, w, ink.get());
+        for (int x = 0; x < w; ++x) {
+            ASSERT_EQ(ink[x], glyph::IsInk(colours[x])) << x << "," << y;
+        }
+    }
 }
 
 TEST(FreeTypeSurface, InkIsBlackAndCrisp) {
@@ -174,6 +196,15 @@ TEST(FreeTypeSurface, MissingGlyphComesFromAnotherFace) {
     EXPECT_EQ(surface.FontName(), "DejaVu Serif");
 }
 
+TEST(FreeTypeSurface, CharacterNoFaceHasDrawsTheMissingGlyphEveryTime) {
+    // U+0378 is unassigned: no face has it, and asking again must not find a stale answer.
+    FreeTypeSurface surface({"DejaVu Sans", 24});
+    const int first = Draw(surface, U"\u0378").count;
+    EXPECT_GT(first, 0) << "the missing-glyph box";
+    EXPECT_FALSE(surface.HasGlyph(U'\u0378'));
+    EXPECT_EQ(Draw(surface, U"\u0378").count, first);
+}
+
 TEST(FreeTypeSurface, SpaceConvertsToEmptyBytes) {
     FreeTypeSurface surface({"DejaVu Sans", 10});
     glyph::ScanBounds bounds;
@@ -217,6 +248,246 @@ TEST(FreeTypeSurface, LargeSizesReportOnlyRealInk) {
         EXPECT_EQ(y, bounds.ScanHeight + 1);
         EXPECT_GT(hashes, 0);
         EXPECT_LT(hashes, (bounds.ScanWidth + 1) * 30) << "a dot is small";
+    }
+}
+
+} // namespace
+
+namespace {
+
+using glyph::ScanBounds;
+
+std::string Text(FreeTypeSurface& surface, char32_t c, float size, bool italic = false) {
+    ScanBounds bounds;
+    bounds.UpdateScanSize(size, italic);
+    return glyph::ConvertToText(surface, c, bounds, "\n");
+}
+
+using testfiles::AsNobody;
+using testfiles::TempDir;
+
+TEST(FreeTypeSurfaceFile, DrawsLikeTheSameFaceFoundByFamily) {
+    FreeTypeSurface byFamily({"DejaVu Sans", 12});
+    FreeTypeSurface byFile({"ignored", 12});
+    byFile.SetFontFile(testfonts::DejaVuSans());
+    EXPECT_EQ(byFile.FontName(), "DejaVu Sans");
+    EXPECT_EQ(byFile.FontFile(), byFamily.FontFile());
+    EXPECT_FALSE(byFile.FamilyReplaced());
+    for (char32_t c : {U'A', U'g', U'\u0416', U'7', U' '}) {
+        EXPECT_EQ(Text(byFile, c, 12), Text(byFamily, c, 12)) << static_cast<unsigned>(c);
+    }
+}
+
+TEST(FreeTypeSurfaceFile, HasNoFallbacks) {
+    // DejaVu Serif lacks Hebrew alef; found by family, a fallback draws it.
+    FreeTypeSurface byFamily({"DejaVu Serif", 24});
+    FreeTypeSurface byFile({"DejaVu Serif", 24});
+    byFile.SetFontFile(testfonts::FileFor("DejaVu Serif:style=Book"));
+    EXPECT_TRUE(byFamily.HasGlyph(U'\u05D0'));
+    EXPECT_FALSE(byFile.HasGlyph(U'\u05D0'));
+    EXPECT_TRUE(byFile.HasGlyph(U'A'));
+}
+
+TEST(FreeTypeSurfaceFile, SynthesisesOnlyTheStyleTheFaceLacks) {
+    struct Row {
+        const char* pattern; // the face's file, found by fontconfig
+        bool bold;
+        bool italic;
+        const char* style;
+    };
+    const Row rows[] = {
+        {"DejaVu Sans:style=Book", false, false, "Book"},
+        {"DejaVu Sans:style=Book", true, false, "Book, emboldened"},
+        {"DejaVu Sans:style=Book", false, true, "Book, slanted"},
+        {"DejaVu Sans:style=Bold", true, false, "Bold"},
+        {"DejaVu Sans:style=Oblique", false, true, "Oblique"},
+        {"DejaVu Sans:style=Bold", false, true, "Bold, slanted"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message()
+                     << row.pattern << " bold " << row.bold << " italic " << row.italic);
+        FreeTypeSurface surface({"", 24, row.bold, row.italic});
+        surface.SetFontFile(testfonts::FileFor(row.pattern));
+        EXPECT_EQ(surface.FontStyle(), row.style);
+    }
+
+    FreeTypeSurface regular({"", 24});
+    FreeTypeSurface bold({"", 24, true, false});
+    FreeTypeSurface boldFace({"", 24, true, false});
+    regular.SetFontFile(testfonts::DejaVuSans());
+    bold.SetFontFile(testfonts::DejaVuSans());
+    boldFace.SetFontFile(testfonts::FileFor("DejaVu Sans:style=Bold"));
+    FreeTypeSurface boldFaceAlone({"", 24});
+    boldFaceAlone.SetFontFile(testfonts::FileFor("DejaVu Sans:style=Bold"));
+    EXPECT_GT(Draw(bold, U"H").count, Draw(regular, U"H").count * 1.2) << "emboldened";
+    EXPECT_EQ(Draw(boldFace, U"H").count, Draw(boldFaceAlone, U"H").count)
+        << "a bold face is not emboldened again";
+
+    FreeTypeSurface italic({"", 48, false, true});
+    italic.SetFontFile(testfonts::DejaVuSans());
+    const InkBox box = Draw(italic, U"l");
+    ASSERT_GT(box.count, 0);
+    const int third = (box.bottom - box.top) / 3;
+    EXPECT_GT(MeanInkX(italic, box.top, box.top + third),
+              MeanInkX(italic, box.bottom - third, box.bottom + 1) + 2)
+        << "slanted leans right";
+}
+
+TEST(FreeTypeSurfaceFile, BadFilesAreCleanErrors) {
+    const TempDir dir;
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms(0755));
+    const std::string unreadable = dir.File("locked.ttf", "");
+    std::filesystem::copy_file(testfonts::DejaVuSans(), unreadable,
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::permissions(unreadable, std::filesystem::perms::owner_write);
+    struct Row {
+        const char* what;
+        std::string path;
+        int index;
+        const char* mentions;
+    };
+    const Row rows[] = {
+        {"missing", dir.Path("none.ttf"), 0, "No such file"},
+        {"a folder", dir.Path(), 0, "not a regular file"},
+        {"text", dir.File("notes.ttf", "just some words\n"), 0, "not a font"},
+        {"empty", dir.File("empty.otf", ""), 0, "not a font"},
+        {"truncated", dir.File("cut.ttf", std::string("\0\1\0\0\0\x10", 6)), 0, ""},
+        {"unreadable", unreadable, 0, "Permission denied"},
+        {"face 1 of 1", testfonts::DejaVuSans(), 1, "face index 1 is out of range"},
+        {"face 9 of 1", testfonts::DejaVuSans(), 9, "has 1 face"},
+    };
+    for (const Row& row : rows) {
+        FreeTypeSurface surface({"", 10});
+        surface.SetFontFile(row.path, row.index);
+        try {
+            const AsNobody nobody;
+            surface.FontName();
+            ADD_FAILURE() << row.what << ": no error";
+        } catch (const glyph::SurfaceError& error) {
+            const std::string message = error.what();
+            EXPECT_NE(message.find(row.mentions), std::string::npos) << row.what << ": " << message;
+            EXPECT_EQ(message.find('\n'), std::string::npos) << row.what;
+        }
+    }
+}
+
+TEST(FreeTypeSurfacePattern, PicksTheFaceThePatternNames) {
+    struct Row {
+        const char* pattern;
+        bool bold;
+        bool italic;
+        const char* file;
+    };
+    const Row rows[] = {
+        {"DejaVu Serif:bold", false, false, "DejaVuSerif-Bold.ttf"},
+        {"DejaVu Serif:bold", false, true, "DejaVuSerif-BoldItalic.ttf"},
+        {"DejaVu Serif:italic", true, false, "DejaVuSerif-BoldItalic.ttf"},
+        {"DejaVu Serif", false, false, "DejaVuSerif.ttf"},
+        {"DejaVu Sans Mono:weight=bold:slant=italic", false, false,
+         "DejaVuSansMono-BoldOblique.ttf"},
+        {"DejaVu Sans,DejaVu Serif", false, false, "DejaVuSans.ttf"},
+    };
+    for (const Row& row : rows) {
+        FreeTypeSurface surface({"", 12, row.bold, row.italic});
+        surface.SetFontPattern(row.pattern);
+        const std::string file = surface.FontFile();
+        EXPECT_EQ(file.substr(file.rfind('/') + 1), row.file) << row.pattern;
+    }
+}
+
+TEST(FreeTypeSurfacePattern, SizeComesFromTheSurface) {
+    FreeTypeSurface plain({"DejaVu Sans", 10});
+    FreeTypeSurface sized({"", 10});
+    sized.SetFontPattern("DejaVu Sans-40");
+    EXPECT_EQ(Text(sized, U'M', 10), Text(plain, U'M', 10));
+}
+
+TEST(FreeTypeSurfacePattern, SetFontNameTakesAPlainFamilyAgain) {
+    FreeTypeSurface surface({"", 12});
+    surface.SetFontPattern("DejaVu Serif:bold");
+    EXPECT_NE(surface.FontFile().find("DejaVuSerif-Bold"), std::string::npos);
+    surface.SetFontName("DejaVu Sans");
+    EXPECT_NE(surface.FontFile().find("DejaVuSans.ttf"), std::string::npos);
+}
+
+TEST(FreeTypeSurfacePattern, TellsWhenFontconfigReplacedTheFamily) {
+    struct Row {
+        const char* text;
+        bool pattern;
+        bool replaced;
+    };
+    const Row rows[] = {
+        {"DejaVu Sans", false, false},
+        {"dejavu sans", false, false},
+        {"sans-serif", false, false},
+        {"Monospace", false, false},
+        {"No Such Family Rastova", false, true},
+        {"DejaVu Serif:bold", true, false},
+        {":bold", true, false},
+        {"No Such Family Rastova,DejaVu Serif", true, false},
+        {"No Such Family Rastova:bold", true, true},
+    };
+    for (const Row& row : rows) {
+        FreeTypeSurface surface({row.text, 12});
+        if (row.pattern) {
+            surface.SetFontPattern(row.text);
+        }
+        EXPECT_EQ(surface.FamilyReplaced(), row.replaced) << row.text;
+    }
+}
+
+TEST(FreeTypeSurfaceDrawn, ImagesHoldWhatTheAreaShowsAndMore) {
+    FreeTypeSurface surface({"DejaVu Sans", 24});
+    Draw(surface, U"g");
+    ASSERT_EQ(surface.Drawn().size(), 1U);
+    const glyph::GlyphImage& image = surface.Drawn().front();
+    for (int y = 0; y < surface.Height(); ++y) {
+        for (int x = 0; x < surface.Width(); ++x) {
+            ASSERT_EQ(surface.Point(x, y), image.At(x, y)) << x << "," << y;
+        }
+    }
+    surface.Cls();
+    EXPECT_TRUE(surface.Drawn().empty());
+    EXPECT_EQ(Draw(surface, U"").count, 0) << "Cls leaves no ink behind";
+
+    // A combining acute has no advance of its own: it hangs left of the pen, off the area.
+    Draw(surface, U"\u0301");
+    ASSERT_EQ(surface.Drawn().size(), 1U);
+    EXPECT_LT(surface.Drawn().front().left, 0);
+    ScanBounds bounds;
+    bounds.UpdateScanSize(24, false);
+    EXPECT_GT(glyph::CheckClipping(surface.Drawn(), bounds).left.pixels, 0);
+}
+
+TEST(FreeTypeSurfaceDrawn, ClippingAgreesWithTheConversion) {
+    struct Row {
+        char32_t c;
+        float size;
+        ScanBounds bounds; // ScanHeight, ScanWidth
+        bool right;
+        bool bottom;
+    };
+    const Row rows[] = {
+        {U'M', 24, {10, 8}, true, true},    // the rectangle cuts the glyph
+        {U'M', 24, {43, 40}, false, false}, // the rule's rectangle for 24 pt holds it
+        {U'A', 10, {18, 16}, false, false},
+        {U'W', 72, {129, 112}, false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << static_cast<unsigned>(row.c) << " at " << row.size);
+        FreeTypeSurface surface({"DejaVu Sans", row.size});
+        const std::string text = glyph::ConvertToText(surface, row.c, row.bounds, "\n");
+        const glyph::ClipReport report = glyph::CheckClipping(surface.Drawn(), row.bounds);
+        EXPECT_EQ(report.right.pixels > 0, row.right);
+        EXPECT_EQ(report.bottom.pixels > 0, row.bottom);
+        EXPECT_EQ(report.top.pixels, 0);
+        // Column 0 is each pattern's first character.
+        int column0 = 0;
+        for (std::size_t at = text.find("//", text.find('\n')); at != std::string::npos;
+             at = text.find("//", at + 2)) {
+            column0 += text[at + 2] == '#';
+        }
+        EXPECT_EQ(report.columnZero, column0);
     }
 }
 

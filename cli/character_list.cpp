@@ -1,0 +1,183 @@
+#include "cli/character_list.h"
+
+#include "cli/usage_error.h"
+
+#include <array>
+#include <cstdio>
+
+namespace cli {
+
+namespace {
+
+constexpr char32_t kLastCodePoint = 0x10FFFF;
+constexpr char32_t kFirstSurrogate = 0xD800;
+constexpr char32_t kLastSurrogate = 0xDFFF;
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+int DigitValue(char c, int base) {
+    int value = base;
+    if (c >= '0' && c <= '9') {
+        value = c - '0';
+    } else if (c >= 'a' && c <= 'f') {
+        value = c - 'a' + 10;
+    } else if (c >= 'A' && c <= 'F') {
+        value = c - 'A' + 10;
+    }
+    return value < base ? value : -1;
+}
+
+char32_t ParseCodePoint(std::string_view token) {
+    const std::string_view text = Trim(token);
+    std::string_view digits = text;
+    int base = 10;
+    if (digits.starts_with("0x") || digits.starts_with("0X") || digits.starts_with("U+") ||
+        digits.starts_with("u+")) {
+        digits.remove_prefix(2);
+        base = 16;
+    }
+    if (digits.empty()) {
+        throw UsageError("--range: '" + std::string(text) +
+                         "' is not a code point (write 0x41, U+0041 or 65)");
+    }
+    // Saturates just past the last code point, so long inputs cannot overflow.
+    unsigned long value = 0;
+    for (char c : digits) {
+        const int digit = DigitValue(c, base);
+        if (digit < 0) {
+            throw UsageError("--range: '" + std::string(text) +
+                             "' is not a code point (write 0x41, U+0041 or 65)");
+        }
+        value = std::min<unsigned long>(value * base + digit, kLastCodePoint + 1UL);
+    }
+    if (value > kLastCodePoint) {
+        throw UsageError("--range: " + std::string(text) + " is above U+10FFFF");
+    }
+    return static_cast<char32_t>(value);
+}
+
+std::string RangeName(CodeRange range) {
+    return range.first == range.last ? CodeName(range.first)
+                                     : CodeName(range.first) + "-" + CodeName(range.last);
+}
+
+void CheckCharacters(CodeRange range) {
+    if (range.first <= kLastSurrogate && range.last >= kFirstSurrogate) {
+        throw UsageError(
+            "--range: " + RangeName(range) +
+            (range.first == range.last ? " is a surrogate" : " holds surrogates (U+D800-U+DFFF)") +
+            ", not characters");
+    }
+    // Controls lie in U+0000-U+001F and U+007F-U+009F.
+    if (range.first <= 0x1F || (range.first <= 0x9F && range.last >= 0x7F)) {
+        throw UsageError(
+            "--range: " + RangeName(range) +
+            (range.first == range.last ? " is a control code" : " holds control codes") +
+            ", which draw nothing");
+    }
+}
+
+// Windows-1251 bytes 0x80..0xBF; 0 marks the one unassigned byte, 0x98. 0xC0..0xFF are
+// U+0410..U+044F in order.
+constexpr std::array<char32_t, 64> kCp1251High = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409,
+    0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x0000, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0,
+    0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB,
+    0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6,
+    0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
+};
+
+} // namespace
+
+std::string CodeName(char32_t c) {
+    char text[16];
+    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(c));
+    return text;
+}
+
+std::vector<CodeRange> ParseRangeList(std::string_view list) {
+    if (Trim(list).empty()) {
+        throw UsageError("--range: the list is empty");
+    }
+    std::vector<CodeRange> ranges;
+    for (;;) {
+        const std::size_t comma = list.find(',');
+        const std::string_view item = Trim(list.substr(0, comma));
+        if (item.empty()) {
+            throw UsageError("--range: an empty item in the list");
+        }
+        // The dash between two code points; a leading dash is not one.
+        const std::size_t dash = item.find('-', 1);
+        CodeRange range;
+        if (dash == std::string_view::npos) {
+            range.first = range.last = ParseCodePoint(item);
+        } else {
+            range.first = ParseCodePoint(item.substr(0, dash));
+            range.last = ParseCodePoint(item.substr(dash + 1));
+            if (range.first > range.last) {
+                throw UsageError("--range: " + std::string(item) +
+                                 " is reversed: the first code point is above the last");
+            }
+        }
+        CheckCharacters(range);
+        ranges.push_back(range);
+        if (comma == std::string_view::npos) {
+            return ranges;
+        }
+        list.remove_prefix(comma + 1);
+    }
+}
+
+std::u32string NamedSet(std::string_view name) {
+    std::u32string set;
+    for (char32_t c = 0x20; c <= 0x7E; ++c) {
+        set += c;
+    }
+    if (name == "ascii") {
+        return set;
+    }
+    if (name == "cp1251") {
+        for (char32_t c : kCp1251High) {
+            if (c != 0) {
+                set += c;
+            }
+        }
+        for (char32_t c = 0x0410; c <= 0x044F; ++c) {
+            set += c;
+        }
+        return set;
+    }
+    throw UsageError("--set: '" + std::string(name) + "' is not a set (ascii, cp1251)");
+}
+
+void CharacterList::Add(char32_t c) {
+    if (seen_.insert(c).second) {
+        order_ += c;
+    }
+}
+
+void CharacterList::Add(std::u32string_view text) {
+    for (char32_t c : text) {
+        Add(c);
+    }
+}
+
+void CharacterList::Add(CodeRange range) {
+    for (char32_t c = range.first;; ++c) {
+        Add(c);
+        if (c == range.last) {
+            return;
+        }
+    }
+}
+
+} // namespace cli

@@ -1,0 +1,51 @@
+// Which characters a run converts: code point lists, named sets, and their union in order.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace cli {
+
+// first..last inclusive.
+struct CodeRange {
+    char32_t first = 0;
+    char32_t last = 0;
+
+    friend bool operator==(const CodeRange&, const CodeRange&) = default;
+};
+
+// Control codes (C0, DEL and C1) draw nothing a table could show.
+constexpr bool IsControl(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+// "U+0041" (at least four hex digits) for messages and comments.
+std::string CodeName(char32_t c);
+
+// Parses a comma-separated list of code points and ranges: "0x20-0x7E,U+0410-U+044F,65".
+// A code point is 0x... or U+... in hex, or decimal; blanks around items are allowed. Throws
+// UsageError for an empty list or item, a malformed or reversed range, a code point above
+// U+10FFFF, and a range that holds a surrogate or a control code.
+std::vector<CodeRange> ParseRangeList(std::string_view list);
+
+// The characters of a named set in code order: "ascii" (U+0020..U+007E) or "cp1251" (every
+// assigned character of Windows-1251 from 0x20 up, in byte order). Throws UsageError otherwise.
+std::u32string NamedSet(std::string_view name);
+
+// Characters in the order they were first added; a character added again is ignored.
+class CharacterList {
+public:
+    void Add(char32_t c);
+    void Add(std::u32string_view text);
+    void Add(CodeRange range);
+
+    const std::u32string& characters() const { return order_; }
+
+private:
+    std::u32string order_;
+    std::unordered_set<char32_t> seen_;
+};
+
+} // namespace cli

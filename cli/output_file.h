@@ -1,0 +1,33 @@
+// Where a run's text goes: a stream, or a file replaced only once all of it is written.
+#pragma once
+
+#include <memory>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace cli {
+
+// An output that cannot be opened, written or put in place; the message names the problem.
+class OutputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class Output {
+public:
+    virtual ~Output() = default;
+    virtual void Write(std::string_view text) = 0;
+    // Makes what was written final. An output destroyed without Commit leaves no trace of this
+    // run where it can (a file keeps its earlier content).
+    virtual void Commit() = 0;
+};
+
+// `path` "-" writes to `stream`. A regular file (or a new one) is written to a temporary file in
+// the same folder that replaces it on Commit, keeping the old file's permissions; a device or
+// pipe such as /dev/null is written directly. A missing folder, a folder that cannot be written
+// and a path that is a folder throw OutputError before anything is written.
+std::unique_ptr<Output> OpenOutput(const std::string& path, std::ostream& stream);
+
+} // namespace cli

@@ -1,0 +1,135 @@
+// The --c-array output compiles with the system C compiler, and a program linked with it reads
+// back exactly the bytes of the rows.
+#include "tests/cli_test_support.h"
+#include "tests/font_files.h"
+#include "tests/table_rows.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+#ifndef RASTOVA_C_COMPILER
+#error "RASTOVA_C_COMPILER names the C compiler found at configure time"
+#endif
+
+namespace {
+
+using clitest::RunCli;
+using clitest::TempDir;
+
+struct Command {
+    int status;
+    std::string output;
+};
+
+Command Shell(const std::string& command) {
+    Command result{-1, {}};
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) {
+        return result;
+    }
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        result.output.append(buffer, got);
+    }
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::string Hex(const std::vector<std::uint8_t>& bytes) {
+    std::string text;
+    char item[3];
+    for (std::uint8_t byte : bytes) {
+        std::snprintf(item, sizeof item, "%02X", byte);
+        text += item;
+    }
+    return text;
+}
+
+constexpr const char* kReader = R"(#include <stdio.h>
+#include <stdlib.h>
+extern const unsigned char rastova_font[];
+int main(int argc, char **argv) {
+    long count = argc > 1 ? strtol(argv[1], NULL, 10) : 0;
+    for (long i = 0; i < count; ++i) {
+        printf("%02X", rastova_font[i]);
+    }
+    return 0;
+}
+)";
+
+// Includes the definition, so sizeof tells the array's length.
+constexpr const char* kSizer = R"(#include <stdio.h>
+#include "font.c"
+int main(void) {
+    printf("%lu", (unsigned long)sizeof rastova_font);
+    return 0;
+}
+)";
+
+TEST(CArray, CompilesAndHoldsExactlyTheRowBytes) {
+    struct Row {
+        std::vector<std::string> options;
+    };
+    const Row rows[] = {
+        {{"--font-file", testfonts::DejaVuSans(), "--size", "16px", "--set", "ascii"}},
+        {{"--font", "DejaVu Serif", "--italic", "--set", "cp1251", "--eol", "crlf"}},
+        {{"--font", "DejaVu Sans Mono", "--size", "4", "--range", "0x41"}},
+    };
+    const std::string cc = RASTOVA_C_COMPILER;
+    const std::string flags = " -std=c99 -Wall -Wextra -pedantic -Werror ";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.options));
+        const TempDir dir;
+        const std::string source = dir.Path("font.c");
+        std::vector<std::string> args = row.options;
+        args.insert(args.end(), {"--c-array", "rastova_font", "-o", source});
+        const clitest::Result generated = RunCli(args);
+        ASSERT_EQ(generated.code, 0) << generated.err;
+
+        // The bytes the plain tables' patterns draw, glyph after glyph.
+        const clitest::Result text = RunCli(row.options);
+        ASSERT_EQ(text.code, 0);
+        std::vector<std::uint8_t> expected;
+        for (const tablerows::Row& tableRow : tablerows::Parse(text.out)) {
+            const std::vector<std::uint8_t> bytes = tablerows::BytesOf(tableRow.pattern);
+            expected.insert(expected.end(), bytes.begin(), bytes.end());
+        }
+        ASSERT_FALSE(expected.empty());
+
+        dir.File("reader.c", kReader);
+        dir.File("sizer.c", kSizer);
+        const Command object = Shell(cc + flags + "-c " + source + " -o " + dir.Path("font.o"));
+        ASSERT_EQ(object.status, 0) << object.output;
+        const Command reader = Shell(cc + flags + dir.Path("reader.c") + " " + dir.Path("font.o") +
+                                     " -o " + dir.Path("reader"));
+        ASSERT_EQ(reader.status, 0) << reader.output;
+        const Command sizer = Shell(cc + flags + dir.Path("sizer.c") + " -o " + dir.Path("sizer"));
+        ASSERT_EQ(sizer.status, 0) << sizer.output;
+
+        EXPECT_EQ(Shell(dir.Path("sizer")).output, std::to_string(expected.size()));
+        EXPECT_EQ(Shell(dir.Path("reader") + " " + std::to_string(expected.size())).output,
+                  Hex(expected));
+    }
+}
+
+TEST(CArray, CommentStatesTheLayout) {
+    const clitest::Result result = RunCli({"--font-file", testfonts::DejaVuSans(), "--size", "12",
+                                           "--range", "0x41-0x43", "--c-array", "font"});
+    ASSERT_EQ(result.code, 0);
+    for (const char* fact :
+         {"// Font: DejaVu Sans Book (DejaVuSans.ttf)", "// Size: 12 pt, drawn 16 px high (96 dpi)",
+          "// Scan rectangle: columns 0..24, rows 0..21",
+          "// 3 glyphs in the order named below, 66 bytes each: 22 rows of 3 bytes",
+          "item k of a row holds columns 8k+1 to 8k+8, the\n// leftmost in bit 0",
+          "const unsigned char font[] = {\n// 'A' U+0041\n// DejaVu Sans (24 pixels wide)\n",
+          "\n\n// 'B' U+0042\n", "\n};\n"}) {
+        EXPECT_NE(result.out.find(fact), std::string::npos) << fact;
+    }
+}
+
+} // namespace

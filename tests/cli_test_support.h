@@ -1,0 +1,32 @@
+// Running rastova-convert in-process for the command-line tests.
+#pragma once
+
+#include "cli/convert_command.h"
+#include "tests/test_files.h"
+
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace clitest {
+
+using testfiles::AsNobody;
+using testfiles::ReadFile;
+using testfiles::TempDir;
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+inline Result RunCli(const std::vector<std::string>& args) {
+    const std::vector<std::string_view> views(args.begin(), args.end());
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = cli::RunConvert(views, out, err);
+    return {code, out.str(), err.str()};
+}
+
+} // namespace clitest

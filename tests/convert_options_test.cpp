@@ -1,0 +1,329 @@
+// Parsing rastova-convert's arguments: characters, ranges, sets, sizes and option rules.
+#include "cli/character_list.h"
+#include "cli/convert_options.h"
+#include "glyph/scan_geometry.h"
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <gtest/gtest.h>
+#include <iconv.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using cli::CodeRange;
+using cli::UsageError;
+
+cli::ConvertOptions Parse(std::vector<std::string_view> args) {
+    return cli::ParseConvertOptions(args);
+}
+
+std::string UsageMessage(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const UsageError& error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+TEST(RangeList, ParsesCodePointsAndRanges) {
+    struct Row {
+        const char* list;
+        std::vector<CodeRange> ranges;
+    };
+    const Row rows[] = {
+        {"65", {{65, 65}}},
+        {"0x20-0x7E", {{0x20, 0x7E}}},
+        {"0X20-0x7e", {{0x20, 0x7E}}},
+        {"U+0410-U+044F", {{0x410, 0x44F}}},
+        {"u+410-u+44f", {{0x410, 0x44F}}},
+        {"0x41-U+0043,66", {{0x41, 0x43}, {66, 66}}},
+        {" 0x41 , 0x42 - 0x43 ", {{0x41, 0x41}, {0x42, 0x43}}},
+        {"U+10FFFF", {{0x10FFFF, 0x10FFFF}}},
+        {"0xD7FF,0xE000", {{0xD7FF, 0xD7FF}, {0xE000, 0xE000}}},
+        {"0xA0-0xFF", {{0xA0, 0xFF}}},
+        {"000000000000000000065", {{65, 65}}},
+        {"0x41-0x41", {{0x41, 0x41}}},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(cli::ParseRangeList(row.list), row.ranges) << row.list;
+    }
+}
+
+TEST(RangeList, RefusesWhatIsNotAList) {
+    struct Row {
+        const char* list;
+        const char* mentions;
+    };
+    const Row rows[] = {
+        {"", "empty"},
+        {"  ", "empty"},
+        {"0x41,", "empty item"},
+        {",0x41", "empty item"},
+        {"0x41,,0x42", "empty item"},
+        {"0x", "'0x' is not a code point"},
+        {"U+", "not a code point"},
+        {"0xZZ", "not a code point"},
+        {"A", "not a code point"},
+        {"6 5", "not a code point"},
+        {"1.5", "not a code point"},
+        {"-5", "not a code point"},
+        {"0x41-", "not a code point"},
+        {"0x41-0x42-0x43", "not a code point"},
+        {"0x41--0x42", "not a code point"},
+        {"0x7E-0x20", "reversed"},
+        {"U+0044-U+0043", "reversed"},
+        {"0x110000", "above U+10FFFF"},
+        {"1114112", "above U+10FFFF"},
+        {"0xFFFFFFFFFFFFFFFFFFFFFFFF", "above U+10FFFF"},
+        {"0x41-0x110000", "above U+10FFFF"},
+        {"0xD800", "U+D800 is a surrogate"},
+        {"0xDFFF", "surrogate"},
+        {"0xD000-0xE000", "holds surrogates"},
+        {"0x00-0x7E", "control codes"},
+        {"0x09", "U+0009 is a control code"},
+        {"0x7F", "control code"},
+        {"0x20-0xFF", "control codes"},
+        {"0x9F-0xA0", "control codes"},
+    };
+    for (const Row& row : rows) {
+        const std::string message = UsageMessage([&] { cli::ParseRangeList(row.list); });
+        EXPECT_NE(message.find(row.mentions), std::string::npos) << row.list << ": " << message;
+        EXPECT_EQ(message.rfind("--range: ", 0), 0U) << row.list << ": " << message;
+    }
+}
+
+TEST(NamedSets, AsciiIsThePrintableRange) {
+    const std::u32string ascii = cli::NamedSet("ascii");
+    ASSERT_EQ(ascii.size(), 95U);
+    EXPECT_EQ(ascii.front(), U' ');
+    EXPECT_EQ(ascii.back(), U'~');
+}
+
+// The C library's converter is an independent account of Windows-1251.
+std::u32string Cp1251ByIconv() {
+    iconv_t cd = iconv_open("UTF-32LE", "CP1251");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return {};
+    }
+    std::u32string out;
+    for (int byte = 0x20; byte <= 0xFF; ++byte) {
+        char in = static_cast<char>(byte);
+        char32_t c = 0;
+        char* inPtr = &in;
+        std::size_t inLeft = 1;
+        char* outPtr = reinterpret_cast<char*>(&c);
+        std::size_t outLeft = sizeof c;
+        if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
+            !cli::IsControl(c)) {
+            out += c;
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+TEST(NamedSets, Cp1251MatchesTheCLibrary) {
+    const std::u32string expected = Cp1251ByIconv();
+    if (expected.empty()) {
+        GTEST_SKIP() << "the C library has no CP1251 converter";
+    }
+    const std::u32string set = cli::NamedSet("cp1251");
+    EXPECT_EQ(set.size(), 222U) << "95 ASCII, 127 of the upper half (0x98 is unassigned)";
+    ASSERT_EQ(set.size(), expected.size());
+    for (std::size_t i = 0; i < set.size(); ++i) {
+        EXPECT_EQ(set[i], expected[i]) << "position " << i;
+    }
+}
+
+TEST(NamedSets, UnknownNameIsAnError) {
+    const std::string message = UsageMessage([] { cli::NamedSet("latin1"); });
+    EXPECT_NE(message.find("'latin1' is not a set"), std::string::npos) << message;
+}
+
+TEST(ConvertOptions, CharactersCombineInOrderEachOnce) {
+    struct Row {
+        std::vector<std::string_view> args;
+        std::u32string expected;
+    };
+    const Row rows[] = {
+        {{"A"}, U"A"},
+        {{"\xD0\x96"}, U"\u0416"},
+        {{"ABA"}, U"AB"},
+        {{"--range", "0x43-0x45", "AC"}, U"CDEA"},
+        {{"BA", "--range", "0x41-0x43"}, U"BAC"},
+        {{"--range", "U+0042", "--range", "0x41-0x42"}, U"BA"},
+        {{"--range", "0x42,0x41,0x42"}, U"BA"},
+        {{"z", "--set", "ascii"},
+         U"z !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+         U"[\\]^_`abcdefghijklmnopqrstuvwxy{|}~"},
+        {{"--", "-"}, U"-"},
+        {{"--", "--bold"}, U"-bold"},
+        {{"\xF0\x9F\x98\x80"}, U"\U0001F600"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(Parse(row.args).characters, row.expected) << testing::PrintToString(row.args);
+    }
+}
+
+TEST(ConvertOptions, ReadsEveryOption) {
+    const cli::ConvertOptions options =
+        Parse({"--font=DejaVu Serif:bold", "--size", "16px", "--bold", "--italic", "--eol", "crlf",
+               "-o", "out.c", "--c-array", "font_8x16", "--strict", "A"});
+    EXPECT_EQ(options.source, cli::FontSource::Pattern);
+    EXPECT_EQ(options.font.family, "DejaVu Serif:bold");
+    EXPECT_EQ(options.font.size, 12.0F);
+    EXPECT_TRUE(options.font.bold);
+    EXPECT_TRUE(options.font.italic);
+    EXPECT_EQ(options.eol, "\r\n");
+    EXPECT_EQ(options.output, "out.c");
+    EXPECT_EQ(options.arrayName, "font_8x16");
+    EXPECT_TRUE(options.strict);
+
+    const cli::ConvertOptions file =
+        Parse({"--font-file", "f.ttc", "--face-index", "3", "--output=-", "A"});
+    EXPECT_EQ(file.source, cli::FontSource::File);
+    EXPECT_EQ(file.fontFile, "f.ttc");
+    EXPECT_EQ(file.faceIndex, 3);
+    EXPECT_EQ(file.output, "-");
+    EXPECT_TRUE(file.arrayName.empty());
+    EXPECT_FALSE(file.strict);
+}
+
+TEST(ConvertOptions, RefusesBadCombinationsAndValues) {
+    struct Row {
+        std::vector<std::string_view> args;
+        const char* mentions;
+    };
+    const Row rows[] = {
+        {{}, "no characters given"},
+        {{"--bold"}, "no characters given"},
+        {{"A", "B"}, "more than one TEXT"},
+        {{""}, "TEXT is empty"},
+        {{"\xC3"}, "UTF-8"},
+        {{"\xED\xA0\x80"}, "UTF-8"}, // an encoded surrogate
+        {{"A\tB"}, "control character (U+0009)"},
+        {{"\xC2\x85"}, "control character (U+0085)"},
+        {{"-x", "A"}, "unknown option '-x'"},
+        {{"--=A"}, "unknown option '--=A'"},
+        {{"A", "--range"}, "--range needs a value"},
+        {{"A", "-o"}, "-o needs a value"},
+        {{"A", "--bold=yes"}, "--bold takes no value"},
+        {{"A", "--font", ""}, "--font needs"},
+        {{"A", "--font-file", ""}, "--font-file needs"},
+        {{"A", "-o", ""}, "-o needs a file name"},
+        {{"A", "--font", "x", "--font-file", "y"}, "exclude each other"},
+        {{"A", "--face-index", "1"}, "--face-index needs --font-file"},
+        {{"A", "--font-file", "f", "--face-index", "-1"}, "not a face number"},
+        {{"A", "--font-file", "f", "--face-index", "65536"}, "not a face number"},
+        {{"A", "--font-file", "f", "--face-index", "1x"}, "not a face number"},
+        {{"A", "--set", "ebcdic"}, "not a set"},
+        {{"A", "--c-array", "2fonts"}, "not a C identifier"},
+        {{"A", "--c-array", "font-8"}, "not a C identifier"},
+        {{"A", "--c-array", "int"}, "not a C identifier"},
+        {{"A", "--c-array", ""}, "not a C identifier"},
+        {{"A", "--eol", "cr"}, "neither lf nor crlf"},
+        {{"A", "--size", "0"}, "not above 0"},
+    };
+    for (const Row& row : rows) {
+        const std::string message = UsageMessage([&] { Parse(row.args); });
+        EXPECT_NE(message.find(row.mentions), std::string::npos)
+            << testing::PrintToString(row.args) << ": " << message;
+    }
+}
+
+TEST(Size, PointsOrPixels) {
+    struct Row {
+        const char* text;
+        float points;
+    };
+    const Row rows[] = {
+        {"10", 10},     {"9.75", 9.75F}, {"9.75pt", 9.75F}, {"16px", 12},     {"96px", 72},
+        {"1px", 0.75F}, {"1e1", 10},     {"0.5pt", 0.5F},   {"21840", 21840}, {"10.1", 10.1F},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(cli::ParseSize(row.text), row.points) << row.text;
+    }
+}
+
+TEST(Size, RefusesWhatIsNotASize) {
+    struct Row {
+        const char* text;
+        const char* mentions;
+    };
+    const Row rows[] = {
+        {"", "not a number"},      {"pt", "not a number"},    {"px", "not a number"},
+        {"abc", "not a number"},   {"12 pt", "not a number"}, {"12PT", "not a number"},
+        {"12pt ", "not a number"}, {"+12", "not a number"},   {"0x10", "not a number"},
+        {"12em", "not a number"},  {"0", "not above 0"},      {"0px", "not above 0"},
+        {"-3", "not above 0"},     {"-0", "not above 0"},     {"nan", "not above 0"},
+        {"inf", "not above 0"},    {"1e7", "too large"},      {"1e-50", "too small"},
+        {"1e-46px", "too small"},
+    };
+    for (const Row& row : rows) {
+        const std::string message = UsageMessage([&] { cli::ParseSize(row.text); });
+        EXPECT_NE(message.find(row.mentions), std::string::npos) << row.text << ": " << message;
+    }
+}
+
+// Strings built from the characters these parsers care about, at random: every one must parse
+// to something valid or be refused with a UsageError, and never crash or throw anything else.
+std::string RandomString(std::mt19937& random, std::string_view alphabet, std::size_t maxLength) {
+    std::uniform_int_distribution<std::size_t> length(0, maxLength);
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    std::string text(length(random), ' ');
+    for (char& c : text) {
+        c = alphabet[pick(random)];
+    }
+    return text;
+}
+
+TEST(ParserLoop, RandomRangeListsParseOrFailCleanly) {
+    std::mt19937 random(20240611);
+    int parsed = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const std::string list = RandomString(random, "0123456789abcdefxXuU+-, DF", 16);
+        try {
+            for (const CodeRange& range : cli::ParseRangeList(list)) {
+                ASSERT_LE(range.first, range.last) << list;
+                ASSERT_LE(range.last, 0x10FFFFU) << list;
+                ASSERT_FALSE(range.first <= 0xDFFF && range.last >= 0xD800) << list;
+                ASSERT_FALSE(cli::IsControl(range.first)) << list;
+                ASSERT_FALSE(range.first <= 0x9F && range.last >= 0x7F) << list;
+            }
+            ++parsed;
+        } catch (const UsageError& error) {
+            ASSERT_EQ(std::strchr(error.what(), '\n'), nullptr) << list;
+        }
+    }
+    EXPECT_GT(parsed, 100) << "the alphabet makes valid lists too";
+}
+
+TEST(ParserLoop, RandomSizesParseOrFailCleanly) {
+    std::mt19937 random(7);
+    int parsed = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const std::string text = RandomString(random, "0123456789.e-+ptxinaf", 10);
+        try {
+            const float points = cli::ParseSize(text);
+            ASSERT_TRUE(std::isfinite(points) && points > 0) << text;
+            glyph::ScanBounds bounds;
+            try {
+                bounds.UpdateScanSize(points, i % 2 == 0);
+                ASSERT_EQ(bounds.ScanWidth % 8, 0) << text;
+            } catch (const glyph::ScanSizeError&) {
+                ASSERT_GT(points, 18000) << text << ": only huge sizes overflow";
+            }
+            ++parsed;
+        } catch (const UsageError& error) {
+            ASSERT_EQ(std::strchr(error.what(), '\n'), nullptr) << text;
+        }
+    }
+    EXPECT_GT(parsed, 100);
+}
+
+} // namespace

@@ -1,0 +1,135 @@
+// Where rastova-convert's text goes: standard output, a replaced file, a device.
+#include "cli/output_file.h"
+#include "tests/test_files.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using cli::OpenOutput;
+using cli::OutputError;
+using testfiles::ReadFile;
+using testfiles::TempDir;
+
+mode_t ModeOf(const std::string& path) {
+    struct stat info {};
+    stat(path.c_str(), &info);
+    return info.st_mode & 07777;
+}
+
+TEST(OutputFile, ReplacesOnlyOnCommit) {
+    const TempDir dir;
+    std::ostringstream unused;
+    const std::string big(200000, 'x'); // more than the write buffer holds
+    struct Row {
+        const char* what;
+        bool existing;
+        bool commit;
+        std::string expected; // "" with !existing && !commit: no file at all
+    };
+    const Row rows[] = {
+        {"new file, committed", false, true, "head" + big},
+        {"new file, abandoned", false, false, ""},
+        {"old file, committed", true, true, "head" + big},
+        {"old file, abandoned", true, false, "earlier"},
+    };
+    for (const Row& row : rows) {
+        const std::string path = dir.Path("out.c");
+        fs::remove(path);
+        if (row.existing) {
+            dir.File("out.c", "earlier");
+        }
+        {
+            auto output = OpenOutput(path, unused);
+            output->Write("head");
+            output->Write(big);
+            if (row.commit) {
+                output->Commit();
+            }
+        }
+        if (!row.existing && !row.commit) {
+            EXPECT_FALSE(fs::exists(path)) << row.what;
+        } else {
+            EXPECT_EQ(ReadFile(path), row.expected) << row.what;
+        }
+        EXPECT_LE(dir.Entries().size(), 1U) << row.what << ": no temporary file left";
+    }
+}
+
+TEST(OutputFile, KeepsPermissionsOrFollowsTheUmask) {
+    const TempDir dir;
+    std::ostringstream unused;
+    const std::string old = dir.File("old.c", "earlier");
+    fs::permissions(old, fs::perms(0640));
+    const mode_t mask = umask(027);
+    for (const std::string& path : {old, dir.Path("new.c")}) {
+        auto output = OpenOutput(path, unused);
+        output->Write("x");
+        output->Commit();
+    }
+    umask(mask);
+    EXPECT_EQ(ModeOf(old), 0640U) << "a replaced file keeps its mode";
+    EXPECT_EQ(ModeOf(dir.Path("new.c")), 0640U) << "0666 less the umask 027";
+}
+
+TEST(OutputFile, ALinkKeepsPointingAtTheNewContent) {
+    const TempDir dir;
+    std::ostringstream unused;
+    const std::string target = dir.File("real.c", "earlier");
+    const std::string link = dir.Path("link.c");
+    fs::create_symlink(target, link);
+    auto output = OpenOutput(link, unused);
+    output->Write("new");
+    output->Commit();
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(target), "new");
+}
+
+TEST(OutputFile, DevicesAreWrittenInPlace) {
+    std::ostringstream unused;
+    auto output = OpenOutput("/dev/null", unused);
+    output->Write("discarded");
+    output->Commit();
+    EXPECT_TRUE(fs::is_character_file("/dev/null")) << "never replaced by a regular file";
+}
+
+TEST(OutputFile, RefusesPlacesItCannotWrite) {
+    const TempDir dir;
+    fs::permissions(dir.Path(), fs::perms(0755));
+    const std::string locked = dir.Path("locked");
+    fs::create_directory(locked);
+    fs::permissions(locked, fs::perms(0755));
+    std::ostringstream unused;
+    struct Row {
+        std::string path;
+        const char* mentions;
+        bool asNobody;
+    };
+    const Row rows[] = {
+        {dir.Path("missing/out.c"), "does not exist", false},
+        {dir.Path(), "is a folder", false},
+        {locked + "/out.c", "Permission denied", true},
+    };
+    for (const Row& row : rows) {
+        try {
+            std::unique_ptr<cli::Output> output;
+            if (row.asNobody) {
+                const testfiles::AsNobody nobody;
+                output = OpenOutput(row.path, unused);
+            } else {
+                output = OpenOutput(row.path, unused);
+            }
+            ADD_FAILURE() << row.path << ": opened";
+        } catch (const OutputError& error) {
+            EXPECT_NE(std::string(error.what()).find(row.mentions), std::string::npos)
+                << row.path << ": " << error.what();
+        }
+    }
+}
+
+} // namespace
