@@ -61,10 +61,10 @@ private slots:
         QFont pixels(QStringLiteral("DejaVu Sans"));
         pixels.setPixelSize(16);
         QCOMPARE(ui::ToFontSpec(pixels).size, 12.0F);
-        const glyph::FontSpec spec{"DejaVu Serif", 9.75F, true, true};
-        const glyph::FontSpec back = ui::ToFontSpec(ui::ToQFont(spec));
-        QCOMPARE(back.family, spec.family);
-        QCOMPARE(back.size, spec.size);
+        const glyph::FontSpec original{"DejaVu Serif", 9.75F, true, true};
+        const glyph::FontSpec back = ui::ToFontSpec(ui::ToQFont(original));
+        QCOMPARE(back.family, original.family);
+        QCOMPARE(back.size, original.size);
         QVERIFY(back.bold && back.italic);
     }
 };

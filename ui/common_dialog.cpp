@@ -11,8 +11,8 @@ namespace {
 // The font to open the dialog on, named by the family and style of the face it matches. Without
 // a style name Qt's dialog preselects a style of its own guessing (for DejaVu Sans, Condensed or
 // Oblique), and accepting the dialog unchanged would switch to it.
-QFont DialogFont(const glyph::FontSpec& spec) {
-    QFont font = ToQFont(spec);
+QFont DialogFont(const glyph::FontSpec& choice) {
+    QFont font = ToQFont(choice);
     const QFontInfo matched(font);
     font.setFamily(matched.family());
     font.setStyleName(matched.styleName());

@@ -13,25 +13,25 @@ QString FamilyWithoutFoundry(const QString& family) {
 }
 
 glyph::FontSpec ToFontSpec(const QFont& font) {
-    glyph::FontSpec spec;
-    spec.family = ToUtf8(FamilyWithoutFoundry(font.family()));
+    glyph::FontSpec choice;
+    choice.family = ToUtf8(FamilyWithoutFoundry(font.family()));
     double points = font.pointSizeF();
     if (points <= 0 && font.pixelSize() > 0) {
         points = font.pixelSize() * 72.0 / 96.0;
     }
-    spec.size = static_cast<float>(points);
-    spec.bold = font.bold();
-    spec.italic = font.italic();
-    return spec;
+    choice.size = static_cast<float>(points);
+    choice.bold = font.bold();
+    choice.italic = font.italic();
+    return choice;
 }
 
-QFont ToQFont(const glyph::FontSpec& spec) {
-    QFont font(ToQString(spec.family));
-    if (spec.size > 0) {
-        font.setPointSizeF(spec.size);
+QFont ToQFont(const glyph::FontSpec& choice) {
+    QFont font(ToQString(choice.family));
+    if (choice.size > 0) {
+        font.setPointSizeF(choice.size);
     }
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+    font.setBold(choice.bold);
+    font.setItalic(choice.italic);
     return font;
 }
 
