@@ -16,10 +16,6 @@ namespace ui {
 
 namespace {
 
-QRect Twips(int left, int top, int width, int height) {
-    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
-}
-
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& where) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
@@ -51,7 +47,7 @@ About::About(QWidget* parent)
 
     picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setGeometry(Twips(240, 240, 735, 735));
+    picIcon->setGeometry(TwipsRect(240, 240, 735, 735));
     picIcon->setAlignment(Qt::AlignCenter);
     picIcon->setPixmap(RastovaIcon().pixmap(32, 32));
 
@@ -59,19 +55,19 @@ About::About(QWidget* parent)
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
     titleFont.setBold(true);
     lblTitle = MakeLabel(this, "lblTitle", QStringLiteral("          Программа       Rastova"),
-                         Twips(1080, 240, 4092, 480));
+                         TwipsRect(1080, 240, 4092, 480));
     lblTitle->setFont(titleFont);
     lblVersion = MakeLabel(this, "lblVersion",
                            QStringLiteral("Версия:  тестовая ") + QStringLiteral(RASTOVA_VERSION),
-                           Twips(1080, 780, 4092, 228));
+                           TwipsRect(1080, 780, 4092, 228));
     lblDescription =
         MakeLabel(this, "lblDescription", QStringLiteral("Описание:     Конвертер шрифтов"),
-                  Twips(1056, 1128, 4092, 1044));
+                  TwipsRect(1056, 1128, 4092, 1044));
     lblDescription->setWordWrap(true);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(Twips(4200, 2520, 1467, 345));
+    cmdOK->setGeometry(TwipsRect(4200, 2520, 1467, 345));
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
 }

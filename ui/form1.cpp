@@ -24,10 +24,6 @@ constexpr int kRepaintIntervalMs = 16;
 constexpr char kInitialText[] = "Для пометки таблицы\r\nкликните по этому полю.\r\n";
 constexpr const char* kPrompt[] = {"(нажать клавишу", "для сканирования", "символа)"};
 
-QRect Twips(int left, int top, int width, int height) {
-    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
-}
-
 QFont OutputFont() {
     QFont font(QStringLiteral("Courier"));
     font.setPointSizeF(9.75);
@@ -57,14 +53,14 @@ Form1::Form1(QWidget* parent)
 
     Picture1 = new PictureBox(*surface_, client);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(Twips(120, 120, 2016, 2016));
+    Picture1->setGeometry(TwipsRect(120, 120, 2016, 2016));
     Picture1->onKeyPress = [this](char32_t code) {
         Picture1_KeyPress(code);
     };
 
     Text1 = new OutputBox(client);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(Twips(2400, 120, 4575, 3135));
+    Text1->setGeometry(TwipsRect(2400, 120, 4575, 3135));
     Text1->setFont(OutputFont());
     Text1->setText(kInitialText);
     Text1->onKeyPress = [this](char32_t code) {

@@ -4,6 +4,7 @@
 #include "glyph/surface.h"
 
 #include <QFont>
+#include <QRect>
 #include <QString>
 #include <optional>
 #include <string>
@@ -23,6 +24,9 @@ inline std::string ToUtf8(const QString& text) {
 // Window layouts are given in twips, 1/1440 inch: 15 twips a pixel at 96 dpi.
 constexpr int TwipsToPixels(int twips) {
     return (twips + 7) / 15;
+}
+inline QRect TwipsRect(int left, int top, int width, int height) {
+    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
 }
 
 // "Courier [Adobe]" -> "Courier": Qt names a family with its foundry when several foundries
