@@ -1,9 +1,7 @@
 #include "cli/character_list.h"
 
 #include "cli/usage_error.h"
-
-#include <array>
-#include <cstdio>
+#include "glyph/cp1251.h"
 
 namespace cli {
 
@@ -35,35 +33,6 @@ int DigitValue(char c, int base) {
     return value < base ? value : -1;
 }
 
-char32_t ParseCodePoint(std::string_view token) {
-    const std::string_view text = Trim(token);
-    std::string_view digits = text;
-    int base = 10;
-    if (digits.starts_with("0x") || digits.starts_with("0X") || digits.starts_with("U+") ||
-        digits.starts_with("u+")) {
-        digits.remove_prefix(2);
-        base = 16;
-    }
-    if (digits.empty()) {
-        throw UsageError("--range: '" + std::string(text) +
-                         "' is not a code point (write 0x41, U+0041 or 65)");
-    }
-    // Saturates just past the last code point, so long inputs cannot overflow.
-    unsigned long value = 0;
-    for (char c : digits) {
-        const int digit = DigitValue(c, base);
-        if (digit < 0) {
-            throw UsageError("--range: '" + std::string(text) +
-                             "' is not a code point (write 0x41, U+0041 or 65)");
-        }
-        value = std::min<unsigned long>(value * base + digit, kLastCodePoint + 1UL);
-    }
-    if (value > kLastCodePoint) {
-        throw UsageError("--range: " + std::string(text) + " is above U+10FFFF");
-    }
-    return static_cast<char32_t>(value);
-}
-
 std::string RangeName(CodeRange range) {
     return range.first == range.last ? CodeName(range.first)
                                      : CodeName(range.first) + "-" + CodeName(range.last);
@@ -85,23 +54,35 @@ void CheckCharacters(CodeRange range) {
     }
 }
 
-// Windows-1251 bytes 0x80..0xBF; 0 marks the one unassigned byte, 0x98. 0xC0..0xFF are
-// U+0410..U+044F in order.
-constexpr std::array<char32_t, 64> kCp1251High = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409,
-    0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x0000, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0,
-    0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB,
-    0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6,
-    0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
-};
-
 } // namespace
 
-std::string CodeName(char32_t c) {
-    char text[16];
-    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(c));
-    return text;
+char32_t ParseCodePoint(std::string_view token, std::string_view option) {
+    const std::string_view text = Trim(token);
+    std::string_view digits = text;
+    int base = 10;
+    if (digits.starts_with("0x") || digits.starts_with("0X") || digits.starts_with("U+") ||
+        digits.starts_with("u+")) {
+        digits.remove_prefix(2);
+        base = 16;
+    }
+    if (digits.empty()) {
+        throw UsageError(std::string(option) + ": '" + std::string(text) +
+                         "' is not a code point (write 0x41, U+0041 or 65)");
+    }
+    // Saturates just past the last code point, so long inputs cannot overflow.
+    unsigned long value = 0;
+    for (char c : digits) {
+        const int digit = DigitValue(c, base);
+        if (digit < 0) {
+            throw UsageError(std::string(option) + ": '" + std::string(text) +
+                             "' is not a code point (write 0x41, U+0041 or 65)");
+        }
+        value = std::min<unsigned long>(value * base + digit, kLastCodePoint + 1UL);
+    }
+    if (value > kLastCodePoint) {
+        throw UsageError(std::string(option) + ": " + std::string(text) + " is above U+10FFFF");
+    }
+    return static_cast<char32_t>(value);
 }
 
 std::vector<CodeRange> ParseRangeList(std::string_view list) {
@@ -119,10 +100,10 @@ std::vector<CodeRange> ParseRangeList(std::string_view list) {
         const std::size_t dash = item.find('-', 1);
         CodeRange range;
         if (dash == std::string_view::npos) {
-            range.first = range.last = ParseCodePoint(item);
+            range.first = range.last = ParseCodePoint(item, "--range");
         } else {
-            range.first = ParseCodePoint(item.substr(0, dash));
-            range.last = ParseCodePoint(item.substr(dash + 1));
+            range.first = ParseCodePoint(item.substr(0, dash), "--range");
+            range.last = ParseCodePoint(item.substr(dash + 1), "--range");
             if (range.first > range.last) {
                 throw UsageError("--range: " + std::string(item) +
                                  " is reversed: the first code point is above the last");
@@ -146,13 +127,10 @@ std::u32string NamedSet(std::string_view name) {
         return set;
     }
     if (name == "cp1251") {
-        for (char32_t c : kCp1251High) {
-            if (c != 0) {
-                set += c;
+        for (unsigned byte = 0x80; byte <= 0xFF; ++byte) {
+            if (const auto c = glyph::Cp1251Char(static_cast<std::uint8_t>(byte))) {
+                set += *c;
             }
-        }
-        for (char32_t c = 0x0410; c <= 0x044F; ++c) {
-            set += c;
         }
         return set;
     }

@@ -1,12 +1,16 @@
 // Which characters a run converts: code point lists, named sets, and their union in order.
 #pragma once
 
+#include "glyph/utf8.h"
+
 #include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
 
 namespace cli {
+
+using glyph::CodeName;
 
 // first..last inclusive.
 struct CodeRange {
@@ -21,8 +25,9 @@ constexpr bool IsControl(char32_t c) {
     return c < 0x20 || (c >= 0x7F && c <= 0x9F);
 }
 
-// "U+0041" (at least four hex digits) for messages and comments.
-std::string CodeName(char32_t c);
+// A code point: 0x... or U+... in hex, or decimal, with blanks around it allowed; at most
+// U+10FFFF. Throws UsageError naming `option`.
+char32_t ParseCodePoint(std::string_view token, std::string_view option);
 
 // Parses a comma-separated list of code points and ranges: "0x20-0x7E,U+0410-U+044F,65".
 // A code point is 0x... or U+... in hex, or decimal; blanks around items are allowed. Throws

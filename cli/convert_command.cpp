@@ -1,11 +1,13 @@
 #include "cli/convert_command.h"
 
 #include "cli/convert_options.h"
+#include "cli/messages.h"
 #include "cli/output_file.h"
-#include "cli/table_text.h"
-#include "glyph/clip_check.h"
-#include "glyph/conversion.h"
-#include "glyph/freetype_surface.h"
+#include "formats/font_writer.h"
+#include "formats/table_writer.h"
+#include "glyph/font_faces.h"
+#include "glyph/strike.h"
+#include "glyph/utf8.h"
 
 #include <exception>
 #include <memory>
@@ -26,85 +28,81 @@ glyph::ScanBounds BoundsFor(const glyph::FontSpec& font) {
     return bounds;
 }
 
-// Sets the surface's face and looks it up now, so a bad font is reported before any output.
-void OpenFont(glyph::FreeTypeSurface& surface, const ConvertOptions& options, std::ostream& err) {
-    if (options.source == FontSource::File) {
-        surface.SetFontFile(options.fontFile, options.faceIndex);
-    } else {
-        surface.SetFontPattern(options.font.family);
-    }
-    const std::string family = surface.FontName();
-    if (surface.FamilyReplaced()) {
-        err << kProgram << "no font matches \"" << options.font.family << "\" by name; using "
-            << family << " " << surface.FontStyle() << " (" << surface.FontFile() << ")\n";
-    }
+glyph::FontSource SourceOf(const ConvertOptions& options) {
+    return options.source == FontSource::File
+               ? glyph::FontSource::File(options.fontFile, options.faceIndex)
+               : glyph::FontSource::Pattern(options.font.family);
 }
 
-std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+formats::FormatOptions FormatOptionsOf(const ConvertOptions& options) {
+    formats::FormatOptions format;
+    format.name = options.arrayName;
+    format.cArray = !options.arrayName.empty();
+    format.bounds = BoundsFor(options.font);
+    format.eol = options.eol;
+    format.encoding = options.encoding;
+    format.lvglVersion = options.lvglVersion;
+    format.cell = options.cell;
+    format.packing = options.packing;
+    format.first = options.first;
+    format.decode = !options.preview.empty();
+    return format;
 }
 
 int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
-    const glyph::ScanBounds bounds = BoundsFor(options.font);
-    const bool array = !options.arrayName.empty();
-    if (array && BytesPerGlyph(bounds) == 0) {
+    const formats::FormatOptions formatOptions = FormatOptionsOf(options);
+    const bool table = options.format == "table";
+    if (table && formatOptions.cArray && formats::TableBytesPerGlyph(formatOptions.bounds) == 0) {
         throw UsageError("--size: " + ShortNumber(options.font.size) +
                          " pt scans no whole byte; a C array needs at least 0.67 pt");
     }
-    glyph::FreeTypeSurface surface(options.font);
-    OpenFont(surface, options, err);
+    const std::unique_ptr<formats::FontWriter> writer =
+        formats::MakeWriter(options.format, formatOptions);
+    writer->CheckCharacters(options.characters);
+
+    // The font is opened now, so a bad font is reported before any output.
+    glyph::FontFaces faces;
+    faces.Select(SourceOf(options), options.font);
+    const glyph::StrikeFacts facts = glyph::FactsOf(faces);
+    if (facts.face.replaced) {
+        err << kProgram << "no font matches \"" << options.font.family << "\" by name; using "
+            << facts.face.family << " " << facts.face.style << " (" << facts.face.file << ")\n";
+    }
+    const std::uint64_t estimate = writer->EstimateSize(facts, options.characters.size());
+    if (estimate > options.maxOutput) {
+        throw UsageError("the output would be about " + ByteCountText(estimate) +
+                         ", more than --max-output allows (" + ByteCountText(options.maxOutput) +
+                         "); raise it with --max-output " + std::to_string((estimate >> 30) + 1) +
+                         "G");
+    }
+
     const std::unique_ptr<Output> output = OpenOutput(options.output, out);
-
-    const std::string_view eol = options.eol;
-    if (array) {
-        ArrayFacts facts;
-        facts.name = options.arrayName;
-        facts.family = surface.FontName();
-        facts.style = surface.FontStyle();
-        facts.file = BaseName(surface.FontFile());
-        facts.faceIndex = options.source == FontSource::File ? options.faceIndex : 0;
-        facts.points = options.font.size;
-        facts.pixels = glyph::PointsToPixels(options.font.size);
-        facts.bounds = bounds;
-        facts.glyphs = options.characters.size();
-        output->Write(ArrayOpening(facts, eol));
-    }
-    // One character alone prints exactly the core's table, as the window shows it.
-    const bool named = array || options.characters.size() > 1;
-    bool clipped = false;
-    std::string block;
-    for (std::size_t i = 0; i < options.characters.size(); ++i) {
-        const char32_t c = options.characters[i];
-        block.clear();
-        if (i > 0) {
-            block += eol;
-        }
-        if (named) {
-            block += NamingLine(c, eol);
-        }
-        glyph::Conversion conversion(surface, c, bounds, eol);
-        block += conversion.header();
-        while (conversion.NextRow(block)) {
-        }
-        output->Write(block);
-
-        if (!surface.HasGlyph(c)) {
-            err << kProgram << CharacterName(c) << ": not in " << surface.FontName()
-                << (options.source == FontSource::File ? "" : " or its fallbacks")
-                << "; the table shows what the face draws instead\n";
-        }
-        for (const std::string& message :
-             ClipMessages(c, glyph::CheckClipping(surface.Drawn(), bounds), bounds)) {
+    formats::LineEndSink lines(*output, table ? "\n" : options.eol);
+    bool reported = false;
+    writer->OnWritten([&](const glyph::StrikeGlyph& glyph, const formats::WrittenGlyph& written) {
+        for (const std::string& message : ClipMessages(glyph.code, written)) {
             err << kProgram << message << "\n";
-            clipped = true;
+            reported = true;
         }
+    });
+    writer->Begin(facts, options.characters.size(), lines);
+    for (char32_t c : options.characters) {
+        glyph::StrikeGlyph glyph = glyph::DrawGlyph(faces, c);
+        if (!glyph.found) {
+            err << kProgram << glyph::CharacterName(c) << ": not in " << facts.face.family
+                << (options.source == FontSource::File ? "" : " or its fallbacks")
+                << "; the face's missing-glyph box is written instead\n";
+            reported = true;
+        }
+        if (!glyph.problem.empty()) {
+            err << kProgram << glyph::CharacterName(c) << ": " << glyph.problem << "\n";
+            reported = true;
+        }
+        writer->Add(std::move(glyph));
     }
-    if (array) {
-        output->Write(ArrayClosing(eol));
-    }
+    writer->Finish();
     output->Commit();
-    return clipped && options.strict ? kExitClipped : kExitOk;
+    return reported && options.strict ? kExitClipped : kExitOk;
 }
 
 } // namespace
@@ -119,7 +117,9 @@ int RunConvert(std::span<const std::string_view> args, std::ostream& out, std::o
         return Convert(options, out, err);
     } catch (const UsageError& error) {
         err << kProgram << error.what() << "\n";
-    } catch (const glyph::SurfaceError& error) {
+    } catch (const glyph::FontError& error) {
+        err << kProgram << error.what() << "\n";
+    } catch (const formats::FormatError& error) {
         err << kProgram << error.what() << "\n";
     } catch (const OutputError& error) {
         err << kProgram << error.what() << "\n";

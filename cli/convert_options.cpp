@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <initializer_list>
 #include <optional>
 #include <utility>
 
@@ -14,10 +16,8 @@ namespace cli {
 const char* const kConvertUsage =
     R"(Usage: rastova-convert [OPTIONS] [TEXT]
 
-Draws characters in the chosen font and prints each as a monochrome bitmap table: a header
-line, then one line per pixel row with its bytes as hex literals and a comment drawing the row.
-With more than one character, a comment line naming each precedes its table and a blank line
-separates the tables.
+Draws characters in the chosen font and writes them as bitmap data for embedded displays: the
+window's tables (the default), or a font file a display library reads as it stands.
 
 Characters (combined in the order given; a character asked for twice is converted once):
   TEXT              UTF-8 text; each code point is one character
@@ -26,26 +26,58 @@ Characters (combined in the order given; a character asked for twice is converte
 
 Font:
   --font PATTERN    fontconfig pattern or family, e.g. "DejaVu Serif:bold" (default: sans-serif)
-  --font-file PATH  font file opened directly (TTF, OTF, PCF, ...); no fontconfig, no fallbacks
+  --font-file PATH  font file opened directly (TTF, OTF, PCF, BDF, ...); no fontconfig, no
+                    fallbacks
   --face-index N    face in a font collection file (default: 0)
   --size SIZE       10, 9.75pt (points) or 16px (pixels at 96 dpi) (default: 10)
   --bold            bold weight
-  --italic          italic slant; widens the scanned area
+  --italic          italic slant; widens the table format's scanned area
+
+Format:
+  --format NAME     what to write (default: table):
+                      table    a table per character: header line, then one line per pixel
+                               row, its bytes as hex literals and a comment drawing the row
+                      bdf      BDF 2.1 bitmap font (X11, u8g2's bdfconv, console font tools)
+                      gfx      Adafruit GFX font header (GFXfont)
+                      lvgl     LVGL font, 1 bit per pixel (lv_font_t)
+                      u8g2     u8g2 font, run-length encoded (const uint8_t[])
+                      xbm      one XBM image per character in a fixed cell
+                      ssd1306  ESP8266/ESP32 OLED library font (column-major, fixed height)
+                      raw      one fixed-size record per character, layout set below
+  --c-array NAME    the C symbol the font is named by (for bdf, the font name); with table,
+                    wraps the tables in const unsigned char NAME[] = { ... };
+  --encoding ENC    gfx and ssd1306 index glyphs by single bytes: unicode (code points up to
+                    0xFF, the default) or cp1251 (each character's Windows-1251 byte)
+  --lvgl-version V  9 (default) or 8 (8.3)
+  --cell CELL       xbm, ssd1306, raw: font (ascent + descent, the default), ink (the set's
+                    own ink) or WIDTHxHEIGHT; the width is the widest advance
+  --bit-order ORDER raw: msb (default) or lsb first in each byte
+  --scan SCAN       raw: rows (default, 8 pixels across a byte) or columns (vertical bytes in
+                    pages of 8 rows, least significant bit at the top, as SSD1306/SH1106 take)
+  --first CODE      raw: the code of the first record; codes up to the first character are
+                    empty records
 
 Output:
   -o, --output FILE write FILE through a temporary file; - is standard output (default)
-  --c-array NAME    wrap the tables in a C definition: const unsigned char NAME[] = { ... };
+  --preview PNG     also draw the converted set as a PNG picture, read back from what was
+                    written
+  --zoom N          pixels of the picture per font pixel (default: fit about 1600 wide)
   --eol lf|crlf     line ends (default: lf)
-  --strict          exit with status 1 when any glyph is clipped
+  --max-output SIZE refuse a run whose output would be larger (default: 1G; K, M, G)
+  --strict          exit with status 1 when any glyph is clipped, missing from the font, or
+                    could not be drawn whole
   -h, --help        show this help and exit
 
-Ink that falls outside the scan rectangle, or in column 0 (which no byte holds), is reported on
-standard error.
+Ink a format cannot hold (outside the table's scan rectangle or in its column 0, outside a
+forced cell) and characters the font lacks are reported on standard error.
 
-Exit status: 0 on success, 1 when --strict and a glyph is clipped, 2 on bad input.
+Exit status: 0 on success, 1 when --strict and a glyph is reported, 2 on bad input.
 )";
 
 namespace {
+
+// The largest --zoom: a pixel 64 screen pixels wide.
+constexpr int kMaxZoom = 64;
 
 double ParseNumber(std::string_view text, std::string_view whole) {
     double value = 0;
@@ -139,7 +171,110 @@ bool IsCIdentifier(std::string_view name) {
     return std::find(std::begin(kKeywords), std::end(kKeywords), name) == std::end(kKeywords);
 }
 
+// One of `names`, or a UsageError listing them.
+std::string_view Choice(std::string_view option, std::string_view value,
+                        std::initializer_list<std::string_view> names) {
+    for (std::string_view name : names) {
+        if (value == name) {
+            return name;
+        }
+    }
+    std::string list;
+    for (std::string_view name : names) {
+        list += list.empty() ? "" : ", ";
+        list += name;
+    }
+    throw UsageError(std::string(option) + ": '" + std::string(value) + "' is not one of " + list);
+}
+
+int ParseWhole(std::string_view option, std::string_view text, int low, int high) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
+        value > high) {
+        throw UsageError(std::string(option) + ": '" + std::string(text) +
+                         "' is not a whole number from " + std::to_string(low) + " to " +
+                         std::to_string(high));
+    }
+    return value;
+}
+
+// The largest cell: any glyph a display library draws fits many times over.
+constexpr int kMaxCell = 4096;
+
+formats::CellRule ParseCell(std::string_view text) {
+    formats::CellRule cell;
+    if (text == "font") {
+        return cell;
+    }
+    if (text == "ink") {
+        cell.height = formats::CellRule::Height::Ink;
+        return cell;
+    }
+    const std::size_t x = text.find('x');
+    if (x == std::string_view::npos) {
+        throw UsageError("--cell: '" + std::string(text) + "' is not font, ink or WIDTHxHEIGHT");
+    }
+    cell.width = ParseWhole("--cell", text.substr(0, x), 1, kMaxCell);
+    cell.forcedHeight = ParseWhole("--cell", text.substr(x + 1), 1, kMaxCell);
+    return cell;
+}
+
+std::string FormatList() {
+    std::string list;
+    for (std::string_view name : formats::FormatNames()) {
+        list += list.empty() ? "" : ", ";
+        list += name;
+    }
+    return list;
+}
+
 } // namespace
+
+std::uint64_t ParseByteCount(std::string_view text, std::string_view option) {
+    std::string_view digits = text;
+    std::uint64_t unit = 1;
+    for (const auto& [suffix, scale] :
+         {std::pair<std::string_view, std::uint64_t>{"KiB", 1ULL << 10},
+          {"MiB", 1ULL << 20},
+          {"GiB", 1ULL << 30},
+          {"TiB", 1ULL << 40},
+          {"K", 1ULL << 10},
+          {"M", 1ULL << 20},
+          {"G", 1ULL << 30},
+          {"T", 1ULL << 40}}) {
+        if (digits.ends_with(suffix)) {
+            digits.remove_suffix(suffix.size());
+            unit = scale;
+            break;
+        }
+    }
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() ||
+        value > UINT64_MAX / unit) {
+        throw UsageError(std::string(option) + ": '" + std::string(text) +
+                         "' is not a size in bytes (write 1000, 64K, 512M or 2G)");
+    }
+    return value * unit;
+}
+
+std::string ByteCountText(std::uint64_t bytes) {
+    static constexpr const char* kUnits[] = {"bytes", "KB", "MB", "GB", "TB", "PB", "EB"};
+    double value = static_cast<double>(bytes);
+    int unit = 0;
+    while (value >= 1024 && unit + 1 < static_cast<int>(std::size(kUnits))) {
+        value /= 1024;
+        ++unit;
+    }
+    char text[32];
+    if (unit == 0) {
+        std::snprintf(text, sizeof text, "%llu bytes", static_cast<unsigned long long>(bytes));
+    } else {
+        std::snprintf(text, sizeof text, value < 10 ? "%.1f %s" : "%.0f %s", value, kUnits[unit]);
+    }
+    return text;
+}
 
 float ParseSize(std::string_view text) {
     std::string_view number = text;
@@ -181,7 +316,9 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
     bool haveText = false;
     bool haveFont = false;
     bool haveFaceIndex = false;
+    bool haveArray = false;
     bool endOfOptions = false;
+    std::vector<std::string_view> given; // options that only some formats take
     ArgReader reader(args);
     while (!reader.Done()) {
         const std::string_view arg = reader.Next(endOfOptions);
@@ -238,10 +375,49 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
             }
         } else if (arg == "--c-array") {
             options.arrayName = reader.Value(arg);
-            if (!IsCIdentifier(options.arrayName)) {
-                throw UsageError("--c-array: '" + options.arrayName +
-                                 "' is not a C identifier that can name an array");
+            haveArray = true;
+        } else if (arg == "--format") {
+            const std::string_view format = reader.Value(arg);
+            const auto& names = formats::FormatNames();
+            if (std::find(names.begin(), names.end(), format) == names.end()) {
+                throw UsageError("--format: '" + std::string(format) + "' is not a format (" +
+                                 FormatList() + ")");
             }
+            options.format = format;
+        } else if (arg == "--encoding") {
+            options.encoding = Choice(arg, reader.Value(arg), {"unicode", "cp1251"}) == "cp1251"
+                                   ? formats::Encoding::Cp1251
+                                   : formats::Encoding::Unicode;
+            given.push_back(arg);
+        } else if (arg == "--lvgl-version") {
+            options.lvglVersion = Choice(arg, reader.Value(arg), {"8", "9"}) == "8" ? 8 : 9;
+            given.push_back(arg);
+        } else if (arg == "--cell") {
+            options.cell = ParseCell(reader.Value(arg));
+            given.push_back(arg);
+        } else if (arg == "--bit-order") {
+            options.packing.order = Choice(arg, reader.Value(arg), {"msb", "lsb"}) == "msb"
+                                        ? glyph::BitOrder::MsbFirst
+                                        : glyph::BitOrder::LsbFirst;
+            given.push_back(arg);
+        } else if (arg == "--scan") {
+            options.packing.scan = Choice(arg, reader.Value(arg), {"rows", "columns"}) == "rows"
+                                       ? glyph::Scan::Rows
+                                       : glyph::Scan::Pages;
+            given.push_back(arg);
+        } else if (arg == "--first") {
+            options.first = ParseCodePoint(reader.Value(arg), arg);
+            given.push_back(arg);
+        } else if (arg == "--preview") {
+            options.preview = reader.Value(arg);
+            if (options.preview.empty()) {
+                throw UsageError("--preview needs a file name");
+            }
+        } else if (arg == "--zoom") {
+            options.zoom = ParseWhole(arg, reader.Value(arg), 1, kMaxZoom);
+            given.push_back(arg);
+        } else if (arg == "--max-output") {
+            options.maxOutput = ParseByteCount(reader.Value(arg), arg);
         } else if (arg == "--eol") {
             const std::string_view eol = reader.Value(arg);
             if (eol == "lf") {
@@ -263,6 +439,44 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
     }
     if (haveFaceIndex && options.source != FontSource::File) {
         throw UsageError("--face-index needs --font-file");
+    }
+    // Options that mean something only with some formats.
+    const auto formatIn = [&](std::initializer_list<std::string_view> formats) {
+        return std::find(formats.begin(), formats.end(), options.format) != formats.end();
+    };
+    for (std::string_view option : given) {
+        struct Rule {
+            std::string_view option;
+            std::initializer_list<std::string_view> formats;
+            std::string_view list;
+        };
+        static const Rule kRules[] = {
+            {"--encoding", {"gfx", "ssd1306"}, "gfx and ssd1306"},
+            {"--lvgl-version", {"lvgl"}, "lvgl"},
+            {"--cell", {"xbm", "ssd1306", "raw"}, "xbm, ssd1306 and raw"},
+            {"--bit-order", {"raw"}, "raw"},
+            {"--scan", {"raw"}, "raw"},
+            {"--first", {"raw"}, "raw"},
+        };
+        for (const Rule& rule : kRules) {
+            if (rule.option == option && !formatIn(rule.formats)) {
+                throw UsageError(std::string(option) + " applies to --format " +
+                                 std::string(rule.list) + " only");
+            }
+        }
+        if (option == "--zoom" && options.preview.empty()) {
+            throw UsageError("--zoom needs --preview");
+        }
+    }
+    if (haveArray && options.format != "bdf" && !IsCIdentifier(options.arrayName)) {
+        throw UsageError("--c-array: '" + options.arrayName +
+                         "' is not a C identifier that can name an array");
+    }
+    if (haveArray && options.format == "bdf" &&
+        (options.arrayName.empty() ||
+         std::any_of(options.arrayName.begin(), options.arrayName.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))) {
+        throw UsageError("--c-array: a BDF font name is one line of printable characters");
     }
     options.characters = characters.characters();
     if (options.characters.empty()) {

@@ -2,8 +2,11 @@
 #pragma once
 
 #include "cli/usage_error.h"
+#include "formats/font_writer.h"
 #include "glyph/surface.h"
 
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,6 +19,9 @@ enum class FontSource {
     File,    // a font file opened directly
 };
 
+// A run whose output would be larger than this is refused unless --max-output allows it.
+inline constexpr std::uint64_t kDefaultMaxOutput = std::uint64_t{1} << 30;
+
 struct ConvertOptions {
     glyph::FontSpec font{"sans-serif", 10.0F, false, false};
     FontSource source = FontSource::Pattern;
@@ -25,7 +31,16 @@ struct ConvertOptions {
     // Every character to convert, in the order asked for, each once.
     std::u32string characters;
     std::string output = "-"; // "-" is standard output
-    std::string arrayName;    // empty: plain text, no C array
+    std::string arrayName;    // --c-array: the C symbol (the font name for bdf); empty: none
+    std::string format = "table";
+    formats::Encoding encoding = formats::Encoding::Unicode;
+    int lvglVersion = 9;
+    formats::CellRule cell;
+    glyph::Packing packing; // --bit-order and --scan, for the raw format
+    std::optional<char32_t> first;
+    std::string preview; // --preview: the PNG to write; empty: none
+    int zoom = 0;        // 0: the largest that keeps the sheet about 1600 pixels wide
+    std::uint64_t maxOutput = kDefaultMaxOutput;
     bool strict = false;
     bool help = false;
 };
@@ -39,6 +54,13 @@ float ParseSize(std::string_view text);
 
 // The face index of a font file: 0..65535. Throws UsageError.
 int ParseFaceIndex(std::string_view text);
+
+// A number of bytes: "1000", "64K", "512M", "1G" (K, M and G are powers of 1024, with or
+// without "iB"). Throws UsageError.
+std::uint64_t ParseByteCount(std::string_view text, std::string_view option);
+
+// "1.9 GB", "640 KB": a byte count in words, for messages.
+std::string ByteCountText(std::uint64_t bytes);
 
 extern const char* const kConvertUsage;
 

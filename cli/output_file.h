@@ -1,6 +1,8 @@
 // Where a run's text goes: a stream, or a file replaced only once all of it is written.
 #pragma once
 
+#include "formats/sink.h"
+
 #include <memory>
 #include <ostream>
 #include <stdexcept>
@@ -15,10 +17,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-class Output {
+class Output : public formats::Sink {
 public:
-    virtual ~Output() = default;
-    virtual void Write(std::string_view text) = 0;
     // Makes what was written final. An output destroyed without Commit leaves no trace of this
     // run where it can (a file keeps its earlier content).
     virtual void Commit() = 0;

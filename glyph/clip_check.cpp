@@ -1,9 +1,6 @@
 #include "glyph/clip_check.h"
 
-#include "glyph/ink.h"
-
 #include <algorithm>
-#include <climits>
 
 namespace glyph {
 
@@ -14,84 +11,46 @@ void Count(Spill& spill, int distance) {
     spill.reach = std::max(spill.reach, distance);
 }
 
-// One image alone: its pixels are the canvas. Inside the rectangle's rows only the columns at
-// or left of column 0 and right of ScanWidth can matter, so only those are looked at.
-ClipReport Classify(const GlyphImage& image, ScanBounds bounds) {
+} // namespace
+
+ClipReport CheckClipping(const StrikeGlyph& glyph, const PixelBox& frame, bool firstColumnLost) {
     ClipReport report;
-    for (int row = 0; row < image.height; ++row) {
-        const int y = image.top + row;
-        const unsigned char* grey = image.grey.data() + static_cast<std::size_t>(row) * image.width;
+    const PixelBox box = glyph.Box();
+    for (int y = box.y; y < box.bottom(); ++y) {
+        const bool rowInside = y >= frame.y && y < frame.bottom();
         const auto visit = [&](int from, int to) {
-            for (int col = from; col < to; ++col) {
-                if (!IsInk(static_cast<Colour>(grey[col]) * 0x010101)) {
+            for (int x = from; x < to; ++x) {
+                if (!glyph.InkAt(x, y)) {
                     continue;
                 }
-                const int x = image.left + col;
-                if (x < 0) {
-                    Count(report.left, -x);
-                } else if (x > bounds.ScanWidth) {
-                    Count(report.right, x - bounds.ScanWidth);
+                if (x < frame.x) {
+                    Count(report.left, frame.x - x);
+                } else if (x >= frame.right()) {
+                    Count(report.right, x - frame.right() + 1);
                 }
-                if (y < 0) {
-                    Count(report.top, -y);
-                } else if (y > bounds.ScanHeight) {
-                    Count(report.bottom, y - bounds.ScanHeight);
-                } else if (x == 0) {
+                if (y < frame.y) {
+                    Count(report.top, frame.y - y);
+                } else if (y >= frame.bottom()) {
+                    Count(report.bottom, y - frame.bottom() + 1);
+                } else if (x == frame.x && firstColumnLost) {
                     ++report.columnZero;
                 }
             }
         };
-        if (y < 0 || y > bounds.ScanHeight) {
-            visit(0, image.width);
+        if (!rowInside) {
+            visit(box.x, box.right());
             continue;
         }
-        visit(0, std::clamp(1 - image.left, 0, image.width));
-        visit(std::clamp(bounds.ScanWidth + 1 - image.left, 0, image.width), image.width);
+        // Inside the frame's rows only the columns at or left of its first column and right
+        // of its last can matter.
+        visit(box.x, std::min(box.right(), frame.x + 1));
+        visit(std::max({box.x, frame.right(), frame.x + 1}), box.right());
     }
     return report;
 }
 
-} // namespace
-
-ClipReport CheckClipping(std::span<const GlyphImage> drawn, ScanBounds bounds) {
-    if (drawn.size() == 1) {
-        return Classify(drawn.front(), bounds);
-    }
-    // Overlapping glyphs must not count a pixel twice: merge them first.
-    GlyphImage canvas;
-    int right = INT_MIN;
-    int bottom = INT_MIN;
-    canvas.left = INT_MAX;
-    canvas.top = INT_MAX;
-    for (const GlyphImage& image : drawn) {
-        if (image.width <= 0 || image.height <= 0) {
-            continue;
-        }
-        canvas.left = std::min(canvas.left, image.left);
-        canvas.top = std::min(canvas.top, image.top);
-        right = std::max(right, image.left + image.width);
-        bottom = std::max(bottom, image.top + image.height);
-    }
-    if (right == INT_MIN) {
-        return {};
-    }
-    canvas.width = right - canvas.left;
-    canvas.height = bottom - canvas.top;
-    canvas.grey.assign(static_cast<std::size_t>(canvas.width) * canvas.height, 255);
-    for (const GlyphImage& image : drawn) {
-        for (int row = 0; row < image.height; ++row) {
-            const unsigned char* source =
-                image.grey.data() + static_cast<std::size_t>(row) * image.width;
-            unsigned char* target =
-                canvas.grey.data() +
-                static_cast<std::size_t>(image.top - canvas.top + row) * canvas.width +
-                (image.left - canvas.left);
-            for (int col = 0; col < image.width; ++col) {
-                target[col] = std::min(target[col], source[col]);
-            }
-        }
-    }
-    return Classify(canvas, bounds);
+PixelBox ScanFrame(ScanBounds bounds, int ascent) {
+    return {0, -ascent, bounds.ScanWidth + 1, bounds.ScanHeight + 1};
 }
 
 } // namespace glyph

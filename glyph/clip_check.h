@@ -1,14 +1,12 @@
-// Whether a glyph's ink stays where the conversion can see it and the bytes can hold it.
+// Whether a glyph's ink stays inside the box a format keeps of it.
 #pragma once
 
-#include "glyph/glyph_image.h"
 #include "glyph/scan_geometry.h"
-
-#include <span>
+#include "glyph/strike.h"
 
 namespace glyph {
 
-// Ink past one edge of the scan rectangle.
+// Ink past one edge of the box.
 struct Spill {
     int pixels = 0; // ink pixels beyond the edge
     int reach = 0;  // how far beyond the edge the farthest of them lies, in pixels
@@ -16,14 +14,14 @@ struct Spill {
     friend bool operator==(const Spill&, const Spill&) = default;
 };
 
-// Where a glyph's ink escapes the table. The rectangle is columns 0..ScanWidth and rows
-// 0..ScanHeight; column 0 is inside it and drawn, but no byte carries it.
+// Where a glyph's ink escapes a box. A pixel beyond a corner counts for both sides it is past.
 struct ClipReport {
-    Spill left;         // left of column 0
-    Spill right;        // right of column ScanWidth
-    Spill top;          // above row 0
-    Spill bottom;       // below row ScanHeight
-    int columnZero = 0; // ink pixels in column 0, rows 0..ScanHeight
+    Spill left;
+    Spill right;
+    Spill top;
+    Spill bottom;
+    // Ink in the box's first column, for a box whose first column no byte holds.
+    int columnZero = 0;
 
     bool Clean() const {
         return left.pixels + right.pixels + top.pixels + bottom.pixels + columnZero == 0;
@@ -31,9 +29,12 @@ struct ClipReport {
     friend bool operator==(const ClipReport&, const ClipReport&) = default;
 };
 
-// Lays the images on one canvas that holds all of them, darkest wins as on a surface, and
-// classifies every ink pixel (by IsInk) against the rectangle. A pixel beyond a corner counts
-// for both sides it is past.
-ClipReport CheckClipping(std::span<const GlyphImage> drawn, ScanBounds bounds);
+// Classifies every ink pixel of the glyph against `frame` (pen coordinates). With
+// `firstColumnLost`, ink in the frame's first column, inside its rows, counts as columnZero.
+ClipReport CheckClipping(const StrikeGlyph& glyph, const PixelBox& frame, bool firstColumnLost);
+
+// The scan rectangle of a table in pen coordinates: columns 0..ScanWidth and rows
+// 0..ScanHeight of a surface whose print position is (0, 0), its baseline `ascent` rows down.
+PixelBox ScanFrame(ScanBounds bounds, int ascent);
 
 } // namespace glyph

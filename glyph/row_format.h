@@ -1,12 +1,16 @@
 // The text of one scanned row.
 #pragma once
 
+#include "glyph/packing.h"
+
 #include <string>
 #include <string_view>
 
 namespace glyph {
 
 inline constexpr std::string_view kCrLf = "\r\n";
+
+inline constexpr Packing kRowBytes{BitOrder::LsbFirst, Scan::Rows, Padding::Line};
 
 // Appends the line for one row of ScanWidth + 1 pixels (ink[0] is column 0, the leftmost) to
 // `out`: ScanWidth / 8 byte literals, "//", then the row drawn with '#' for ink and ' ' for paper.
@@ -18,7 +22,8 @@ inline constexpr std::string_view kCrLf = "\r\n";
 //   line     "0x81, 0x80, // #      #       #"
 //             ^^^^ columns 1..8   ^^^^ columns 9..16
 //
-// scanWidth must be a non-negative multiple of 8.
+// scanWidth must be a non-negative multiple of 8. In terms of a packing rule, the bytes of the
+// rows are kRowBytes applied to columns 1..ScanWidth.
 void AppendRowLine(std::string& out, const bool* ink, int scanWidth, std::string_view eol = kCrLf);
 
 // "// <face> (<ScanWidth> pixels wide)" and the line end.

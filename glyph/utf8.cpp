@@ -1,5 +1,7 @@
 #include "glyph/utf8.h"
 
+#include <cstdio>
+
 namespace glyph {
 
 std::optional<std::u32string> DecodeUtf8(std::string_view text) {
@@ -76,6 +78,20 @@ std::string EncodeUtf8(std::u32string_view text) {
         AppendUtf8(out, c);
     }
     return out;
+}
+
+std::string CodeName(char32_t c) {
+    char text[16];
+    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(c));
+    return text;
+}
+
+std::string CharacterName(char32_t c) {
+    std::string name = "'";
+    AppendUtf8(name, c);
+    name += "' ";
+    name += CodeName(c);
+    return name;
 }
 
 } // namespace glyph

@@ -15,4 +15,9 @@ std::optional<std::u32string> DecodeUtf8(std::string_view text);
 void AppendUtf8(std::string& out, char32_t c);
 std::string EncodeUtf8(std::u32string_view text);
 
+// "U+0041": the code point in hex, at least four digits.
+std::string CodeName(char32_t c);
+// "'Ж' U+0416": the character as itself and by code.
+std::string CharacterName(char32_t c);
+
 } // namespace glyph

@@ -1,4 +1,4 @@
-// Classifying a glyph's ink against the scan rectangle, on hand-made glyph images.
+// Classifying a glyph's ink against the scan rectangle, on hand-made glyphs.
 #include "glyph/clip_check.h"
 
 #include <gtest/gtest.h>
@@ -19,23 +19,27 @@ void PrintTo(const ClipReport& r, std::ostream* os) {
 namespace {
 
 using glyph::ClipReport;
-using glyph::GlyphImage;
 using glyph::ScanBounds;
 using glyph::Spill;
+using glyph::StrikeGlyph;
 
-// '#' full ink, 'g' grey 148 (ink), 'h' grey 149 (paper), anything else paper.
-GlyphImage Image(int left, int top, const std::vector<std::string>& rows) {
-    GlyphImage image;
-    image.left = left;
-    image.top = top;
-    image.height = static_cast<int>(rows.size());
-    image.width = rows.empty() ? 0 : static_cast<int>(rows.front().size());
-    for (const std::string& row : rows) {
-        for (char c : row) {
-            image.grey.push_back(c == '#' ? 0 : c == 'g' ? 148 : c == 'h' ? 149 : 255);
+// A glyph whose box starts at (left, top) of a surface whose baseline is row 0; '#' is ink.
+StrikeGlyph Glyph(int left, int top, const std::vector<std::string>& rows) {
+    StrikeGlyph glyph;
+    glyph.left = left;
+    glyph.top = -top;
+    glyph.ink = glyph::Bitmap(rows.empty() ? 0 : static_cast<int>(rows.front().size()),
+                              static_cast<int>(rows.size()));
+    for (int y = 0; y < glyph.ink.height(); ++y) {
+        for (int x = 0; x < glyph.ink.width(); ++x) {
+            glyph.ink.Set(x, y, rows[y][x] == '#');
         }
     }
-    return image;
+    return glyph;
+}
+
+ClipReport Check(const StrikeGlyph& glyph, ScanBounds bounds) {
+    return glyph::CheckClipping(glyph, glyph::ScanFrame(bounds, 0), true);
 }
 
 ClipReport Report(Spill left, Spill right, Spill top, Spill bottom, int columnZero) {
@@ -45,48 +49,31 @@ ClipReport Report(Spill left, Spill right, Spill top, Spill bottom, int columnZe
 TEST(ClipCheck, ClassifiesInkAgainstTheRectangle) {
     struct Row {
         const char* what;
-        std::vector<GlyphImage> drawn;
+        StrikeGlyph glyph;
         ClipReport expected;
     };
     const ScanBounds bounds{4, 8}; // rows 0..4, columns 0..8
     const Row rows[] = {
-        {"inside, off column 0", {Image(1, 0, {"###", "# #"})}, {}},
-        {"on the last column and the last row", {Image(8, 4, {"#"})}, {}},
-        {"one column past the right edge", {Image(9, 2, {"#"})}, Report({}, {1, 1}, {}, {}, 0)},
-        {"straddling the right edge", {Image(7, 0, {"#####"})}, Report({}, {3, 3}, {}, {}, 0)},
-        {"below the last row", {Image(2, 5, {"#", "#"})}, Report({}, {}, {}, {2, 2}, 0)},
-        {"above row 0", {Image(2, -2, {"#", "#"})}, Report({}, {}, {2, 2}, {}, 0)},
-        {"left of column 0 and in it", {Image(-2, 1, {"###"})}, Report({2, 2}, {}, {}, {}, 1)},
-        {"column 0 only", {Image(0, 0, {"#", "#", "#"})}, Report({}, {}, {}, {}, 3)},
-        {"column 0 above the rectangle is above it",
-         {Image(0, -1, {"#"})},
+        {"inside, off column 0", Glyph(1, 0, {"###", "# #"}), {}},
+        {"on the last column and the last row", Glyph(8, 4, {"#"}), {}},
+        {"one column past the right edge", Glyph(9, 2, {"#"}), Report({}, {1, 1}, {}, {}, 0)},
+        {"straddling the right edge", Glyph(7, 0, {"#####"}), Report({}, {3, 3}, {}, {}, 0)},
+        {"below the last row", Glyph(2, 5, {"#", "#"}), Report({}, {}, {}, {2, 2}, 0)},
+        {"above row 0", Glyph(2, -2, {"#", "#"}), Report({}, {}, {2, 2}, {}, 0)},
+        {"left of column 0 and in it", Glyph(-2, 1, {"###"}), Report({2, 2}, {}, {}, {}, 1)},
+        {"column 0 only", Glyph(0, 0, {"#", "#", "#"}), Report({}, {}, {}, {}, 3)},
+        {"column 0 above the rectangle is above it", Glyph(0, -1, {"#"}),
          Report({}, {}, {1, 1}, {}, 0)},
-        {"column 0 below the rectangle is below it",
-         {Image(0, 5, {"#"})},
+        {"column 0 below the rectangle is below it", Glyph(0, 5, {"#"}),
          Report({}, {}, {}, {1, 1}, 0)},
-        {"a corner counts for both sides",
-         {Image(-1, -1, {"#"})},
-         Report({1, 1}, {}, {1, 1}, {}, 0)},
-        {"far corner", {Image(10, 7, {"#"})}, Report({}, {1, 2}, {}, {1, 3}, 0)},
-        {"grey 148 is ink, 149 paper", {Image(9, 0, {"gh"})}, Report({}, {1, 1}, {}, {}, 0)},
-        {"paper in the box is no ink",
-         {Image(-3, 0, {"  #", "   "})},
-         Report({1, 1}, {}, {}, {}, 0)},
-        {"reach is the farthest pixel", {Image(-5, 2, {"#   #"})}, Report({2, 5}, {}, {}, {}, 0)},
-        {"nothing drawn", {}, {}},
-        {"an empty image", {Image(-4, -4, {})}, {}},
-        {"overlapping glyphs count a pixel once",
-         {Image(9, 0, {"#"}), Image(9, 0, {"#"})},
-         Report({}, {1, 1}, {}, {}, 0)},
-        {"two greys that are paper alone stay paper together",
-         {Image(9, 0, {"h"}), Image(9, 0, {"h"})},
-         {}},
-        {"spills of two glyphs add up",
-         {Image(9, 0, {"#"}), Image(-1, 0, {"##"})},
-         Report({1, 1}, {1, 1}, {}, {}, 1)},
+        {"a corner counts for both sides", Glyph(-1, -1, {"#"}), Report({1, 1}, {}, {1, 1}, {}, 0)},
+        {"far corner", Glyph(10, 7, {"#"}), Report({}, {1, 2}, {}, {1, 3}, 0)},
+        {"paper in the box is no ink", Glyph(-3, 0, {"  #", "   "}), Report({1, 1}, {}, {}, {}, 0)},
+        {"reach is the farthest pixel", Glyph(-5, 2, {"#   #"}), Report({2, 5}, {}, {}, {}, 0)},
+        {"a blank glyph", Glyph(-4, -4, {}), {}},
     };
     for (const Row& row : rows) {
-        const ClipReport report = glyph::CheckClipping(row.drawn, bounds);
+        const ClipReport report = Check(row.glyph, bounds);
         EXPECT_EQ(report, row.expected) << row.what;
         EXPECT_EQ(report.Clean(), row.expected == ClipReport{}) << row.what;
     }
@@ -94,8 +81,7 @@ TEST(ClipCheck, ClassifiesInkAgainstTheRectangle) {
 
 TEST(ClipCheck, ZeroWidthRectangleHasOnlyColumnZero) {
     const ScanBounds bounds{0, 0};
-    EXPECT_EQ(glyph::CheckClipping(std::vector{Image(0, 0, {"##"})}, bounds),
-              Report({}, {1, 1}, {}, {}, 1));
+    EXPECT_EQ(Check(Glyph(0, 0, {"##"}), bounds), Report({}, {1, 1}, {}, {}, 1));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 #include "glyph/conversion.h"
-#include "glyph/fake_surface.h"
+#include "tests/fake_surface.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>

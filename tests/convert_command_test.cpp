@@ -244,7 +244,7 @@ TEST(ConvertCommand, NotesSubstitutesAndMissingGlyphs) {
         {{"--font", "No Such Family Rastova", "o"},
          "no font matches \"No Such Family Rastova\" by name; using "},
         {{"--font", "DejaVu Serif", "o"}, ""},
-        {{"--font-file", serif, "\xD7\x90"}, "'\xD7\x90' U+05D0: not in DejaVu Serif; the table"},
+        {{"--font-file", serif, "\xD7\x90"}, "'\xD7\x90' U+05D0: not in DejaVu Serif; the face"},
         {{"--font", "DejaVu Serif", "\xD7\x90"}, ""}, // a fallback has it
         {{"--font", "DejaVu Serif", "--range", "U+10FFFD"}, "not in DejaVu Serif or its fallbacks"},
     };

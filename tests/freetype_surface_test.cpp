@@ -3,6 +3,7 @@
 #include "glyph/conversion.h"
 #include "glyph/freetype_surface.h"
 #include "glyph/ink.h"
+#include "glyph/strike.h"
 #include "tests/font_files.h"
 #include "tests/test_files.h"
 
@@ -363,7 +364,7 @@ TEST(FreeTypeSurfaceFile, BadFilesAreCleanErrors) {
             const AsNobody nobody;
             surface.FontName();
             ADD_FAILURE() << row.what << ": no error";
-        } catch (const glyph::SurfaceError& error) {
+        } catch (const glyph::FontError& error) {
             const std::string message = error.what();
             EXPECT_NE(message.find(row.mentions), std::string::npos) << row.what << ": " << message;
             EXPECT_EQ(message.find('\n'), std::string::npos) << row.what;
@@ -436,30 +437,69 @@ TEST(FreeTypeSurfacePattern, TellsWhenFontconfigReplacedTheFamily) {
     }
 }
 
-TEST(FreeTypeSurfaceDrawn, ImagesHoldWhatTheAreaShowsAndMore) {
-    FreeTypeSurface surface({"DejaVu Sans", 24});
-    Draw(surface, U"g");
-    ASSERT_EQ(surface.Drawn().size(), 1U);
-    const glyph::GlyphImage& image = surface.Drawn().front();
-    for (int y = 0; y < surface.Height(); ++y) {
-        for (int x = 0; x < surface.Width(); ++x) {
-            ASSERT_EQ(surface.Point(x, y), image.At(x, y)) << x << "," << y;
+// The strike draws what the surface draws: its glyph, put at the surface's print position,
+// inks exactly the pixels the surface reads as ink, and keeps what falls off the area.
+TEST(Strike, GlyphsInkWhatTheSurfaceShowsAndMore) {
+    struct Row {
+        const char* font;
+        float size;
+        bool bold;
+        bool italic;
+        std::u32string text;
+    };
+    const Row rows[] = {
+        {"DejaVu Sans", 24, false, false, U"gAW\u0416 "},
+        {"DejaVu Sans Mono", 18, true, true, U"fj@"},      // bold and italic synthesised
+        {"DejaVu Serif", 9.75F, false, true, U"Qy\u05D0"}, // alef from a fallback face
+    };
+    for (const Row& row : rows) {
+        const FontSpec font{row.font, row.size, row.bold, row.italic};
+        FreeTypeSurface surface(font);
+        glyph::FontFaces faces;
+        faces.Select(glyph::FontSource::Family(row.font), font);
+        const int ascent = faces.Metrics().ascent;
+        for (char32_t c : row.text) {
+            SCOPED_TRACE(testing::Message() << row.font << " U+" << std::hex << unsigned(c));
+            const glyph::StrikeGlyph glyph = glyph::DrawGlyph(faces, c);
+            Draw(surface, std::u32string(1, c));
+            for (int y = 0; y < surface.Height(); ++y) {
+                for (int x = 0; x < surface.Width(); ++x) {
+                    ASSERT_EQ(glyph::IsInk(surface.Point(x, y)), glyph.InkAt(x, y - ascent))
+                        << x << "," << y;
+                }
+            }
+            if (!glyph.ink.empty()) {
+                // The box is tight: ink on each of its edges.
+                const glyph::PixelBox box = glyph.Box();
+                bool left = false, right = false, top = false, bottom = false;
+                for (int y = box.y; y < box.bottom(); ++y) {
+                    left = left || glyph.InkAt(box.x, y);
+                    right = right || glyph.InkAt(box.right() - 1, y);
+                }
+                for (int x = box.x; x < box.right(); ++x) {
+                    top = top || glyph.InkAt(x, box.y);
+                    bottom = bottom || glyph.InkAt(x, box.bottom() - 1);
+                }
+                EXPECT_TRUE(left && right && top && bottom);
+            }
+            EXPECT_GT(glyph.advance, 0);
         }
     }
-    surface.Cls();
-    EXPECT_TRUE(surface.Drawn().empty());
-    EXPECT_EQ(Draw(surface, U"").count, 0) << "Cls leaves no ink behind";
 
     // A combining acute has no advance of its own: it hangs left of the pen, off the area.
-    Draw(surface, U"\u0301");
-    ASSERT_EQ(surface.Drawn().size(), 1U);
-    EXPECT_LT(surface.Drawn().front().left, 0);
+    glyph::FontFaces faces;
+    faces.Select(glyph::FontSource::Family("DejaVu Sans"), {"DejaVu Sans", 24});
+    const glyph::StrikeGlyph acute = glyph::DrawGlyph(faces, U'\u0301');
+    EXPECT_LT(acute.left + acute.ink.width(), 1);
+    EXPECT_EQ(acute.advance, 0);
     ScanBounds bounds;
     bounds.UpdateScanSize(24, false);
-    EXPECT_GT(glyph::CheckClipping(surface.Drawn(), bounds).left.pixels, 0);
+    EXPECT_GT(glyph::CheckClipping(acute, glyph::ScanFrame(bounds, faces.Metrics().ascent), true)
+                  .left.pixels,
+              0);
 }
 
-TEST(FreeTypeSurfaceDrawn, ClippingAgreesWithTheConversion) {
+TEST(Strike, ClippingAgreesWithTheConversion) {
     struct Row {
         char32_t c;
         float size;
@@ -477,7 +517,11 @@ TEST(FreeTypeSurfaceDrawn, ClippingAgreesWithTheConversion) {
         SCOPED_TRACE(testing::Message() << static_cast<unsigned>(row.c) << " at " << row.size);
         FreeTypeSurface surface({"DejaVu Sans", row.size});
         const std::string text = glyph::ConvertToText(surface, row.c, row.bounds, "\n");
-        const glyph::ClipReport report = glyph::CheckClipping(surface.Drawn(), row.bounds);
+        glyph::FontFaces faces;
+        faces.Select(glyph::FontSource::Family("DejaVu Sans"), {"DejaVu Sans", row.size});
+        const glyph::ClipReport report =
+            glyph::CheckClipping(glyph::DrawGlyph(faces, row.c),
+                                 glyph::ScanFrame(row.bounds, faces.Metrics().ascent), true);
         EXPECT_EQ(report.right.pixels > 0, row.right);
         EXPECT_EQ(report.bottom.pixels > 0, row.bottom);
         EXPECT_EQ(report.top.pixels, 0);

@@ -1,4 +1,4 @@
-#include "glyph/fake_surface.h"
+#include "tests/fake_surface.h"
 
 #include <algorithm>
 

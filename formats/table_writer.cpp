@@ -1,0 +1,198 @@
+#include "formats/table_writer.h"
+
+#include "glyph/row_format.h"
+#include "glyph/utf8.h"
+
+#include <array>
+#include <charconv>
+#include <cstring>
+
+namespace formats {
+
+namespace {
+
+std::string Plural(long count, std::string_view one, std::string_view many) {
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+// The shortest decimal that reads back as `value`: "9.75", "12".
+std::string ShortNumber(float value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// For each byte value, the 8 flags of its pixels, the most significant bit first.
+constexpr auto kFlags = [] {
+    std::array<std::array<bool, 8>, 256> flags{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        for (unsigned bit = 0; bit < 8; ++bit) {
+            flags[byte][bit] = (byte & (0x80U >> bit)) != 0;
+        }
+    }
+    return flags;
+}();
+
+class TableWriter : public FontWriter {
+public:
+    explicit TableWriter(const FormatOptions& options)
+        : bounds_(options.bounds), eol_(options.eol), name_(options.name), cArray_(options.cArray),
+          decode_(options.decode) {}
+
+    std::uint64_t EstimateSize(const glyph::StrikeFacts& facts, std::size_t glyphs) const override {
+        const std::uint64_t width = static_cast<std::uint64_t>(bounds_.ScanWidth);
+        const std::uint64_t row = width / 8 * 6 + 2 + width + 1 + eol_.size();
+        const std::uint64_t header = facts.face.family.size() + 32;
+        const std::uint64_t naming = 32; // "// 'c' U+XXXXXX", a blank line
+        return glyphs *
+                   (naming + header + row * static_cast<std::uint64_t>(bounds_.ScanHeight + 1)) +
+               (cArray_ ? 1024 + facts.face.file.size() + facts.face.family.size() : 0);
+    }
+
+    void Begin(const glyph::StrikeFacts& facts, std::size_t glyphs, Sink& out) override {
+        out_ = &out;
+        facts_ = facts;
+        named_ = cArray_ || glyphs > 1;
+        count_ = 0;
+        frame_ = glyph::ScanFrame(bounds_, facts.metrics.ascent);
+        ink_ = std::make_unique<bool[]>(static_cast<std::size_t>(bounds_.ScanWidth) + 1 + 8);
+        if (cArray_) {
+            out.Write(ArrayOpening(glyphs));
+        }
+    }
+
+    void Add(glyph::StrikeGlyph glyph) override {
+        std::string& block = block_;
+        block.clear();
+        if (count_++ > 0) {
+            block += eol_;
+        }
+        if (named_) {
+            block += "// " + glyph::CharacterName(glyph.code) + eol_;
+        }
+        block += glyph::HeaderLine(facts_.face.family, bounds_.ScanWidth, eol_);
+        for (int row = 0; row <= bounds_.ScanHeight; ++row) {
+            ReadInkRow(glyph, frame_.y + row);
+            glyph::AppendRowLine(block, ink_.get(), bounds_.ScanWidth, eol_);
+            if (block.size() >= kFlushSize) {
+                out_->Write(block);
+                block.clear();
+            }
+        }
+        out_->Write(block);
+
+        WrittenGlyph written;
+        written.frame = frame_;
+        written.firstColumnLost = true;
+        written.clip = glyph::CheckClipping(glyph, frame_, true);
+        if (decode_) {
+            // The rows' bytes hold columns 1..ScanWidth.
+            const glyph::PixelBox bytes{frame_.x + 1, frame_.y, bounds_.ScanWidth,
+                                        bounds_.ScanHeight + 1};
+            std::vector<std::uint8_t> packed;
+            glyph::Pack(glyph, bytes, glyph::kRowBytes, packed);
+            const glyph::Bitmap held =
+                glyph::Unpack(packed, bytes.width, bytes.height, glyph::kRowBytes);
+            written.bits = glyph::Bitmap(frame_.width, frame_.height);
+            for (int y = 0; y < held.height(); ++y) {
+                for (int x = 0; x < held.width(); ++x) {
+                    if (held.At(x, y)) {
+                        written.bits.Set(x + 1, y);
+                    }
+                }
+            }
+        }
+        Written(glyph, written);
+    }
+
+    void Finish() override {
+        if (cArray_) {
+            out_->Write("};" + eol_);
+        }
+    }
+
+private:
+    static constexpr std::size_t kFlushSize = 1 << 16;
+
+    // Columns 0..ScanWidth of pen row y (see PixelBox) into ink_.
+    void ReadInkRow(const glyph::StrikeGlyph& glyph, int y) {
+        const int row = y + glyph.top;
+        const int columns = bounds_.ScanWidth + 1;
+        if (row < 0 || row >= glyph.ink.height()) {
+            std::fill_n(ink_.get(), columns, false);
+            return;
+        }
+        for (int x = 0; x < columns; x += 8) {
+            const std::uint8_t byte = glyph.ink.Byte(frame_.x + x - glyph.left, row);
+            std::memcpy(ink_.get() + x, kFlags[byte].data(), 8);
+        }
+    }
+
+    std::string ArrayOpening(std::size_t glyphs) const {
+        const glyph::ScanBounds& b = bounds_;
+        const int rows = b.ScanHeight + 1;
+        const int rowBytes = b.ScanWidth / 8;
+        std::string font = facts_.face.family;
+        if (!facts_.face.style.empty()) {
+            font += " " + facts_.face.style;
+        }
+        font += " (" + BaseName(facts_.face.file);
+        if (facts_.face.faceIndex != 0) {
+            font += ", face " + std::to_string(facts_.face.faceIndex);
+        }
+        font += ")";
+        const std::string lines[] = {
+            "// Bitmap tables made by rastova-convert.",
+            "// Font: " + font,
+            "// Size: " + ShortNumber(facts_.points) + " pt, drawn " +
+                std::to_string(facts_.metrics.pixelSize) + " px high (96 dpi)",
+            "// Scan rectangle: columns 0.." + std::to_string(b.ScanWidth) + ", rows 0.." +
+                std::to_string(b.ScanHeight),
+            "// " + Plural(static_cast<long>(glyphs), "glyph", "glyphs") +
+                " in the order named below, " +
+                Plural(static_cast<long>(TableBytesPerGlyph(b)), "byte", "bytes") + " each: " +
+                Plural(rows, "row", "rows") + " of " + Plural(rowBytes, "byte", "bytes"),
+            "// Layout: rows top to bottom; item k of a row holds columns 8k+1 to 8k+8, the",
+            "// leftmost in bit 0; column 0 is drawn in the comments but is in no byte.",
+            "const unsigned char " + name_ + "[] = {",
+        };
+        std::string text;
+        for (const std::string& line : lines) {
+            text += line;
+            text += eol_;
+        }
+        return text;
+    }
+
+    glyph::ScanBounds bounds_;
+    std::string eol_;
+    std::string name_;
+    bool cArray_;
+    bool decode_;
+
+    Sink* out_ = nullptr;
+    glyph::StrikeFacts facts_;
+    glyph::PixelBox frame_;
+    bool named_ = false;
+    std::size_t count_ = 0;
+    std::string block_;
+    std::unique_ptr<bool[]> ink_; // a row's flags, with room for a whole last byte
+};
+
+} // namespace
+
+std::size_t TableBytesPerGlyph(glyph::ScanBounds bounds) {
+    return static_cast<std::size_t>(bounds.ScanHeight + 1) *
+           static_cast<std::size_t>(bounds.ScanWidth / 8);
+}
+
+std::unique_ptr<FontWriter> MakeTableWriter(const FormatOptions& options) {
+    return std::make_unique<TableWriter>(options);
+}
+
+} // namespace formats

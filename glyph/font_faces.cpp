@@ -1,0 +1,520 @@
+#include "glyph/font_faces.h"
+
+#include "glyph/font_faces_state.h"
+#include "glyph/utf8.h"
+
+#include FT_BDF_H
+#include FT_SFNT_NAMES_H
+#include FT_TRUETYPE_IDS_H
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace glyph {
+
+int PointsToPixels(float points) {
+    const double pixels = std::nearbyint(static_cast<double>(points) * kDotsPerInch / 72.0);
+    return static_cast<int>(std::clamp(pixels, 1.0, 65535.0));
+}
+
+std::string FreeTypeMessage(FT_Error error) {
+    // fterrors.h lists every code with its words; expanding it here keeps the words even where
+    // the library was built without them.
+    struct Entry {
+        int code;
+        const char* text;
+    };
+    static constexpr Entry kEntries[] = {
+#undef FTERRORS_H_
+#define FT_ERRORDEF(e, v, s) {v, s},
+#define FT_ERROR_START_LIST
+#define FT_ERROR_END_LIST
+#include FT_ERRORS_H
+    };
+    const int code = FT_ERROR_BASE(error);
+    for (const Entry& entry : kEntries) {
+        if (entry.code == code) {
+            return entry.text;
+        }
+    }
+    return "FreeType error " + std::to_string(error);
+}
+
+namespace {
+
+std::string PatternString(FcPattern* pattern, const char* object, int n = 0) {
+    FcChar8* value = nullptr;
+    if (FcPatternGetString(pattern, object, n, &value) == FcResultMatch && value != nullptr) {
+        return reinterpret_cast<const char*>(value);
+    }
+    return {};
+}
+
+std::vector<std::string> Families(FcPattern* pattern) {
+    std::vector<std::string> families;
+    for (int n = 0;; ++n) {
+        std::string family = PatternString(pattern, FC_FAMILY, n);
+        if (family.empty()) {
+            return families;
+        }
+        families.push_back(std::move(family));
+    }
+}
+
+// Family names compare as fontconfig compares them: ignoring case and blanks.
+bool SameFamily(std::string_view a, std::string_view b) {
+    const auto next = [](std::string_view s, std::size_t& i) -> int {
+        while (i < s.size() && s[i] == ' ') {
+            ++i;
+        }
+        if (i == s.size()) {
+            return -1;
+        }
+        const char c = s[i++];
+        return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : static_cast<unsigned char>(c);
+    };
+    std::size_t i = 0;
+    std::size_t j = 0;
+    for (;;) {
+        const int x = next(a, i);
+        if (x != next(b, j)) {
+            return false;
+        }
+        if (x < 0) {
+            return true;
+        }
+    }
+}
+
+// Names fontconfig's configuration maps to whatever the system prefers.
+bool IsGenericFamily(std::string_view family) {
+    static constexpr std::string_view kGeneric[] = {"sans-serif", "sans",    "serif",   "monospace",
+                                                    "mono",       "cursive", "fantasy", "system-ui",
+                                                    "emoji",      "math"};
+    return std::any_of(std::begin(kGeneric), std::end(kGeneric),
+                       [&](std::string_view generic) { return SameFamily(family, generic); });
+}
+
+// Whether none of the families asked for, generic names aside, is among those the match has.
+bool Replaced(const std::vector<std::string>& asked, const std::vector<std::string>& matched) {
+    bool named = false;
+    for (const std::string& family : asked) {
+        if (IsGenericFamily(family)) {
+            continue;
+        }
+        named = true;
+        for (const std::string& have : matched) {
+            if (SameFamily(family, have)) {
+                return false;
+            }
+        }
+    }
+    return named;
+}
+
+// A font file must be a regular file this process can read; FreeType's own errors would not
+// tell a missing file from an unreadable one.
+void CheckFontFile(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) {
+        throw FontError("cannot open font file " + path + ": " + std::strerror(errno));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        throw FontError("font file " + path + " is not a regular file");
+    }
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        throw FontError("cannot read font file " + path + ": " + std::strerror(errno));
+    }
+    close(fd);
+}
+
+// The oblique fontconfig synthesises for a family without an italic face.
+constexpr FT_Matrix kSyntheticOblique{0x10000, 0x3333, 0, 0x10000};
+
+// Text for one line of a comment: runs of blanks and line breaks become one space, other
+// control characters go.
+std::string OneLine(std::u32string_view text) {
+    std::string line;
+    bool blank = false;
+    for (char32_t c : text) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0x2028 || c == 0x2029) {
+            blank = true;
+            continue;
+        }
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+            continue;
+        }
+        if (blank && !line.empty()) {
+            line += ' ';
+        }
+        blank = false;
+        AppendUtf8(line, c);
+    }
+    return line;
+}
+
+// A name-table string: UTF-16BE for Unicode and Windows names, Latin-1 as far as it goes for
+// the old Macintosh ones (their upper half is not Latin-1: those characters become '?').
+std::u32string DecodeName(const FT_SfntName& name) {
+    std::u32string text;
+    if (name.platform_id == TT_PLATFORM_APPLE_UNICODE ||
+        name.platform_id == TT_PLATFORM_MICROSOFT) {
+        for (FT_UInt i = 0; i + 1 < name.string_len; i += 2) {
+            char32_t unit = static_cast<char32_t>(name.string[i] << 8 | name.string[i + 1]);
+            if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < name.string_len) {
+                const char32_t low =
+                    static_cast<char32_t>(name.string[i + 2] << 8 | name.string[i + 3]);
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+                    i += 2;
+                }
+            }
+            text += unit;
+        }
+    } else {
+        for (FT_UInt i = 0; i < name.string_len; ++i) {
+            text += name.string[i] < 0x80 ? static_cast<char32_t>(name.string[i]) : U'?';
+        }
+    }
+    return text;
+}
+
+// Name `id` of the face's name table, preferring US English Windows names, then any Unicode
+// name, then a Macintosh one.
+std::string NameTableEntry(FT_Face face, FT_UShort id) {
+    int bestRank = 0;
+    std::u32string best;
+    const FT_UInt count = FT_Get_Sfnt_Name_Count(face);
+    for (FT_UInt i = 0; i < count; ++i) {
+        FT_SfntName name{};
+        if (FT_Get_Sfnt_Name(face, i, &name) != 0 || name.name_id != id) {
+            continue;
+        }
+        int rank = 1;
+        if (name.platform_id == TT_PLATFORM_MICROSOFT) {
+            if (name.encoding_id != TT_MS_ID_UNICODE_CS && name.encoding_id != TT_MS_ID_UCS_4) {
+                continue;
+            }
+            rank = name.language_id == TT_MS_LANGID_ENGLISH_UNITED_STATES ? 4 : 3;
+        } else if (name.platform_id == TT_PLATFORM_APPLE_UNICODE) {
+            rank = 2;
+        } else if (name.platform_id != TT_PLATFORM_MACINTOSH ||
+                   name.encoding_id != TT_MAC_ID_ROMAN) {
+            continue;
+        }
+        if (rank > bestRank) {
+            bestRank = rank;
+            best = DecodeName(name);
+        }
+    }
+    return OneLine(best);
+}
+
+std::string BdfString(FT_Face face, const char* property) {
+    BDF_PropertyRec value{};
+    if (FT_Get_BDF_Property(face, property, &value) != 0 || value.type != BDF_PROPERTY_TYPE_ATOM ||
+        value.u.atom == nullptr) {
+        return {};
+    }
+    const std::optional<std::u32string> text = DecodeUtf8(value.u.atom);
+    std::u32string latin1;
+    if (!text) {
+        for (const char* c = value.u.atom; *c != '\0'; ++c) {
+            latin1 += static_cast<char32_t>(static_cast<unsigned char>(*c));
+        }
+    }
+    return OneLine(text ? *text : latin1);
+}
+
+// Copyright and licence: the name table's entries 0 and 13 (14, the licence's address, when
+// 13 is missing), or a bitmap font's COPYRIGHT and NOTICE properties.
+void ReadLegalNames(FT_Face face, FaceFacts& facts) {
+    if (FT_IS_SFNT(face)) {
+        facts.copyright = NameTableEntry(face, TT_NAME_ID_COPYRIGHT);
+        facts.licence = NameTableEntry(face, TT_NAME_ID_LICENSE);
+        if (facts.licence.empty()) {
+            facts.licence = NameTableEntry(face, TT_NAME_ID_LICENSE_URL);
+        }
+        return;
+    }
+    facts.copyright = BdfString(face, "COPYRIGHT");
+    facts.licence = BdfString(face, "NOTICE");
+}
+
+std::string StyleOf(const FaceSlot& slot) {
+    std::string style = slot.face->style_name != nullptr ? slot.face->style_name : "";
+    if (slot.embolden) {
+        style += ", emboldened";
+    }
+    if (slot.transformed) {
+        style += ", slanted";
+    }
+    return style;
+}
+
+} // namespace
+
+FontFaces::State::State() {
+    if (const FT_Error error = FT_Init_FreeType(&library)) {
+        throw FontError("FreeType could not be initialised: " + FreeTypeMessage(error));
+    }
+}
+
+FontFaces::State::~State() {
+    // The fontconfig holders go first, then the faces they point into.
+    rankedSlots.clear();
+    ranked.reset();
+    request.reset();
+    for (auto& [key, face] : faces) {
+        FT_Done_Face(face);
+    }
+    FT_Done_FreeType(library);
+}
+
+namespace {
+
+// Why FT_New_Face failed, in the user's terms.
+FontError FileError(FT_Library library, const std::string& path, int index, FT_Error error) {
+    if (FT_ERROR_BASE(error) == FT_Err_Unknown_File_Format) {
+        return FontError("font file " + path + " is not a font FreeType can read");
+    }
+    FT_Face probe = nullptr;
+    if (index != 0 && FT_New_Face(library, path.c_str(), -1, &probe) == 0) {
+        const long count = probe->num_faces;
+        FT_Done_Face(probe);
+        if (index < 0 || index >= count) {
+            return FontError("face index " + std::to_string(index) + " is out of range: " + path +
+                             " has " + std::to_string(count) + (count == 1 ? " face" : " faces"));
+        }
+    }
+    return FontError("cannot open font file " + path + ": " + FreeTypeMessage(error));
+}
+
+FT_Face OpenFace(FontFaces::State& state, const std::string& path, int index) {
+    const auto key = std::make_pair(path, index);
+    if (auto found = state.faces.find(key); found != state.faces.end()) {
+        return found->second;
+    }
+    FT_Face face = nullptr;
+    if (const FT_Error error = FT_New_Face(state.library, path.c_str(), index, &face)) {
+        throw FileError(state.library, path, index, error);
+    }
+    state.faces.emplace(key, face);
+    return face;
+}
+
+// Opens the face a fontconfig pattern names, with the matrix and emboldening fontconfig asks
+// for when it synthesises a style the family does not have.
+FaceSlot OpenSlot(FontFaces::State& state, FcPattern* pattern, int pixelSize) {
+    FaceSlot slot;
+    int index = 0;
+    FcPatternGetInteger(pattern, FC_INDEX, 0, &index);
+    slot.face = OpenFace(state, PatternString(pattern, FC_FILE), index);
+    FcMatrix* matrix = nullptr;
+    if (FcPatternGetMatrix(pattern, FC_MATRIX, 0, &matrix) == FcResultMatch && matrix != nullptr) {
+        slot.matrix.xx = static_cast<FT_Fixed>(std::lround(matrix->xx * 0x10000));
+        slot.matrix.xy = static_cast<FT_Fixed>(std::lround(matrix->xy * 0x10000));
+        slot.matrix.yx = static_cast<FT_Fixed>(std::lround(matrix->yx * 0x10000));
+        slot.matrix.yy = static_cast<FT_Fixed>(std::lround(matrix->yy * 0x10000));
+        slot.transformed = matrix->xx != 1 || matrix->xy != 0 || matrix->yx != 0 || matrix->yy != 1;
+    }
+    FcBool embolden = FcFalse;
+    FcPatternGetBool(pattern, FC_EMBOLDEN, 0, &embolden);
+    slot.embolden = embolden == FcTrue;
+    slot.pixelSize = pixelSize;
+    return slot;
+}
+
+} // namespace
+
+void FontFaces::State::SetSize(const FaceSlot& slot) {
+    FT_Face face = slot.face;
+    if (FT_IS_SCALABLE(face)) {
+        if (const FT_Error error = FT_Set_Pixel_Sizes(face, 0, slot.pixelSize)) {
+            throw FontError("cannot size font to " + std::to_string(slot.pixelSize) +
+                            " pixels: " + FreeTypeMessage(error));
+        }
+        return;
+    }
+    // A bitmap font: the strike nearest the size asked for.
+    int best = 0;
+    for (int i = 1; i < face->num_fixed_sizes; ++i) {
+        const auto distance = [&](int k) {
+            return std::abs(face->available_sizes[k].height - slot.pixelSize);
+        };
+        if (distance(i) < distance(best)) {
+            best = i;
+        }
+    }
+    if (face->num_fixed_sizes == 0 || FT_Select_Size(face, best) != 0) {
+        throw FontError("font has no usable size");
+    }
+}
+
+void FontFaces::State::Resolve(const FontSource& source, const FontSpec& font) {
+    valid = false;
+    ranked.reset();
+    request.reset();
+    rankedSlots.clear();
+    fallbackFor.clear();
+    facts = FaceFacts{};
+    primary = FaceSlot{};
+    const int pixelSize = PointsToPixels(font.size);
+
+    if (source.kind == FontSource::Kind::File) {
+        CheckFontFile(source.name);
+        FT_Face face = OpenFace(*this, source.name, source.faceIndex);
+        primary.face = face;
+        primary.pixelSize = pixelSize;
+        const bool scalable = FT_IS_SCALABLE(face);
+        primary.embolden = scalable && font.bold && (face->style_flags & FT_STYLE_FLAG_BOLD) == 0;
+        if (scalable && font.italic && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0) {
+            primary.matrix = kSyntheticOblique;
+            primary.transformed = true;
+        }
+        facts.family = face->family_name != nullptr ? face->family_name : source.name;
+        facts.file = source.name;
+        facts.faceIndex = source.faceIndex;
+    } else {
+        if (!fontconfigReady) {
+            if (FcInit() == FcFalse) {
+                throw FontError("fontconfig could not be initialised");
+            }
+            fontconfigReady = true;
+        }
+        const std::string& text = source.name;
+        if (source.kind == FontSource::Kind::Pattern) {
+            request.reset(FcNameParse(reinterpret_cast<const FcChar8*>(text.c_str())));
+            if (request == nullptr) {
+                throw FontError("\"" + text + "\" is not a fontconfig pattern");
+            }
+            FcPatternDel(request.get(), FC_SIZE);
+            FcPatternDel(request.get(), FC_PIXEL_SIZE);
+        } else {
+            request.reset(FcPatternCreate());
+            FcPatternAddString(request.get(), FC_FAMILY,
+                               reinterpret_cast<const FcChar8*>(text.c_str()));
+        }
+        const std::vector<std::string> asked = Families(request.get());
+        FcValue unused{};
+        if (font.bold || FcPatternGet(request.get(), FC_WEIGHT, 0, &unused) != FcResultMatch) {
+            FcPatternDel(request.get(), FC_WEIGHT);
+            FcPatternAddInteger(request.get(), FC_WEIGHT,
+                                font.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+        }
+        if (font.italic || FcPatternGet(request.get(), FC_SLANT, 0, &unused) != FcResultMatch) {
+            FcPatternDel(request.get(), FC_SLANT);
+            FcPatternAddInteger(request.get(), FC_SLANT,
+                                font.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+        }
+        FcPatternAddDouble(request.get(), FC_PIXEL_SIZE, pixelSize);
+        FcConfigSubstitute(nullptr, request.get(), FcMatchPattern);
+        FcDefaultSubstitute(request.get());
+
+        FcResult result = FcResultNoMatch;
+        const PatternPtr match(FcFontMatch(nullptr, request.get(), &result));
+        if (match == nullptr) {
+            throw FontError("no font matches \"" + text + "\"");
+        }
+        primary = OpenSlot(*this, match.get(), pixelSize);
+        facts.family = PatternString(match.get(), FC_FAMILY);
+        facts.file = PatternString(match.get(), FC_FILE);
+        FcPatternGetInteger(match.get(), FC_INDEX, 0, &facts.faceIndex);
+        facts.replaced = Replaced(asked, Families(match.get()));
+        if (facts.family.empty()) {
+            facts.family = primary.face->family_name != nullptr ? primary.face->family_name : "";
+        }
+    }
+    facts.style = StyleOf(primary);
+    ReadLegalNames(primary.face, facts);
+
+    SetSize(primary);
+    const FT_Size_Metrics& size = primary.face->size->metrics;
+    metrics.pixelSize = FT_IS_SCALABLE(primary.face) ? pixelSize : size.y_ppem;
+    metrics.ascent = static_cast<int>((size.ascender + 63) >> 6);
+    metrics.descent = static_cast<int>((-size.descender + 63) >> 6);
+    metrics.lineHeight = static_cast<int>((size.height + 63) >> 6);
+    if (metrics.lineHeight <= 0) {
+        metrics.lineHeight = pixelSize;
+    }
+    valid = true;
+}
+
+const FaceSlot* FontFaces::State::SlotFor(char32_t c) {
+    if (FT_Get_Char_Index(primary.face, c) != 0) {
+        return &primary;
+    }
+    if (request == nullptr) {
+        return nullptr; // a face given by file has no fallbacks
+    }
+    if (auto found = fallbackFor.find(c); found != fallbackFor.end()) {
+        return found->second;
+    }
+    const FaceSlot* chosen = nullptr;
+    if (ranked == nullptr) {
+        FcResult result = FcResultNoMatch;
+        ranked.reset(FcFontSort(nullptr, request.get(), FcTrue, nullptr, &result));
+        rankedSlots.assign(ranked != nullptr ? ranked->nfont : 0, std::nullopt);
+    }
+    for (int i = 0; ranked != nullptr && i < ranked->nfont && chosen == nullptr; ++i) {
+        FcCharSet* charset = nullptr;
+        if (FcPatternGetCharSet(ranked->fonts[i], FC_CHARSET, 0, &charset) != FcResultMatch ||
+            FcCharSetHasChar(charset, c) == FcFalse) {
+            continue;
+        }
+        if (!rankedSlots[i]) {
+            const PatternPtr prepared(
+                FcFontRenderPrepare(nullptr, request.get(), ranked->fonts[i]));
+            if (prepared == nullptr) {
+                continue;
+            }
+            try {
+                rankedSlots[i] = OpenSlot(*this, prepared.get(), primary.pixelSize);
+                SetSize(*rankedSlots[i]);
+            } catch (const FontError&) {
+                rankedSlots[i].reset();
+            }
+        }
+        if (rankedSlots[i] && FT_Get_Char_Index(rankedSlots[i]->face, c) != 0) {
+            chosen = &*rankedSlots[i];
+        }
+    }
+    fallbackFor.emplace(c, chosen);
+    return chosen;
+}
+
+FontFaces::FontFaces() : state_(std::make_unique<State>()) {}
+FontFaces::~FontFaces() = default;
+
+void FontFaces::Select(FontSource source, const FontSpec& font) {
+    source_ = std::move(source);
+    font_ = font;
+    state_->valid = false;
+}
+
+FontFaces::State& FontFaces::Resolved() {
+    if (!state_->valid) {
+        state_->Resolve(source_, font_);
+    }
+    return *state_;
+}
+
+const FaceFacts& FontFaces::Facts() {
+    return Resolved().facts;
+}
+
+const SizeMetrics& FontFaces::Metrics() {
+    return Resolved().metrics;
+}
+
+bool FontFaces::HasGlyph(char32_t c) {
+    return Resolved().SlotFor(c) != nullptr;
+}
+
+} // namespace glyph

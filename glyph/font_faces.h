@@ -1,0 +1,129 @@
+// Faces found with fontconfig or opened from a file, sized, and the glyphs FreeType draws with
+// them.
+#pragma once
+
+#include "glyph/surface.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace glyph {
+
+// A font that cannot be found, opened or sized.
+class FontError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Point sizes become pixels at this resolution, rounded to a whole pixel.
+inline constexpr double kDotsPerInch = 96.0;
+int PointsToPixels(float points);
+
+// Where the face comes from.
+struct FontSource {
+    enum class Kind {
+        Family,  // a family name looked up with fontconfig
+        Pattern, // a fontconfig pattern such as "DejaVu Serif:bold"
+        File,    // a font file opened with FreeType alone: no fontconfig, no fallback faces
+    };
+    Kind kind = Kind::Family;
+    std::string name; // the family, the pattern or the file's path
+    int faceIndex = 0;
+
+    static FontSource Family(std::string_view family) {
+        return {Kind::Family, std::string(family)};
+    }
+    static FontSource Pattern(std::string_view pattern) {
+        return {Kind::Pattern, std::string(pattern)};
+    }
+    static FontSource File(std::string_view path, int index = 0) {
+        return {Kind::File, std::string(path), index};
+    }
+};
+
+// What the face drawn with is, as the font itself says.
+struct FaceFacts {
+    std::string family;
+    // "Bold Oblique"; ", emboldened" and ", slanted" are added for styles drawn by synthesis.
+    std::string style;
+    std::string file;
+    int faceIndex = 0;
+    // fontconfig matched a family other than the one asked for. Generic names such as
+    // "sans-serif" are never replaced, nor is a face given by file.
+    bool replaced = false;
+    // From the font's name table (or a bitmap font's properties), on one line; may be empty.
+    std::string copyright;
+    std::string licence;
+};
+
+// Line metrics of the sized face, in whole pixels.
+struct SizeMetrics {
+    int pixelSize = 0;  // the em, as asked for (a bitmap font: its strike's nominal height)
+    int ascent = 0;     // baseline to the top of the line, rounded up
+    int descent = 0;    // baseline to the bottom of the line, positive, rounded up
+    int lineHeight = 0; // baseline to baseline
+};
+
+// A glyph as FreeType drew it, its box placed relative to the pen on the baseline. The pixels
+// belong to the FontFaces that drew them and change with its next Render.
+struct GlyphRaster {
+    enum class Pixels {
+        Mono, // 1 bit a pixel, the leftmost in the top bit; 1 is ink
+        Grey, // 1 byte a pixel, 0 paper, 255 full coverage
+        Bgra, // 4 bytes a pixel, premultiplied blue, green, red, alpha
+    };
+    int left = 0; // the box's left column, right of the pen
+    int top = 0;  // the box's top row, above the baseline (y up)
+    int width = 0;
+    int height = 0;
+    int pitch = 0; // bytes from one row to the next
+    Pixels pixels = Pixels::Mono;
+    const unsigned char* buffer = nullptr;
+    long advance = 0;    // horizontal pen advance, 1/64 pixel
+    bool found = true;   // false: no face has the character; the box is the missing-glyph box
+    std::string problem; // non-empty: the glyph is drawn only in part, or not at all; why
+
+    // The grey of pixel (x, y) of the box as a surface paints it: 255 paper, 0 full ink.
+    unsigned char Grey(int x, int y) const;
+};
+
+class FontFaces {
+public:
+    FontFaces();
+    ~FontFaces();
+    FontFaces(const FontFaces&) = delete;
+    FontFaces& operator=(const FontFaces&) = delete;
+
+    // Chooses the face and size; the lookup happens on the next call that needs the face, and
+    // fontconfig starts only when a lookup needs it. Bold and italic, when set, replace a
+    // pattern's weight and slant and are synthesised where the face lacks them; a size in a
+    // pattern is replaced by the font's size.
+    void Select(FontSource source, const FontSpec& font);
+    const FontSource& source() const { return source_; }
+    const FontSpec& font() const { return font_; }
+
+    // These look the face up when needed; a face that cannot be found, opened or sized throws
+    // FontError.
+    const FaceFacts& Facts();
+    const SizeMetrics& Metrics();
+    // Whether the face or one of its fallbacks has a glyph for c.
+    bool HasGlyph(char32_t c);
+    // Draws c with FreeType's monochrome rasteriser and hinting: from the face, else from the
+    // first fallback fontconfig ranks that has it, else the face's missing-glyph box. A glyph
+    // FreeType cannot draw whole comes back with `problem` set and as much of it as could be
+    // drawn; it never throws for one glyph.
+    const GlyphRaster& Render(char32_t c);
+
+    struct State;
+
+private:
+    State& Resolved();
+
+    FontSource source_;
+    FontSpec font_;
+    std::unique_ptr<State> state_;
+};
+
+} // namespace glyph

@@ -1,0 +1,77 @@
+// Inside FontFaces: the FreeType and fontconfig objects. Only the files that implement
+// FontFaces include this.
+#pragma once
+
+#include "glyph/font_faces.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace glyph {
+
+// fontconfig objects freed when their holder goes.
+struct PatternDeleter {
+    void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
+};
+struct FontSetDeleter {
+    void operator()(FcFontSet* set) const { FcFontSetDestroy(set); }
+};
+using PatternPtr = std::unique_ptr<FcPattern, PatternDeleter>;
+using FontSetPtr = std::unique_ptr<FcFontSet, FontSetDeleter>;
+
+// One face at one size with the style it is drawn in.
+struct FaceSlot {
+    FT_Face face = nullptr;
+    FT_Matrix matrix{0x10000, 0, 0, 0x10000};
+    bool transformed = false;
+    bool embolden = false;
+    int pixelSize = 0;
+};
+
+// The words for a FreeType error code: Debian's FreeType is built without its own strings.
+std::string FreeTypeMessage(FT_Error error);
+
+struct FontFaces::State {
+    FT_Library library = nullptr;
+    // Every face opened, by file and index; slots share them.
+    std::map<std::pair<std::string, int>, FT_Face> faces;
+
+    bool valid = false;
+    bool fontconfigReady = false;
+    FaceFacts facts;
+    SizeMetrics metrics;
+    FaceSlot primary;
+
+    // Fallbacks, looked up only when a character is missing from the primary face. A face
+    // given by file has no request and so no fallbacks.
+    PatternPtr request;
+    FontSetPtr ranked;
+    std::vector<std::optional<FaceSlot>> rankedSlots;
+    std::unordered_map<char32_t, const FaceSlot*> fallbackFor; // nullptr: no face has it
+
+    // What Render hands out, and a buffer for glyphs drawn in part.
+    GlyphRaster raster;
+    std::vector<unsigned char> partial;
+
+    State();
+    ~State();
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+
+    void Resolve(const FontSource& source, const FontSpec& font);
+    // The slot to draw c with: the primary face when it has the glyph, else the first ranked
+    // fallback that has it, else nullptr.
+    const FaceSlot* SlotFor(char32_t c);
+    static void SetSize(const FaceSlot& slot);
+};
+
+} // namespace glyph

@@ -1,0 +1,193 @@
+#include "glyph/packing.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+namespace glyph {
+
+namespace {
+
+int Pages(int height) {
+    return (height + 7) / 8;
+}
+
+// A line is a row (Rows) or a column (Columns and Pages).
+int LineLength(int width, int height, Scan scan) {
+    return scan == Scan::Rows ? width : height;
+}
+int LineCount(int width, int height, Scan scan) {
+    return scan == Scan::Rows ? height : width;
+}
+
+struct BitPlace {
+    std::size_t byte;
+    int bit;
+};
+
+// The byte and bit that hold pixel (x, y) of a width x height picture. Every layout is defined
+// here; the packers below are faster ways to the same places.
+BitPlace Locate(int x, int y, int width, int height, Packing packing) {
+    std::size_t index = 0; // the pixel's place in the bit stream
+    if (packing.scan == Scan::Pages) {
+        const auto byte = static_cast<std::size_t>(y / 8) * static_cast<std::size_t>(width) +
+                          static_cast<std::size_t>(x);
+        const int n = y % 8;
+        return {byte, packing.order == BitOrder::MsbFirst ? 7 - n : n};
+    }
+    const int line = packing.scan == Scan::Rows ? y : x;
+    const int along = packing.scan == Scan::Rows ? x : y;
+    const int length = LineLength(width, height, packing.scan);
+    const std::size_t stride = packing.padding == Padding::Line
+                                   ? static_cast<std::size_t>((length + 7) / 8) * 8
+                                   : static_cast<std::size_t>(length);
+    index = static_cast<std::size_t>(line) * stride + static_cast<std::size_t>(along);
+    const int n = static_cast<int>(index % 8);
+    return {index / 8, packing.order == BitOrder::MsbFirst ? 7 - n : n};
+}
+
+constexpr std::array<std::uint8_t, 256> kReversed = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        unsigned reversed = 0;
+        for (int bit = 0; bit < 8; ++bit) {
+            reversed |= ((byte >> bit) & 1U) << (7 - bit);
+        }
+        table[byte] = static_cast<std::uint8_t>(reversed);
+    }
+    return table;
+}();
+
+// Rows padded per row: eight pixels at a time.
+void PackRows(const Bitmap& bits, int x, int y, int width, int height, BitOrder order,
+              std::uint8_t* out) {
+    const int rowBytes = (width + 7) / 8;
+    const auto lastMask = static_cast<std::uint8_t>(0xFF00U >> (((width - 1) & 7) + 1));
+    for (int row = 0; row < height; ++row) {
+        for (int i = 0; i < rowBytes; ++i) {
+            std::uint8_t byte = bits.Byte(x + 8 * i, y + row);
+            if (i == rowBytes - 1) {
+                byte &= lastMask;
+            }
+            *out++ = order == BitOrder::MsbFirst ? byte : kReversed[byte];
+        }
+    }
+}
+
+} // namespace
+
+std::size_t PackedSize(int width, int height, Packing packing) {
+    if (width <= 0 || height <= 0) {
+        return 0;
+    }
+    if (packing.scan == Scan::Pages) {
+        return static_cast<std::size_t>(Pages(height)) * static_cast<std::size_t>(width);
+    }
+    const auto length = static_cast<std::size_t>(LineLength(width, height, packing.scan));
+    const auto lines = static_cast<std::size_t>(LineCount(width, height, packing.scan));
+    if (packing.padding == Padding::Line) {
+        return (length + 7) / 8 * lines;
+    }
+    return (length * lines + 7) / 8;
+}
+
+void Pack(const Bitmap& bits, int x, int y, int width, int height, Packing packing,
+          std::vector<std::uint8_t>& out) {
+    const std::size_t start = out.size();
+    out.resize(start + PackedSize(width, height, packing), 0);
+    if (out.size() == start) {
+        return;
+    }
+    std::uint8_t* bytes = out.data() + start;
+    if (packing.scan == Scan::Rows && packing.padding == Padding::Line) {
+        PackRows(bits, x, y, width, height, packing.order, bytes);
+        return;
+    }
+    // Only the frame's pixels that lie on the picture can be ink.
+    const int firstRow = std::max(0, -y);
+    const int endRow = std::min(height, bits.height() - y);
+    const int firstCol = std::max(0, -x);
+    const int endCol = std::min(width, bits.width() - x);
+    for (int row = firstRow; row < endRow; ++row) {
+        for (int col = firstCol; col < endCol; ++col) {
+            if (bits.At(x + col, y + row)) {
+                const BitPlace place = Locate(col, row, width, height, packing);
+                bytes[place.byte] |= static_cast<std::uint8_t>(1U << place.bit);
+            }
+        }
+    }
+}
+
+void Pack(const StrikeGlyph& glyph, const PixelBox& frame, Packing packing,
+          std::vector<std::uint8_t>& out) {
+    Pack(glyph.ink, frame.x - glyph.left, frame.y + glyph.top, frame.width, frame.height, packing,
+         out);
+}
+
+Bitmap Unpack(std::span<const std::uint8_t> bytes, int width, int height, Packing packing) {
+    Bitmap bits(width, height);
+    for (int y = 0; y < bits.height(); ++y) {
+        for (int x = 0; x < bits.width(); ++x) {
+            const BitPlace place = Locate(x, y, width, height, packing);
+            if (place.byte < bytes.size() && ((bytes[place.byte] >> place.bit) & 1U) != 0) {
+                bits.Set(x, y);
+            }
+        }
+    }
+    return bits;
+}
+
+std::string Describe(Packing packing) {
+    const bool msb = packing.order == BitOrder::MsbFirst;
+    switch (packing.scan) {
+    case Scan::Rows:
+        return std::string("rows top to bottom, 8 pixels a byte, the leftmost in the ") +
+               (msb ? "most" : "least") + " significant bit; " +
+               (packing.padding == Padding::Line ? "each row padded to whole bytes"
+                                                 : "rows run on, padded only at the glyph's end");
+    case Scan::Columns:
+        return std::string("columns left to right, 8 pixels a byte down the column, the top "
+                           "one in the ") +
+               (msb ? "most" : "least") + " significant bit; " +
+               (packing.padding == Padding::Line
+                    ? "each column padded to whole bytes"
+                    : "columns run on, padded only at the glyph's end");
+    case Scan::Pages:
+        return std::string("pages of 8 rows top to bottom, one byte a column left to right, "
+                           "the page's top row in the ") +
+               (msb ? "most" : "least") + " significant bit";
+    }
+    return {};
+}
+
+std::vector<std::string> DrawBitLayout(Packing packing, int width, int height) {
+    // byte.bit for each pixel of the top-left corner.
+    const int columns = std::min(width, 10);
+    const int rows = std::min(height, packing.scan == Scan::Rows ? 3 : 9);
+    std::vector<std::string> lines;
+    std::string heading = "        ";
+    char cell[32];
+    for (int x = 0; x < columns; ++x) {
+        std::snprintf(cell, sizeof cell, " x=%-4d", x);
+        heading += cell;
+    }
+    lines.push_back(heading + (columns < width ? " ..." : ""));
+    for (int y = 0; y < rows; ++y) {
+        std::snprintf(cell, sizeof cell, "  y=%-3d ", y);
+        std::string line = cell;
+        for (int x = 0; x < columns; ++x) {
+            const BitPlace place = Locate(x, y, width, height, packing);
+            std::snprintf(cell, sizeof cell, " %3zu.%d ", place.byte, place.bit);
+            line += cell;
+        }
+        lines.push_back(line + (columns < width ? " ..." : ""));
+    }
+    if (rows < height) {
+        lines.emplace_back("  ...");
+    }
+    lines.emplace_back("  (each pixel: byte.bit, bytes counted from the glyph's first, bit 0 "
+                       "the least significant)");
+    return lines;
+}
+
+} // namespace glyph
