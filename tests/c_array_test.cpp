@@ -1,13 +1,13 @@
 // The --c-array output compiles with the system C compiler, and a program linked with it reads
 // back exactly the bytes of the rows.
 #include "tests/cli_test_support.h"
+#include "tests/command_support.h"
 #include "tests/font_files.h"
 #include "tests/table_rows.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #ifndef RASTOVA_C_COMPILER
@@ -18,27 +18,8 @@ namespace {
 
 using clitest::RunCli;
 using clitest::TempDir;
-
-struct Command {
-    int status;
-    std::string output;
-};
-
-Command Shell(const std::string& command) {
-    Command result{-1, {}};
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
-    }
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        result.output.append(buffer, got);
-    }
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
+using commands::Command;
+using commands::Shell;
 
 std::string Hex(const std::vector<std::uint8_t>& bytes) {
     std::string text;
