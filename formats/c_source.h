@@ -1,0 +1,43 @@
+// Pieces every C source a writer makes shares: the symbol name, the comment at the top, byte
+// lists, and single-byte character codes.
+#pragma once
+
+#include "formats/font_writer.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace formats {
+
+// The C symbol of a font: FormatOptions::name when given, else made from the family, the style
+// asked for and the pixel size, such as "DejaVuSans_Bold_16px".
+std::string SymbolName(const FormatOptions& options, const glyph::StrikeFacts& facts);
+
+// Text safe inside a C comment: on one line, with no "*/" and no line-continuing backslash at
+// its end.
+std::string CommentText(std::string_view text);
+
+// The lines every format's header comment starts with, without comment markers: the program,
+// face, file, size, character count, and the font's copyright and licence when it has them.
+std::vector<std::string> FontDescription(const glyph::StrikeFacts& facts, std::size_t glyphs);
+
+// Lines as "// " comments, each passed through CommentText and ending in "\n".
+std::string LineComments(const std::vector<std::string>& lines);
+
+// Appends "0xHH," items, `perLine` to a line, each line indented by `indent` and ending in
+// "\n". `comment`, when not empty, follows the first line's items as a "// " comment.
+void AppendHexBytes(std::string& out, std::span<const std::uint8_t> bytes, int perLine,
+                    std::string_view indent, std::string_view comment = {});
+
+// The code a single-byte format gives c: the code point up to 0xFF, or its Windows-1251 byte.
+std::optional<std::uint8_t> SingleByteCode(char32_t c, Encoding encoding);
+
+// Refuses (FormatError) the first character SingleByteCode has no code for, naming the format.
+void CheckSingleByteCodes(std::u32string_view characters, Encoding encoding,
+                          std::string_view format);
+
+} // namespace formats
