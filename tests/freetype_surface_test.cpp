@@ -535,4 +535,20 @@ TEST(Strike, ClippingAgreesWithTheConversion) {
     }
 }
 
+// FreeType draws nothing farther than 32767 pixels from the pen. DejaVu Sans Bold's U+1671 is
+// about two ems wide: at 17000 px it is drawn as far as FreeType can, and says so.
+TEST(Strike, GlyphsBeyondFreeTypesLimitAreDrawnInPart) {
+    glyph::FontFaces faces;
+    faces.Select(glyph::FontSource::File(testfonts::FileFor("DejaVu Sans:style=Bold")),
+                 {"DejaVu Sans", 17000 * 0.75F});
+    const glyph::StrikeGlyph glyph = glyph::DrawGlyph(faces, U'\u1671');
+    EXPECT_NE(glyph.problem.find("too large for FreeType to draw whole"), std::string::npos)
+        << glyph.problem;
+    EXPECT_GT(glyph.ink.InkCount(), 0);
+    EXPECT_LE(glyph.ink.width(), 32767);
+    const glyph::StrikeGlyph next = glyph::DrawGlyph(faces, U'.');
+    EXPECT_TRUE(next.problem.empty()) << "the next glyph is drawn as usual";
+    EXPECT_GT(next.ink.InkCount(), 0);
+}
+
 } // namespace
