@@ -251,7 +251,6 @@ Written Write(const glyph::Strike& strike) {
 TEST(U8g2, DecodesBackToTheStrike) {
     struct Row {
         const char* what;
-        const char* family;
         int pixels;
         std::u32string characters;
     };
@@ -267,17 +266,15 @@ TEST(U8g2, DecodesBackToTheStrike) {
         mixed += c;
     }
     const Row rows[] = {
-        {"ascii 12 px", "DejaVu Sans", 12, ascii},
-        {"ascii 16 px", "DejaVu Sans", 16, ascii},
-        {"cyrillic, latin-1, above 0xFF, 16 px", "DejaVu Sans", 16, mixed},
+        {"ascii 12 px", 12, ascii},
+        {"ascii 16 px", 16, ascii},
+        {"cyrillic, latin-1, above 0xFF, 16 px", 16, mixed},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         glyph::FontFaces faces;
-        glyph::FontSpec spec;
-        spec.family = row.family;
-        spec.size = row.pixels * 0.75f;
-        faces.Select(glyph::FontSource::File(testfonts::FileFor(row.family)), spec);
+        faces.Select(glyph::FontSource::File(testfonts::DejaVuSans()),
+                     {"DejaVu Sans", row.pixels * 0.75f, false, false});
         const glyph::Strike strike = glyph::DrawStrike(faces, row.characters);
         const Written written = Write(strike);
         const CArray array = ParseArray(written.text);
@@ -287,7 +284,6 @@ TEST(U8g2, DecodesBackToTheStrike) {
 
         EXPECT_EQ(font.Byte(0), static_cast<int>(strike.glyphs.size() & 0xFF));
         EXPECT_EQ(font.Byte(1), 0); // proportional
-        long total = 0;
         int boxX0 = 0, boxY0 = 0, boxX1 = 0, boxY1 = 0;
         for (std::size_t i = 0; i < strike.glyphs.size(); ++i) {
             const glyph::StrikeGlyph& source = strike.glyphs[i];
@@ -308,32 +304,28 @@ TEST(U8g2, DecodesBackToTheStrike) {
                 boxY1 = std::max(boxY1, g.y + g.height);
             }
             EXPECT_EQ(g.size, RecordSize(source, font, font.Byte(2), font.Byte(3)));
-            total += g.size;
         }
         EXPECT_EQ(std::vector<int>({font.Byte(9), font.Byte(10), font.Signed(11), font.Signed(12)}),
                   std::vector<int>({boxX1 - boxX0, boxY1 - boxY0, boxX0, boxY0}));
 
         EXPECT_EQ(SmallestFirst(strike, font), "");
 
-        // Above 0xFF, a jump table entry for each 100 glyphs, each naming the last code of a
-        // block of 101, the last entry 0xFFFF.
-        std::vector<std::size_t> table;
-        std::vector<char32_t> above;
+        // Above 0xFF, a jump table entry for each 100 glyphs, naming the last code of a block of
+        // 101; the last entry names 0xFFFF.
+        std::vector<std::size_t> above, table, expected;
         for (const glyph::StrikeGlyph& source : strike.glyphs) {
             if (source.code > 0xFF) {
                 above.push_back(source.code);
             }
         }
         std::sort(above.begin(), above.end());
-        for (std::size_t k = 0; k < std::max<std::size_t>(above.size() / 100, 1); ++k) {
+        const std::size_t entries = std::max<std::size_t>(above.size() / 100, 1);
+        for (std::size_t k = 0; k < entries; ++k) {
             table.push_back(font.Word(23 + font.Word(21) + 4 * k + 2));
+            expected.push_back(k + 1 < entries ? above.at(100 + 101 * k) : 0xFFFF);
         }
-        std::vector<std::size_t> codes;
-        for (std::size_t k = 0; k + 1 < table.size(); ++k) {
-            codes.push_back(above.at(100 + 101 * k));
-        }
-        codes.push_back(0xFFFF);
-        EXPECT_EQ(table, codes);
+        EXPECT_EQ(table, expected);
+
         // 'A' and 'a' start where their records are; ascent and descent are those of 'A', 'g'
         // and '('.
         const auto top = [&](char32_t c) {
