@@ -1,6 +1,7 @@
 #include "formats/font_writer.h"
 
 #include "formats/table_writer.h"
+#include "formats/xbm_writer.h"
 
 namespace formats {
 
@@ -29,6 +30,7 @@ struct Format {
 
 const Format kFormats[] = {
     {"table", MakeTableWriter},
+    {"xbm", MakeXbmWriter},
 };
 
 } // namespace
