@@ -1,5 +1,6 @@
 #include "formats/font_writer.h"
 
+#include "formats/raw_writer.h"
 #include "formats/ssd1306_writer.h"
 #include "formats/table_writer.h"
 #include "formats/xbm_writer.h"
@@ -33,6 +34,7 @@ const Format kFormats[] = {
     {"table", MakeTableWriter},
     {"xbm", MakeXbmWriter},
     {"ssd1306", MakeSsd1306Writer},
+    {"raw", MakeRawWriter},
 };
 
 } // namespace
