@@ -1,7 +1,10 @@
 #include "formats/font_writer.h"
 
+#include "formats/raw_writer.h"
+#include "formats/ssd1306_writer.h"
 #include "formats/table_writer.h"
 #include "formats/u8g2_writer.h"
+#include "formats/xbm_writer.h"
 
 namespace formats {
 
@@ -31,6 +34,9 @@ struct Format {
 const Format kFormats[] = {
     {"table", MakeTableWriter},
     {"u8g2", MakeU8g2Writer},
+    {"xbm", MakeXbmWriter},
+    {"ssd1306", MakeSsd1306Writer},
+    {"raw", MakeRawWriter},
 };
 
 } // namespace
