@@ -1,5 +1,6 @@
 #include "formats/font_writer.h"
 
+#include "formats/lvgl_writer.h"
 #include "formats/raw_writer.h"
 #include "formats/ssd1306_writer.h"
 #include "formats/table_writer.h"
@@ -33,6 +34,7 @@ struct Format {
 
 const Format kFormats[] = {
     {"table", MakeTableWriter},
+    {"lvgl", MakeLvglWriter},
     {"u8g2", MakeU8g2Writer},
     {"xbm", MakeXbmWriter},
     {"ssd1306", MakeSsd1306Writer},

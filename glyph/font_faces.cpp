@@ -364,6 +364,7 @@ void FontFaces::State::Resolve(const FontSource& source, const FontSpec& font) {
     rankedSlots.clear();
     fallbackFor.clear();
     facts = FaceFacts{};
+    metrics = SizeMetrics{};
     primary = FaceSlot{};
     const int pixelSize = PointsToPixels(font.size);
 
@@ -442,6 +443,14 @@ void FontFaces::State::Resolve(const FontSource& source, const FontSpec& font) {
     metrics.lineHeight = static_cast<int>((size.height + 63) >> 6);
     if (metrics.lineHeight <= 0) {
         metrics.lineHeight = pixelSize;
+    }
+    if (FT_IS_SCALABLE(primary.face) && primary.face->underline_thickness > 0) {
+        // FreeType gives the stem's centre; the font's own table (and LVGL) its top edge.
+        const FT_Face face = primary.face;
+        const FT_Long top = face->underline_position + face->underline_thickness / 2;
+        metrics.underlineTop = static_cast<int>((FT_MulFix(top, size.y_scale) + 32) >> 6);
+        metrics.underlineThickness =
+            static_cast<int>((FT_MulFix(face->underline_thickness, size.y_scale) + 32) >> 6);
     }
     valid = true;
 }

@@ -64,6 +64,10 @@ struct SizeMetrics {
     int ascent = 0;     // baseline to the top of the line, rounded up
     int descent = 0;    // baseline to the bottom of the line, positive, rounded up
     int lineHeight = 0; // baseline to baseline
+    // The face's underline, rounded to whole pixels: its top edge above the baseline (negative:
+    // below it) and its thickness. Both 0 when the face gives none (bitmap fonts).
+    int underlineTop = 0;
+    int underlineThickness = 0;
 };
 
 // A glyph as FreeType drew it, its box placed relative to the pen on the baseline. The pixels

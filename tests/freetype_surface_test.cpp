@@ -7,7 +7,11 @@
 #include "tests/font_files.h"
 #include "tests/test_files.h"
 
+#include <cmath>
 #include <filesystem>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
 #include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
@@ -497,6 +501,31 @@ TEST(Strike, GlyphsInkWhatTheSurfaceShowsAndMore) {
     EXPECT_GT(glyph::CheckClipping(acute, glyph::ScanFrame(bounds, faces.Metrics().ascent), true)
                   .left.pixels,
               0);
+}
+
+// The underline comes from the font's post table, whose position is the line's top edge,
+// scaled from font units to the size and rounded.
+TEST(Strike, UnderlineFromThePostTable) {
+    const std::string file = testfonts::DejaVuSans();
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    ASSERT_EQ(FT_New_Face(library, file.c_str(), 0, &face), 0);
+    const auto* post = static_cast<const TT_Postscript*>(FT_Get_Sfnt_Table(face, FT_SFNT_POST));
+    ASSERT_NE(post, nullptr);
+    const double unitsPerEm = face->units_per_EM;
+    const double top = post->underlinePosition;
+    const double thickness = post->underlineThickness;
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+    for (float points : {12.0F, 36.0F, 150.0F}) {
+        glyph::FontFaces faces;
+        faces.Select(glyph::FontSource::File(file), {"", points});
+        const int pixels = faces.Metrics().pixelSize;
+        EXPECT_EQ(faces.Metrics().underlineTop, std::lround(top * pixels / unitsPerEm)) << pixels;
+        EXPECT_EQ(faces.Metrics().underlineThickness, std::lround(thickness * pixels / unitsPerEm))
+            << pixels;
+    }
 }
 
 TEST(Strike, ClippingAgreesWithTheConversion) {

@@ -1,0 +1,632 @@
+#include "formats/lvgl_writer.h"
+
+#include "formats/c_source.h"
+#include "glyph/packing.h"
+#include "glyph/utf8.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <deque>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace formats {
+
+namespace {
+
+// Each glyph's box, rows top to bottom, the leftmost pixel in the most significant bit; the rows
+// run on from one to the next and only the glyph's last byte is padded:
+//
+//   box 3 x 2:   # . #     bits  1 0 1  0 1 1  0 0   ->  0xAC
+//                . # #
+const glyph::Packing kPacking{glyph::BitOrder::MsbFirst, glyph::Scan::Rows, glyph::Padding::Glyph};
+
+// What a field of lv_font_fmt_txt_glyph_dsc_t holds, normally and with LV_FONT_FMT_TXT_LARGE:
+// bitmap_index 20 or 32 bits, adv_w (1/16 px) 12 or 32 bits, box_w and box_h 8 or 16 bits,
+// ofs_x and ofs_y signed 8 or 16 bits.
+struct FieldRange {
+    std::int64_t low;
+    std::int64_t high;
+};
+struct GlyphField {
+    std::string_view name;
+    FieldRange normal;
+    FieldRange large;
+};
+constexpr GlyphField kBitmapIndex{"bitmap_index", {0, (1LL << 20) - 1}, {0, (1LL << 32) - 1}};
+constexpr GlyphField kAdvance{"adv_w", {0, (1LL << 12) - 1}, {0, (1LL << 32) - 1}};
+constexpr GlyphField kBoxWidth{"box_w", {0, 255}, {0, 65535}};
+constexpr GlyphField kBoxHeight{"box_h", {0, 255}, {0, 65535}};
+constexpr GlyphField kOffsetX{"ofs_x", {-128, 127}, {-32768, 32767}};
+constexpr GlyphField kOffsetY{"ofs_y", {-128, 127}, {-32768, 32767}};
+
+// lv_font_fmt_txt_cmap_t: range_length, list_length, the unicode_list offsets and
+// glyph_id_start are 16 bits; lv_font_fmt_txt_dsc_t's cmap_num has 9.
+constexpr std::size_t kMaxMapLength = 65535;
+constexpr char32_t kMaxSparseSpan = 65534; // last code - first code of a sparse map
+constexpr std::size_t kMaxMaps = 511;
+constexpr std::uint32_t kMaxGlyphIdStart = 65535;
+// Bytes an lv_font_fmt_txt_cmap_t takes on a 32-bit target, and an lv_font_fmt_txt_glyph_dsc_t.
+constexpr std::int64_t kMapBytes = 24;
+constexpr std::int64_t kDescriptorBytes = 8;
+
+// Text goes to the sink in pieces of about this size, so the whole file is never held.
+constexpr std::size_t kChunk = 1 << 18;
+
+std::string RangeText(FieldRange range) {
+    return std::to_string(range.low) + ".." + std::to_string(range.high);
+}
+
+void AppendNumber(std::string& out, std::int64_t value) {
+    char text[24];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    out.append(text, result.ptr);
+}
+
+// "U+0041", at least four hex digits.
+void AppendCode(std::string& out, char32_t c) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    char digits[8];
+    int n = 0;
+    do {
+        digits[n++] = kHex[c & 0xF];
+        c >>= 4;
+    } while (c != 0 || n < 4);
+    out += "U+";
+    while (n > 0) {
+        out += digits[--n];
+    }
+}
+
+// Whether c may stand as itself in a comment: no control characters, line or paragraph
+// separators, byte order marks or the bidirectional controls compilers warn about.
+bool ShowsInComment(char32_t c) {
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        return false;
+    }
+    const bool bidi = c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+                      (c >= 0x2066 && c <= 0x2069);
+    return !bidi && c != 0x2028 && c != 0x2029 && c != 0xFEFF;
+}
+
+// "U+0041 'A'" or, for a character that cannot stand in a comment, "U+0007".
+void AppendCharacter(std::string& out, char32_t c) {
+    AppendCode(out, c);
+    if (ShowsInComment(c)) {
+        out += " '";
+        glyph::AppendUtf8(out, c);
+        out += '\'';
+    }
+}
+
+// A character map: glyphs first .. first + count - 1 in code order, which get the glyph ids
+// from glyphIdStart on.
+struct CharacterMap {
+    std::size_t first = 0;
+    std::size_t count = 0;
+    bool sparse = false; // SPARSE_TINY; else FORMAT0_TINY, a run of consecutive codes
+    std::uint32_t glyphIdStart = 0;
+    bool guarded = false; // an empty descriptor follows the map's glyphs
+};
+
+// Splits ascending code points into the character maps that take the fewest bytes. A run of
+// consecutive codes can be a map of its own (FORMAT0_TINY: glyph id = glyph_id_start + offset)
+// costing `mapCost` plus `runExtra`; runs can also share a map (SPARSE_TINY) whose codes cost 2
+// bytes each in its unicode_list, as long as the map spans at most 65535 codes. Dynamic
+// programming over the runs in one pass: for a sparse map ending at each run, the cheapest
+// start is kept in a sliding window.
+std::vector<CharacterMap> PlanMaps(std::span<const char32_t> codes, std::int64_t mapCost,
+                                   std::int64_t runExtra) {
+    struct Run {
+        std::size_t first;
+        std::size_t count;
+    };
+    std::vector<Run> runs;
+    for (std::size_t i = 0; i < codes.size();) {
+        std::size_t end = i + 1;
+        while (end < codes.size() && codes[end] == codes[end - 1] + 1 && end - i < kMaxMapLength) {
+            ++end;
+        }
+        runs.push_back({i, end - i});
+        i = end;
+    }
+    // best[i]: the least bytes for runs 0 .. i-1; the last map then starts at run start[i].
+    const std::size_t count = runs.size();
+    std::vector<std::int64_t> best(count + 1, 0);
+    std::vector<std::size_t> start(count + 1, 0);
+    std::vector<bool> sparse(count + 1, false);
+    const auto startCost = [&](std::size_t j) {
+        return best[j] - 2 * static_cast<std::int64_t>(runs[j].first);
+    };
+    std::deque<std::size_t> window; // candidate starts, their startCost ascending
+    for (std::size_t i = 0; i < count; ++i) {
+        while (!window.empty() && startCost(window.back()) >= startCost(i)) {
+            window.pop_back();
+        }
+        window.push_back(i);
+        const char32_t last = codes[runs[i].first + runs[i].count - 1];
+        while (last - codes[runs[window.front()].first] > kMaxSparseSpan) {
+            window.pop_front();
+        }
+        const std::int64_t asRun = best[i] + mapCost + runExtra;
+        const std::int64_t asSparse = startCost(window.front()) +
+                                      2 * static_cast<std::int64_t>(runs[i].first + runs[i].count) +
+                                      mapCost;
+        sparse[i + 1] = asSparse < asRun;
+        best[i + 1] = sparse[i + 1] ? asSparse : asRun;
+        start[i + 1] = sparse[i + 1] ? window.front() : i;
+    }
+    std::vector<CharacterMap> maps;
+    for (std::size_t i = count; i > 0; i = start[i]) {
+        const Run& first = runs[start[i]];
+        const Run& last = runs[i - 1];
+        CharacterMap map;
+        map.first = first.first;
+        map.count = last.first + last.count - first.first;
+        map.sparse = sparse[i];
+        maps.push_back(map);
+    }
+    std::reverse(maps.begin(), maps.end());
+    return maps;
+}
+
+// Everything decided before the first line is written.
+struct Layout {
+    std::vector<std::size_t> order; // glyph indices in code order
+    std::vector<char32_t> codes;    // their codes
+    std::vector<CharacterMap> maps;
+    // Why the font needs LV_FONT_FMT_TXT_LARGE (and, for LVGL 8, LV_USE_LARGE_COORD); empty when
+    // it does not.
+    std::string large;
+    std::string largeCoord;
+    int lineHeight = 0;
+    int baseLine = 0;
+};
+
+// Records the first value that needs the large glyph descriptors; throws when not even they
+// hold it.
+void CheckField(const GlyphField& field, std::int64_t value, char32_t code, std::string& large) {
+    if (value >= field.normal.low && value <= field.normal.high) {
+        return;
+    }
+    if (value < field.large.low || value > field.large.high) {
+        throw FormatError(glyph::CharacterName(code) + ": " + std::string(field.name) + " " +
+                          std::to_string(value) +
+                          " does not fit LVGL's glyph descriptor, not even with "
+                          "LV_FONT_FMT_TXT_LARGE (" +
+                          RangeText(field.large) + ")");
+    }
+    if (large.empty()) {
+        large = glyph::CodeName(code) + " has " + std::string(field.name) + " " +
+                std::to_string(value) + "; the normal glyph descriptor holds " +
+                RangeText(field.normal);
+    }
+}
+
+void CheckFontField(std::string_view field, int value, FieldRange range) {
+    if (value < range.low || value > range.high) {
+        throw FormatError("the font's " + std::string(field) + " " + std::to_string(value) +
+                          " px does not fit lv_font_t's field (" + RangeText(range) + ")");
+    }
+}
+
+Layout Plan(const glyph::Strike& strike, int version) {
+    const std::vector<glyph::StrikeGlyph>& glyphs = strike.glyphs;
+    Layout layout;
+    layout.order.resize(glyphs.size());
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
+        layout.order[i] = i;
+    }
+    std::stable_sort(layout.order.begin(), layout.order.end(),
+                     [&](std::size_t a, std::size_t b) { return glyphs[a].code < glyphs[b].code; });
+    layout.codes.reserve(glyphs.size());
+    for (std::size_t index : layout.order) {
+        const char32_t code = glyphs[index].code;
+        if (!layout.codes.empty() && layout.codes.back() == code) {
+            throw FormatError(glyph::CharacterName(code) +
+                              ": given twice; an LVGL font maps each character once");
+        }
+        layout.codes.push_back(code);
+    }
+
+    // LVGL 8 takes the code just past a FORMAT0_TINY map for the map's own (it tests
+    // rcp > range_length), so an empty descriptor follows such a map: that code then draws
+    // nothing instead of the next map's first glyph, or whatever lies past the descriptors.
+    const std::int64_t runExtra = version == 8 ? kDescriptorBytes : 0;
+    for (std::int64_t cost = kMapBytes;; cost *= 2) {
+        layout.maps = PlanMaps(layout.codes, cost, runExtra);
+        if (layout.maps.size() <= kMaxMaps || cost > (std::int64_t{1} << 40)) {
+            break;
+        }
+    }
+    if (layout.maps.size() > kMaxMaps) {
+        throw FormatError("the characters need " + std::to_string(layout.maps.size()) +
+                          " character maps; an LVGL font holds " + std::to_string(kMaxMaps));
+    }
+    std::uint32_t next = 1; // id 0 is reserved
+    for (std::size_t k = 0; k < layout.maps.size(); ++k) {
+        CharacterMap& map = layout.maps[k];
+        if (next > kMaxGlyphIdStart) {
+            throw FormatError(glyph::CharacterName(layout.codes[map.first]) + ": glyph id " +
+                              std::to_string(next) + " does not fit glyph_id_start (0.." +
+                              std::to_string(kMaxGlyphIdStart) +
+                              "); an LVGL font holds about 65,000 characters");
+        }
+        map.glyphIdStart = next;
+        next += static_cast<std::uint32_t>(map.count);
+        const char32_t last = layout.codes[map.first + map.count - 1];
+        const bool adjacent =
+            k + 1 < layout.maps.size() && layout.codes[layout.maps[k + 1].first] == last + 1;
+        map.guarded = version == 8 && !map.sparse && !adjacent;
+        if (map.guarded) {
+            ++next;
+        }
+    }
+
+    std::int64_t offset = 0;
+    int top = 0;
+    int bottom = 0;
+    bool ink = false;
+    for (std::size_t index : layout.order) {
+        const glyph::StrikeGlyph& g = glyphs[index];
+        CheckField(kBitmapIndex, offset, g.code, layout.large);
+        CheckField(kAdvance, std::int64_t{g.advance} * 16, g.code, layout.large);
+        if (g.ink.empty()) {
+            continue;
+        }
+        CheckField(kBoxWidth, g.ink.width(), g.code, layout.large);
+        CheckField(kBoxHeight, g.ink.height(), g.code, layout.large);
+        CheckField(kOffsetX, g.left, g.code, layout.large);
+        CheckField(kOffsetY, g.top - g.ink.height(), g.code, layout.large);
+        offset +=
+            static_cast<std::int64_t>(glyph::PackedSize(g.ink.width(), g.ink.height(), kPacking));
+        top = std::max(top, g.top);
+        bottom = std::min(bottom, g.top - g.ink.height());
+        ink = true;
+    }
+    // The line holds the ink of every glyph and the baseline; a set without ink gets the face's.
+    if (!ink) {
+        top = strike.facts.metrics.ascent;
+        bottom = -strike.facts.metrics.descent;
+    }
+    layout.lineHeight = top - bottom;
+    layout.baseLine = -bottom;
+    if (version == 8 && layout.lineHeight > 32767) {
+        layout.largeCoord = "line_height " + std::to_string(layout.lineHeight) +
+                            " does not fit LVGL 8's 16-bit lv_coord_t";
+    }
+    CheckFontField("underline_position", strike.facts.metrics.underlineTop, {-128, 127});
+    CheckFontField("underline_thickness", strike.facts.metrics.underlineThickness, {-128, 127});
+    return layout;
+}
+
+// Collects text and passes it on in chunks.
+class ChunkedText {
+public:
+    explicit ChunkedText(Sink& sink) : sink_(sink) { text_.reserve(kChunk + 4096); }
+    std::string& text() { return text_; }
+    // Passes the text on once a chunk is full.
+    void Step() {
+        if (text_.size() >= kChunk) {
+            Flush();
+        }
+    }
+    void Flush() {
+        sink_.Write(text_);
+        text_.clear();
+    }
+
+private:
+    Sink& sink_;
+    std::string text_;
+};
+
+std::string Upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return out;
+}
+
+class LvglWriter : public WholeSetWriter {
+public:
+    explicit LvglWriter(const FormatOptions& options)
+        : options_(options), version_(options.lvglVersion == 8 ? 8 : 9) {}
+
+    std::uint64_t EstimateSize(const glyph::StrikeFacts& facts, std::size_t glyphs) const override {
+        // A box as high as the line and as wide, 6 characters a byte; a descriptor, a comment
+        // and a unicode_list entry each.
+        const glyph::SizeMetrics& m = facts.metrics;
+        const auto side = static_cast<std::uint64_t>(
+            std::max({m.lineHeight, m.ascent + m.descent, m.pixelSize, 1}));
+        const std::uint64_t bytes = (side * side + 7) / 8;
+        const std::uint64_t perGlyph = bytes * 6 + bytes / 16 * 5 + 32 + 110 + 8;
+        const std::uint64_t header =
+            8192 + 2 * (facts.face.copyright.size() + facts.face.licence.size() +
+                        facts.face.family.size() + facts.face.file.size());
+        return header + perGlyph * glyphs;
+    }
+
+protected:
+    void Write(const glyph::Strike& strike, Sink& out) override {
+        const Layout layout = Plan(strike, version_);
+        name_ = SymbolName(options_, strike.facts);
+        for (std::string_view own : {"glyph_bitmap", "glyph_dsc", "cmaps", "font_dsc", "cache"}) {
+            if (name_ == own || name_.starts_with("unicode_list_")) {
+                throw FormatError("--c-array " + name_ + ": the lvgl format names its own " +
+                                  "tables so; choose another name");
+            }
+        }
+        guard_ = Upper(name_);
+        if (guard_ == name_) {
+            guard_ += "_ENABLED";
+        }
+        ChunkedText text(out);
+        WriteTop(strike, layout, text.text());
+        WriteBitmaps(strike, layout, text);
+        WriteDescriptors(strike, layout, text);
+        WriteMaps(layout, text);
+        WriteFont(strike, layout, text.text());
+        text.Flush();
+    }
+
+private:
+    void WriteTop(const glyph::Strike& strike, const Layout& layout, std::string& out) const {
+        std::vector<std::string> lines = FontDescription(strike.facts, strike.glyphs.size());
+        lines.emplace_back();
+        if (version_ == 9) {
+            lines.emplace_back("LVGL 9 font: lv_font_t over lv_font_fmt_txt, every field of LVGL "
+                               "9.0 to 9.2 (later 9.x read it too).");
+        } else {
+            lines.emplace_back("LVGL 8.3 font: lv_font_t over lv_font_fmt_txt.");
+        }
+        lines.emplace_back(
+            "1 bit per pixel, uncompressed; each glyph's box: " + glyph::Describe(kPacking) + ":");
+        for (std::string& line : glyph::DrawBitLayout(kPacking, 5, 3)) {
+            lines.push_back(std::move(line));
+        }
+        lines.emplace_back("ofs_x, ofs_y: the box's left and bottom edge from the pen on the "
+                           "baseline, y up; adv_w in 1/16 px.");
+        lines.emplace_back("Draw with it:");
+        lines.push_back("  LV_FONT_DECLARE(" + name_ + ")");
+        lines.push_back("  lv_obj_set_style_text_font(label, &" + name_ + ", 0);");
+        out += LineComments(lines);
+        out += "\n#ifdef LV_LVGL_H_INCLUDE_SIMPLE\n#include \"lvgl.h\"\n#else\n"
+               "#include \"lvgl/lvgl.h\"\n#endif\n\n";
+        out += "#ifndef " + guard_ + "\n#define " + guard_ + " 1\n#endif\n\n#if " + guard_ + "\n\n";
+        if (version_ == 9) {
+            out += "#if defined(LVGL_VERSION_MAJOR) && LVGL_VERSION_MAJOR != 9\n#error \"" + name_ +
+                   " is an LVGL 9 font; convert it with --lvgl-version 8 for LVGL 8\"\n#endif\n\n";
+        } else {
+            out += "#if defined(LVGL_VERSION_MAJOR) && LVGL_VERSION_MAJOR != 8\n#error \"" + name_ +
+                   " is an LVGL 8 font; convert it without --lvgl-version 8 for LVGL 9\"\n"
+                   "#endif\n\n";
+        }
+        out += "#ifndef LV_ATTRIBUTE_LARGE_CONST\n#define LV_ATTRIBUTE_LARGE_CONST\n#endif\n\n";
+        if (!layout.large.empty()) {
+            out += "/* The glyphs need LVGL's large glyph descriptors: " + layout.large +
+                   ". */\n#if !LV_FONT_FMT_TXT_LARGE\n#error \"" + name_ +
+                   " needs LV_FONT_FMT_TXT_LARGE 1 in lv_conf.h\"\n#endif\n\n";
+        }
+        if (!layout.largeCoord.empty()) {
+            out += "/* " + layout.largeCoord + ". */\n#if !LV_USE_LARGE_COORD\n#error \"" + name_ +
+                   " needs LV_USE_LARGE_COORD 1 in lv_conf.h\"\n#endif\n\n";
+        }
+    }
+
+    void WriteBitmaps(const glyph::Strike& strike, const Layout& layout, ChunkedText& text) const {
+        std::string& out = text.text();
+        out += "/* The glyphs' bitmaps in glyph id order; a blank glyph has none. */\n"
+               "static LV_ATTRIBUTE_LARGE_CONST const uint8_t glyph_bitmap[] = {\n";
+        std::vector<std::uint8_t> bytes;
+        bool any = false;
+        for (std::size_t index : layout.order) {
+            const glyph::StrikeGlyph& g = strike.glyphs[index];
+            bytes.clear();
+            glyph::Pack(g.ink, 0, 0, g.ink.width(), g.ink.height(), kPacking, bytes);
+            out += "    /* ";
+            AppendCharacter(out, g.code);
+            out += " */\n";
+            AppendHexBytes(out, bytes, 16, "    ");
+            any = any || !bytes.empty();
+            ReportWritten(g, bytes);
+            text.Step();
+        }
+        if (!any) {
+            out += "    0x00, /* no glyph has ink; C wants an element */\n";
+        }
+        out += "};\n\n";
+    }
+
+    void WriteDescriptors(const glyph::Strike& strike, const Layout& layout,
+                          ChunkedText& text) const {
+        std::string& out = text.text();
+        out += "/* Box, offsets and advance of each glyph, by glyph id. */\n"
+               "static const lv_font_fmt_txt_glyph_dsc_t glyph_dsc[] = {\n";
+        const auto entry = [&out](std::int64_t index, std::int64_t advance, int width, int height,
+                                  int x, int y) {
+            out += "    {.bitmap_index = ";
+            AppendNumber(out, index);
+            out += ", .adv_w = ";
+            AppendNumber(out, advance);
+            out += ", .box_w = ";
+            AppendNumber(out, width);
+            out += ", .box_h = ";
+            AppendNumber(out, height);
+            out += ", .ofs_x = ";
+            AppendNumber(out, x);
+            out += ", .ofs_y = ";
+            AppendNumber(out, y);
+            out += "},";
+        };
+        entry(0, 0, 0, 0, 0, 0);
+        out += " /* id 0: reserved */\n";
+        std::int64_t offset = 0;
+        for (const CharacterMap& map : layout.maps) {
+            for (std::size_t k = map.first; k < map.first + map.count; ++k) {
+                const glyph::StrikeGlyph& g = strike.glyphs[layout.order[k]];
+                const int width = g.ink.width();
+                const int height = g.ink.height();
+                const bool blank = g.ink.empty();
+                entry(offset, std::int64_t{g.advance} * 16, blank ? 0 : width, blank ? 0 : height,
+                      blank ? 0 : g.left, blank ? 0 : g.top - height);
+                out += " /* ";
+                AppendCode(out, g.code);
+                out += " */\n";
+                offset += static_cast<std::int64_t>(glyph::PackedSize(width, height, kPacking));
+                text.Step();
+            }
+            if (map.guarded) {
+                entry(offset, 0, 0, 0, 0, 0);
+                out += " /* ";
+                AppendCode(out, layout.codes[map.first + map.count - 1] + 1);
+                out += ": not in the font; LVGL 8 looks here */\n";
+            }
+        }
+        out += "};\n\n";
+    }
+
+    static void WriteMaps(const Layout& layout, ChunkedText& text) {
+        std::string& out = text.text();
+        if (layout.maps.empty()) {
+            return;
+        }
+        out += "/* Code points of the scattered characters, from their map's range_start. */\n";
+        for (std::size_t k = 0; k < layout.maps.size(); ++k) {
+            const CharacterMap& map = layout.maps[k];
+            if (!map.sparse) {
+                continue;
+            }
+            out += "static const uint16_t unicode_list_";
+            AppendNumber(out, static_cast<std::int64_t>(k));
+            out += "[] = {\n";
+            const char32_t start = layout.codes[map.first];
+            for (std::size_t i = 0; i < map.count; ++i) {
+                out += i % 12 == 0 ? "    " : " ";
+                AppendNumber(out, layout.codes[map.first + i] - start);
+                out += ',';
+                if (i % 12 == 11 || i + 1 == map.count) {
+                    out += '\n';
+                }
+            }
+            out += "};\n";
+            text.Step();
+        }
+        out += "\n/* Character maps: code point -> glyph id. */\n"
+               "static const lv_font_fmt_txt_cmap_t cmaps[] = {\n";
+        for (std::size_t k = 0; k < layout.maps.size(); ++k) {
+            const CharacterMap& map = layout.maps[k];
+            const char32_t first = layout.codes[map.first];
+            const char32_t last = layout.codes[map.first + map.count - 1];
+            out += "    {.range_start = ";
+            AppendNumber(out, first);
+            out += ", .range_length = ";
+            AppendNumber(out, last - first + 1);
+            out += ", .glyph_id_start = ";
+            AppendNumber(out, map.glyphIdStart);
+            if (map.sparse) {
+                out += ", .unicode_list = unicode_list_";
+                AppendNumber(out, static_cast<std::int64_t>(k));
+                out += ", .glyph_id_ofs_list = NULL, .list_length = ";
+                AppendNumber(out, static_cast<std::int64_t>(map.count));
+                out += ", .type = LV_FONT_FMT_TXT_CMAP_SPARSE_TINY}, /* ";
+            } else {
+                out += ", .unicode_list = NULL, .glyph_id_ofs_list = NULL, .list_length = 0, "
+                       ".type = LV_FONT_FMT_TXT_CMAP_FORMAT0_TINY}, /* ";
+            }
+            AppendCode(out, first);
+            out += "..";
+            AppendCode(out, last);
+            out += " */\n";
+        }
+        out += "};\n\n";
+    }
+
+    void WriteFont(const glyph::Strike& strike, const Layout& layout, std::string& out) const {
+        const glyph::SizeMetrics& metrics = strike.facts.metrics;
+        if (version_ == 8) {
+            out += "/* The last character looked up and its glyph id (LVGL 8). */\n"
+                   "static lv_font_fmt_txt_glyph_cache_t cache;\n\n";
+        }
+        out += "static const lv_font_fmt_txt_dsc_t font_dsc = {\n"
+               "    .glyph_bitmap = glyph_bitmap,\n"
+               "    .glyph_dsc = glyph_dsc,\n";
+        out += layout.maps.empty() ? "    .cmaps = NULL,\n" : "    .cmaps = cmaps,\n";
+        out += "    .kern_dsc = NULL,\n"
+               "    .kern_scale = 0,\n"
+               "    .cmap_num = " +
+               std::to_string(layout.maps.size()) +
+               ",\n"
+               "    .bpp = 1,\n"
+               "    .kern_classes = 0,\n"
+               "    .bitmap_format = 0, /* LV_FONT_FMT_TXT_PLAIN */\n";
+        if (version_ == 8) {
+            out += "    .cache = &cache,\n";
+        } else {
+            out += "#if LVGL_VERSION_MINOR >= 3\n"
+                   "    .stride = 0, /* rows run on, as above */\n"
+                   "#endif\n";
+        }
+        out += "};\n\n";
+        // Declared first so that C++ too gives the font external linkage.
+        out += "LV_FONT_DECLARE(" + name_ + ")\n\n";
+        out += "const lv_font_t " + name_ +
+               " = {\n"
+               "    .get_glyph_dsc = lv_font_get_glyph_dsc_fmt_txt,\n"
+               "    .get_glyph_bitmap = lv_font_get_bitmap_fmt_txt,\n";
+        if (version_ == 9) {
+            out += "    .release_glyph = NULL,\n";
+        }
+        out += "    .line_height = " + std::to_string(layout.lineHeight) +
+               ", /* the set's ink, top to bottom, and the baseline */\n"
+               "    .base_line = " +
+               std::to_string(layout.baseLine) +
+               ", /* from the line's bottom up to the baseline */\n"
+               "    .subpx = LV_FONT_SUBPX_NONE,\n";
+        if (version_ == 9) {
+            out += "    .kerning = LV_FONT_KERNING_NORMAL, /* the font has no kerning pairs */\n"
+                   "#if LVGL_VERSION_MINOR >= 3\n"
+                   "    .static_bitmap = 0, /* LVGL copies each glyph out, as in 9.2 */\n"
+                   "#endif\n";
+        }
+        out += "    .underline_position = " + std::to_string(metrics.underlineTop) +
+               ", /* the underline's top edge above the baseline */\n"
+               "    .underline_thickness = " +
+               std::to_string(metrics.underlineThickness) +
+               ",\n"
+               "    .dsc = &font_dsc,\n"
+               "    .fallback = NULL,\n";
+        out += version_ == 8 ? "#if LV_USE_USER_DATA\n    .user_data = NULL,\n#endif\n"
+                             : "    .user_data = NULL,\n";
+        out += "};\n\n#endif /* " + guard_ + " */\n";
+    }
+
+    // The file keeps the whole ink box: nothing is clipped.
+    void ReportWritten(const glyph::StrikeGlyph& g, const std::vector<std::uint8_t>& bytes) const {
+        WrittenGlyph written;
+        written.frame = g.Box();
+        if (options_.decode) {
+            written.bits = glyph::Unpack(bytes, g.ink.width(), g.ink.height(), kPacking);
+        }
+        Written(g, written);
+    }
+
+    FormatOptions options_;
+    int version_;
+    std::string name_;
+    std::string guard_;
+};
+
+} // namespace
+
+std::unique_ptr<FontWriter> MakeLvglWriter(const FormatOptions& options) {
+    return std::make_unique<LvglWriter>(options);
+}
+
+} // namespace formats

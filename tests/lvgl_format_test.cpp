@@ -1,0 +1,501 @@
+// The lvgl format read back by a program of our own, compiled with the font against the LVGL
+// declarations below (as LVGL 8.3's and 9.x's lv_font.h and lv_font_fmt_txt.h give them). It finds
+// every character as LVGL does (character maps, glyph ids, descriptors, bits) and the glyphs must
+// be the strike's, pixel for pixel and advance for advance.
+#include "formats/font_writer.h"
+#include "glyph/strike.h"
+#include "glyph/utf8.h"
+#include "tests/cli_test_support.h"
+#include "tests/command_support.h"
+#include "tests/font_files.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#ifndef RASTOVA_C_COMPILER
+#error "RASTOVA_C_COMPILER and RASTOVA_CXX_COMPILER name the compilers found at configure time"
+#endif
+
+namespace {
+
+using clitest::TempDir;
+using commands::Shell;
+
+// LVGL's font declarations, trimmed to what a font file touches; LVGL_VERSION_MAJOR and
+// LVGL_VERSION_MINOR pick the release.
+constexpr const char* kLvglHeader = R"(#ifndef TEST_LVGL_H
+#define TEST_LVGL_H
+#include <stdbool.h>
+#include <stddef.h>
+#include <stdint.h>
+#ifdef __cplusplus
+extern "C" {
+#endif
+#ifndef LV_FONT_FMT_TXT_LARGE
+#define LV_FONT_FMT_TXT_LARGE 0
+#endif
+typedef struct lv_font_glyph_dsc_t lv_font_glyph_dsc_t;
+#if LVGL_VERSION_MAJOR == 8
+#define LV_ATTRIBUTE_LARGE_CONST
+#define LV_USE_USER_DATA 1
+typedef int16_t lv_coord_t;
+typedef struct _lv_font_t {
+    bool (*get_glyph_dsc)(const struct _lv_font_t *, lv_font_glyph_dsc_t *, uint32_t, uint32_t);
+    const uint8_t * (*get_glyph_bitmap)(const struct _lv_font_t *, uint32_t);
+    lv_coord_t line_height;
+    lv_coord_t base_line;
+    uint8_t subpx : 2;
+    int8_t underline_position;
+    int8_t underline_thickness;
+    const void * dsc;
+    const struct _lv_font_t * fallback;
+#if LV_USE_USER_DATA
+    void * user_data;
+#endif
+} lv_font_t;
+enum { LV_FONT_SUBPX_NONE, LV_FONT_SUBPX_HOR, LV_FONT_SUBPX_VER, LV_FONT_SUBPX_BOTH };
+enum { LV_FONT_FMT_TXT_CMAP_FORMAT0_FULL, LV_FONT_FMT_TXT_CMAP_SPARSE_FULL,
+       LV_FONT_FMT_TXT_CMAP_FORMAT0_TINY, LV_FONT_FMT_TXT_CMAP_SPARSE_TINY };
+typedef uint8_t lv_font_fmt_txt_cmap_type_t;
+#else
+typedef struct lv_font_t lv_font_t;
+typedef struct lv_draw_buf_t lv_draw_buf_t;
+typedef enum { LV_FONT_SUBPX_NONE, LV_FONT_SUBPX_HOR, LV_FONT_SUBPX_VER, LV_FONT_SUBPX_BOTH }
+    lv_font_subpx_t;
+typedef enum { LV_FONT_KERNING_NORMAL, LV_FONT_KERNING_NONE } lv_font_kerning_t;
+struct lv_font_t {
+    bool (*get_glyph_dsc)(const lv_font_t *, lv_font_glyph_dsc_t *, uint32_t, uint32_t);
+    const void * (*get_glyph_bitmap)(lv_font_glyph_dsc_t *, lv_draw_buf_t *);
+    void (*release_glyph)(const lv_font_t *, lv_font_glyph_dsc_t *);
+    int32_t line_height;
+    int32_t base_line;
+    uint8_t subpx : 2;
+    uint8_t kerning : 1;
+#if LVGL_VERSION_MINOR >= 3
+    uint8_t static_bitmap : 1;
+#endif
+    int8_t underline_position;
+    int8_t underline_thickness;
+    const void * dsc;
+    const lv_font_t * fallback;
+    void * user_data;
+};
+typedef enum { LV_FONT_FMT_TXT_CMAP_FORMAT0_FULL, LV_FONT_FMT_TXT_CMAP_SPARSE_FULL,
+               LV_FONT_FMT_TXT_CMAP_FORMAT0_TINY, LV_FONT_FMT_TXT_CMAP_SPARSE_TINY }
+    lv_font_fmt_txt_cmap_type_t;
+#endif
+typedef struct {
+#if LV_FONT_FMT_TXT_LARGE == 0
+    uint32_t bitmap_index : 20;
+    uint32_t adv_w : 12;
+    uint8_t box_w;
+    uint8_t box_h;
+    int8_t ofs_x;
+    int8_t ofs_y;
+#else
+    uint32_t bitmap_index;
+    uint32_t adv_w;
+    uint16_t box_w;
+    uint16_t box_h;
+    int16_t ofs_x;
+    int16_t ofs_y;
+#endif
+} lv_font_fmt_txt_glyph_dsc_t;
+typedef struct {
+    uint32_t range_start;
+    uint16_t range_length;
+    uint16_t glyph_id_start;
+    const uint16_t * unicode_list;
+    const void * glyph_id_ofs_list;
+    uint16_t list_length;
+    lv_font_fmt_txt_cmap_type_t type;
+} lv_font_fmt_txt_cmap_t;
+#if LVGL_VERSION_MAJOR == 8
+typedef struct {
+    uint32_t last_letter;
+    uint32_t last_glyph_id;
+} lv_font_fmt_txt_glyph_cache_t;
+#endif
+typedef struct {
+    const uint8_t * glyph_bitmap;
+    const lv_font_fmt_txt_glyph_dsc_t * glyph_dsc;
+    const lv_font_fmt_txt_cmap_t * cmaps;
+    const void * kern_dsc;
+    uint16_t kern_scale;
+    uint16_t cmap_num : 9;
+    uint16_t bpp : 4;
+    uint16_t kern_classes : 1;
+    uint16_t bitmap_format : 2;
+#if LVGL_VERSION_MAJOR == 8
+    lv_font_fmt_txt_glyph_cache_t * cache;
+#elif LVGL_VERSION_MINOR >= 3
+    uint8_t stride;
+#endif
+} lv_font_fmt_txt_dsc_t;
+bool lv_font_get_glyph_dsc_fmt_txt(const lv_font_t *, lv_font_glyph_dsc_t *, uint32_t, uint32_t);
+#if LVGL_VERSION_MAJOR == 8
+const uint8_t * lv_font_get_bitmap_fmt_txt(const lv_font_t *, uint32_t);
+#else
+const void * lv_font_get_bitmap_fmt_txt(lv_font_glyph_dsc_t *, lv_draw_buf_t *);
+#endif
+#define LV_FONT_DECLARE(font_name) extern const lv_font_t font_name;
+#ifdef __cplusplus
+}
+#endif
+#endif
+)";
+
+// Another file of the program names the font only through LV_FONT_DECLARE.
+constexpr const char* kUser = R"(#include "lvgl.h"
+LV_FONT_DECLARE(FONT_NAME)
+const lv_font_t * declared_font(void) { return &FONT_NAME; }
+)";
+
+// Prints the font's facts, then for every character each map holds, and for the code just past
+// each map: "glyph|past CODE none" or "glyph|past CODE ADV_W BOX_W BOX_H OFS_X OFS_Y BITS", BITS
+// the box's pixels row by row as '#' and '.'.
+constexpr const char* kDecoder = R"(#include "font.c"
+#include <stdio.h>
+
+const lv_font_t * declared_font(void);
+
+bool lv_font_get_glyph_dsc_fmt_txt(const lv_font_t * f, lv_font_glyph_dsc_t * g, uint32_t a, uint32_t b) {
+    (void)f; (void)g; (void)a; (void)b; return false;
+}
+#if LVGL_VERSION_MAJOR == 8
+const uint8_t * lv_font_get_bitmap_fmt_txt(const lv_font_t * f, uint32_t a) { (void)f; (void)a; return NULL; }
+#else
+const void * lv_font_get_bitmap_fmt_txt(lv_font_glyph_dsc_t * g, lv_draw_buf_t * b) { (void)g; (void)b; return NULL; }
+#endif
+
+/* The glyph id of a code as LVGL looks it up: the first map whose range takes the code decides. */
+static uint32_t glyph_id(const lv_font_fmt_txt_dsc_t * d, uint32_t letter) {
+    for (int i = 0; i < d->cmap_num; ++i) {
+        const lv_font_fmt_txt_cmap_t * map = &d->cmaps[i];
+        uint32_t rcp = letter - map->range_start;
+#if LVGL_VERSION_MAJOR == 8
+        if (rcp > (uint32_t)map->range_length) continue; /* LVGL 8 takes rcp == range_length too */
+#else
+        if (rcp >= (uint32_t)map->range_length) continue;
+#endif
+        if (map->glyph_id_ofs_list != NULL) return 0xFFFFFFFFu;
+        if (map->type == LV_FONT_FMT_TXT_CMAP_FORMAT0_TINY) return map->glyph_id_start + rcp;
+        if (map->type != LV_FONT_FMT_TXT_CMAP_SPARSE_TINY) return 0xFFFFFFFFu;
+        uint32_t low = 0, high = map->list_length;
+        while (low < high) {
+            uint32_t mid = (low + high) / 2;
+            if ((uint32_t)map->unicode_list[mid] < rcp) low = mid + 1; else high = mid;
+        }
+        if (low == map->list_length || (uint32_t)map->unicode_list[low] != rcp) return 0;
+        return map->glyph_id_start + low;
+    }
+    return 0;
+}
+
+static void print_glyph(const lv_font_fmt_txt_dsc_t * d, const char * what, uint32_t letter) {
+    uint32_t id = glyph_id(d, letter);
+    printf("%s %lu ", what, (unsigned long)letter);
+    if (id == 0) { printf("none\n"); return; }
+    if (id >= sizeof glyph_dsc / sizeof glyph_dsc[0]) { printf("bad-id\n"); return; }
+    const lv_font_fmt_txt_glyph_dsc_t * g = &d->glyph_dsc[id];
+    uint32_t pixels = (uint32_t)g->box_w * g->box_h;
+    if (g->bitmap_index + (pixels + 7) / 8 > sizeof glyph_bitmap) { printf("bad-index\n"); return; }
+    printf("%lu %d %d %d %d ", (unsigned long)g->adv_w, (int)g->box_w, (int)g->box_h, (int)g->ofs_x, (int)g->ofs_y);
+    const uint8_t * bits = d->glyph_bitmap + g->bitmap_index;
+    for (uint32_t i = 0; i < pixels; ++i) putchar(((bits[i / 8] >> (7 - i % 8)) & 1) ? '#' : '.');
+    printf(pixels ? "\n" : "-\n");
+}
+
+int main(void) {
+    const lv_font_t * font = declared_font();
+    const lv_font_fmt_txt_dsc_t * d = (const lv_font_fmt_txt_dsc_t *)font->dsc;
+    printf("font %d %d %d %d %d %d %d %d\n", (int)font->line_height, (int)font->base_line,
+           (int)font->underline_position, (int)font->underline_thickness, (int)d->bpp,
+           (int)d->bitmap_format, (int)font->subpx,
+           font->get_glyph_dsc == lv_font_get_glyph_dsc_fmt_txt && font->fallback == NULL &&
+               d->kern_dsc == NULL && d->glyph_dsc[0].adv_w == 0 && d->glyph_dsc[0].box_w == 0);
+    for (int i = 0; i < d->cmap_num; ++i) {
+        const lv_font_fmt_txt_cmap_t * map = &d->cmaps[i];
+        int sparse = map->type == LV_FONT_FMT_TXT_CMAP_SPARSE_TINY;
+        uint32_t count = sparse ? map->list_length : map->range_length;
+        printf("map %d %lu %lu\n", sparse, (unsigned long)map->range_start, (unsigned long)map->range_length);
+        for (uint32_t k = 0; k < count; ++k) {
+            print_glyph(d, "glyph", map->range_start + (sparse ? (uint32_t)map->unicode_list[k] : k));
+        }
+        print_glyph(d, "past", map->range_start + map->range_length);
+    }
+    return 0;
+}
+)";
+
+struct Build {
+    const char* what;
+    int version; // --lvgl-version
+    bool cxx;
+    const char* defines;
+};
+
+const Build kLvgl92C{"LVGL 9.2 as C", 9, false, "-DLVGL_VERSION_MAJOR=9 -DLVGL_VERSION_MINOR=2"};
+const Build kLvgl93Cxx{"LVGL 9.3 as C++", 9, true, "-DLVGL_VERSION_MAJOR=9 -DLVGL_VERSION_MINOR=3"};
+const Build kLvgl83C{"LVGL 8.3 as C", 8, false, "-DLVGL_VERSION_MAJOR=8 -DLVGL_VERSION_MINOR=3"};
+const Build kLvgl83Cxx{"LVGL 8.3 as C++", 8, true, "-DLVGL_VERSION_MAJOR=8 -DLVGL_VERSION_MINOR=3"};
+
+// Compiles the font with the decoder; the compiler's or the decoder's output.
+commands::Command CompileAndDecode(const std::string& font, const std::string& name,
+                                   const Build& build, const std::string& extra = {}) {
+    const TempDir dir;
+    dir.File("lvgl.h", kLvglHeader);
+    dir.File("font.c", font);
+    dir.File("decoder.c", kDecoder);
+    dir.File("user.c", kUser);
+    const std::string compiler = build.cxx
+                                     ? std::string(RASTOVA_CXX_COMPILER) + " -x c++ -std=c++20"
+                                     : std::string(RASTOVA_C_COMPILER) + " -std=c11";
+    const commands::Command compiled =
+        Shell(compiler + " -Wall -Wextra -Werror -DLV_LVGL_H_INCLUDE_SIMPLE " + build.defines +
+              " " + extra + " -DFONT_NAME=" + name + " -I" + dir.Path() + " " +
+              dir.Path("decoder.c") + " " + dir.Path("user.c") + " -o " + dir.Path("decoder"));
+    if (compiled.status != 0) {
+        return compiled;
+    }
+    return Shell(dir.Path("decoder"));
+}
+
+struct DecodedGlyph {
+    long advance = 0; // 1/16 px
+    int width = 0;
+    int height = 0;
+    int x = 0;
+    int y = 0;
+    std::string bits;
+};
+
+struct Decoded {
+    int lineHeight = 0;
+    int baseLine = 0;
+    int underlineTop = 0;
+    int underlineThickness = 0;
+    int bpp = 0;
+    int bitmapFormat = -1;
+    int subpx = -1;
+    int wiring = 0; // callbacks, no fallback, no kerning, descriptor 0 reserved
+    std::map<char32_t, DecodedGlyph> glyphs;
+    int repeated = 0;                 // characters found in two places
+    std::vector<std::string> badPast; // codes past a map that draw something
+    int runMaps = 0;
+    int sparseMaps = 0;
+    std::vector<std::string> errors;
+};
+
+Decoded Parse(const std::string& output) {
+    Decoded font;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream in(line);
+        std::string kind;
+        in >> kind;
+        if (kind == "font") {
+            in >> font.lineHeight >> font.baseLine >> font.underlineTop >>
+                font.underlineThickness >> font.bpp >> font.bitmapFormat >> font.subpx >>
+                font.wiring;
+            continue;
+        }
+        if (kind == "map") {
+            int sparse = 0;
+            in >> sparse;
+            ++(sparse != 0 ? font.sparseMaps : font.runMaps);
+            continue;
+        }
+        unsigned long code = 0;
+        std::string first;
+        in >> code >> first;
+        DecodedGlyph glyph;
+        if (first != "none") {
+            std::istringstream(first) >> glyph.advance;
+            in >> glyph.width >> glyph.height >> glyph.x >> glyph.y >> glyph.bits;
+        }
+        if (first.starts_with("bad")) {
+            font.errors.push_back(line);
+        } else if (kind == "glyph") {
+            font.repeated += font.glyphs.count(static_cast<char32_t>(code)) != 0;
+            font.glyphs[static_cast<char32_t>(code)] = glyph;
+        } else if (kind == "past" && first != "none" && (glyph.advance != 0 || glyph.width != 0)) {
+            font.badPast.push_back(line);
+        }
+    }
+    return font;
+}
+
+// The decoded font holds exactly the strike's glyphs, each placed where LVGL draws it: the box's
+// top row box_h + ofs_y rows above the baseline, its left column ofs_x right of the pen.
+void ExpectStrike(const Decoded& font, const glyph::Strike& strike, const std::string& what) {
+    EXPECT_TRUE(font.errors.empty()) << what << ": " << font.errors.front();
+    EXPECT_EQ(font.repeated, 0) << what;
+    EXPECT_EQ(font.glyphs.size(), strike.glyphs.size()) << what;
+    EXPECT_TRUE(font.badPast.empty()) << what << ": " << font.badPast.front();
+    EXPECT_EQ(font.bpp, 1) << what;
+    EXPECT_EQ(font.bitmapFormat, 0) << what;
+    EXPECT_EQ(font.subpx, 0) << what;
+    EXPECT_EQ(font.wiring, 1) << what;
+    bool touchesTop = font.lineHeight == font.baseLine;
+    bool touchesBottom = font.baseLine == 0;
+    for (const glyph::StrikeGlyph& expected : strike.glyphs) {
+        const std::string name = what + ", " + glyph::CharacterName(expected.code);
+        const auto found = font.glyphs.find(expected.code);
+        if (found == font.glyphs.end()) {
+            ADD_FAILURE() << name << ": not found";
+            continue;
+        }
+        const DecodedGlyph& g = found->second;
+        EXPECT_EQ(g.advance, expected.advance * 16L) << name;
+        const int top = g.height + g.y;
+        long ink = 0;
+        for (int row = 0; row < g.height; ++row) {
+            for (int col = 0; col < g.width; ++col) {
+                const bool set = g.bits[static_cast<std::size_t>(row * g.width + col)] == '#';
+                ink += set;
+                EXPECT_EQ(set, expected.InkAt(g.x + col, row - top))
+                    << name << ": pixel " << col << "," << row << " of the box";
+            }
+        }
+        EXPECT_EQ(ink, expected.ink.InkCount()) << name << ": ink outside the box";
+        if (g.width > 0) {
+            EXPECT_LE(top, font.lineHeight - font.baseLine) << name << ": above the line";
+            EXPECT_GE(g.y, -font.baseLine) << name << ": below the line";
+            touchesTop = touchesTop || top == font.lineHeight - font.baseLine;
+            touchesBottom = touchesBottom || g.y == -font.baseLine;
+        }
+    }
+    EXPECT_TRUE(touchesTop && touchesBottom) << what << ": the line is taller than the ink";
+}
+
+glyph::Strike DejaVuStrike(std::u32string_view characters, float points) {
+    glyph::FontFaces faces;
+    faces.Select(glyph::FontSource::File(testfonts::DejaVuSans()), {"", points, false, false});
+    return glyph::DrawStrike(faces, characters);
+}
+
+// ASCII and Cyrillic are runs; the rest are scattered, the last two too far from the others
+// for one map.
+constexpr const char* kRanges = "0x20-0x7E,0xA9,0xB0,0x401,0x410-0x44F,0x451,0x20AC,0x2116,"
+                                "0x1D538,0x1D53B";
+
+TEST(LvglFormat, DecodesToTheStrikeInEveryRelease) {
+    const std::u32string characters =
+        *glyph::DecodeUtf8("©°ЁёАБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдежзийклмнопрстуфхцчшщъыьэюя"
+                           "€№\U0001D538\U0001D53B !\"#$%&'()*+,-./0123456789:;<=>?@"
+                           "ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~");
+    const glyph::Strike strike = DejaVuStrike(characters, 12.0F);
+    ASSERT_EQ(strike.glyphs.size(), 95U + 2 + 2 + 64 + 2 + 2);
+    const TempDir dir;
+    for (const Build& build : {kLvgl92C, kLvgl93Cxx, kLvgl83C, kLvgl83Cxx}) {
+        const clitest::Result run = clitest::RunCli(
+            {"--font-file", testfonts::DejaVuSans(), "--size", "12", "--range", kRanges, "--format",
+             "lvgl", "--lvgl-version", std::to_string(build.version), "--c-array", "dejavu_12",
+             "-o", dir.Path("font.c")});
+        ASSERT_EQ(run.code, 0) << build.what << ": " << run.err;
+        const commands::Command decoded =
+            CompileAndDecode(clitest::ReadFile(dir.Path("font.c")), "dejavu_12", build);
+        ASSERT_EQ(decoded.status, 0) << build.what << ":\n" << decoded.output;
+        const Decoded font = Parse(decoded.output);
+        ExpectStrike(font, strike, build.what);
+        EXPECT_GE(font.runMaps, 2) << build.what << ": ASCII and Cyrillic are runs";
+        EXPECT_GE(font.sparseMaps, 2) << build.what << ": the scattered codes need two maps";
+        EXPECT_EQ(font.underlineThickness, strike.facts.metrics.underlineThickness) << build.what;
+        EXPECT_EQ(font.underlineTop, strike.facts.metrics.underlineTop) << build.what;
+    }
+}
+
+// A glyph too wide for the normal descriptors: the file asks for LV_FONT_FMT_TXT_LARGE and
+// decodes with it.
+glyph::Strike WideStrike() {
+    glyph::Strike strike;
+    strike.facts.metrics = {16, 12, 4, 16};
+    glyph::StrikeGlyph a;
+    a.code = U'A';
+    a.ink = glyph::Bitmap(3, 2);
+    a.ink.Set(1, 0);
+    a.ink.Set(0, 1);
+    a.ink.Set(2, 1);
+    a.top = 2;
+    a.advance = 4;
+    glyph::StrikeGlyph wide;
+    wide.code = U'Ж';
+    wide.ink = glyph::Bitmap(300, 3);
+    for (int x = 0; x < 300; x += 7) {
+        wide.ink.Set(x, x % 3);
+    }
+    wide.ink.Set(299, 2);
+    wide.left = -2;
+    wide.top = 1;
+    wide.advance = 301;
+    strike.glyphs = {a, wide};
+    return strike;
+}
+
+std::string WriteLvgl(const glyph::Strike& strike, int version) {
+    formats::FormatOptions options;
+    options.name = "test_font";
+    options.lvglVersion = version;
+    const auto writer = formats::MakeWriter("lvgl", options);
+    formats::StringSink sink;
+    writer->Begin(strike.facts, strike.glyphs.size(), sink);
+    for (const glyph::StrikeGlyph& g : strike.glyphs) {
+        writer->Add(g);
+    }
+    writer->Finish();
+    return sink.text();
+}
+
+TEST(LvglFormat, WideGlyphsNeedTheLargeDescriptors) {
+    const glyph::Strike strike = WideStrike();
+    for (const Build& build : {kLvgl92C, kLvgl83Cxx}) {
+        const std::string font = WriteLvgl(strike, build.version);
+        const commands::Command refused = CompileAndDecode(font, "test_font", build);
+        EXPECT_NE(refused.status, 0) << build.what;
+        EXPECT_NE(refused.output.find("needs LV_FONT_FMT_TXT_LARGE 1"), std::string::npos)
+            << build.what << ":\n"
+            << refused.output;
+        const commands::Command decoded =
+            CompileAndDecode(font, "test_font", build, "-DLV_FONT_FMT_TXT_LARGE=1");
+        ASSERT_EQ(decoded.status, 0) << build.what << ":\n" << decoded.output;
+        ExpectStrike(Parse(decoded.output), strike, build.what);
+    }
+}
+
+TEST(LvglFormat, RefusesWhatNoDescriptorHolds) {
+    struct Row {
+        const char* what;
+        void (*change)(glyph::Strike&);
+        const char* message;
+    };
+    const Row rows[] = {
+        {"a box wider than 16 bits",
+         [](glyph::Strike& s) { s.glyphs[1].ink = glyph::Bitmap(70000, 1); },
+         "'Ж' U+0416: box_w 70000"},
+        {"a box far above the baseline", [](glyph::Strike& s) { s.glyphs[0].top = 40000; },
+         "'A' U+0041: ofs_y 39998"},
+        {"an underline thicker than int8_t",
+         [](glyph::Strike& s) { s.facts.metrics.underlineThickness = 130; },
+         "underline_thickness 130"},
+        {"a character twice", [](glyph::Strike& s) { s.glyphs[1].code = U'A'; },
+         "'A' U+0041: given twice"},
+    };
+    for (const Row& row : rows) {
+        glyph::Strike strike = WideStrike();
+        row.change(strike);
+        try {
+            WriteLvgl(strike, 9);
+            ADD_FAILURE() << row.what << ": written";
+        } catch (const formats::FormatError& error) {
+            EXPECT_NE(std::string(error.what()).find(row.message), std::string::npos)
+                << row.what << ": " << error.what();
+        }
+    }
+}
+
+} // namespace
