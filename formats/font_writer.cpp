@@ -1,5 +1,6 @@
 #include "formats/font_writer.h"
 
+#include "formats/bdf_writer.h"
 #include "formats/table_writer.h"
 
 namespace formats {
@@ -29,6 +30,7 @@ struct Format {
 
 const Format kFormats[] = {
     {"table", MakeTableWriter},
+    {"bdf", MakeBdfWriter},
 };
 
 } // namespace
