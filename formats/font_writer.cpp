@@ -1,6 +1,7 @@
 #include "formats/font_writer.h"
 
 #include "formats/bdf_writer.h"
+#include "formats/gfx_writer.h"
 #include "formats/table_writer.h"
 
 namespace formats {
@@ -31,6 +32,7 @@ struct Format {
 const Format kFormats[] = {
     {"table", MakeTableWriter},
     {"bdf", MakeBdfWriter},
+    {"gfx", MakeGfxWriter},
 };
 
 } // namespace
