@@ -1,5 +1,7 @@
 #include "formats/font_writer.h"
 
+#include "formats/bdf_writer.h"
+#include "formats/gfx_writer.h"
 #include "formats/lvgl_writer.h"
 #include "formats/raw_writer.h"
 #include "formats/ssd1306_writer.h"
@@ -34,6 +36,8 @@ struct Format {
 
 const Format kFormats[] = {
     {"table", MakeTableWriter},
+    {"bdf", MakeBdfWriter},
+    {"gfx", MakeGfxWriter},
     {"lvgl", MakeLvglWriter},
     {"u8g2", MakeU8g2Writer},
     {"xbm", MakeXbmWriter},

@@ -6,6 +6,7 @@
 #include FT_BDF_H
 #include FT_SFNT_NAMES_H
 #include FT_TRUETYPE_IDS_H
+#include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
 #include <cerrno>
@@ -247,6 +248,23 @@ void ReadLegalNames(FT_Face face, FaceFacts& facts) {
     facts.licence = BdfString(face, "NOTICE");
 }
 
+// The OS/2 table's four-letter vendor ID without its padding, or a bitmap font's FOUNDRY.
+std::string FoundryOf(FT_Face face) {
+    if (!FT_IS_SFNT(face)) {
+        return BdfString(face, "FOUNDRY");
+    }
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    std::string vendor;
+    if (os2 != nullptr) {
+        for (const FT_Char c : os2->achVendID) {
+            if (c > 0x20 && c < 0x7F) {
+                vendor += c;
+            }
+        }
+    }
+    return vendor;
+}
+
 std::string StyleOf(const FaceSlot& slot) {
     std::string style = slot.face->style_name != nullptr ? slot.face->style_name : "";
     if (slot.embolden) {
@@ -434,6 +452,7 @@ void FontFaces::State::Resolve(const FontSource& source, const FontSpec& font) {
     }
     facts.style = StyleOf(primary);
     ReadLegalNames(primary.face, facts);
+    facts.foundry = FoundryOf(primary.face);
 
     SetSize(primary);
     const FT_Size_Metrics& size = primary.face->size->metrics;

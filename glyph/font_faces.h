@@ -56,6 +56,8 @@ struct FaceFacts {
     // From the font's name table (or a bitmap font's properties), on one line; may be empty.
     std::string copyright;
     std::string licence;
+    // Who made the font: its OS/2 vendor ID ("PfEd"), or a bitmap font's FOUNDRY; may be empty.
+    std::string foundry;
 };
 
 // Line metrics of the sized face, in whole pixels.
