@@ -30,4 +30,9 @@ public:
 // and a path that is a folder throw OutputError before anything is written.
 std::unique_ptr<Output> OpenOutput(const std::string& path, std::ostream& stream);
 
+// Whether two outputs as OpenOutput takes them would write over each other: both "-", or one
+// regular file (existing, or to be made) named two ways. Devices such as /dev/null are shared
+// harmlessly and count as different.
+bool SameFile(const std::string& a, const std::string& b);
+
 } // namespace cli
