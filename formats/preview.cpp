@@ -30,6 +30,8 @@ constexpr int kLabelSpace = 4;
 // below it the frame shows as the edge between Paper and Outside, the baseline as a mark in
 // the blank pixels around the box.
 constexpr int kLineZoom = 3;
+// Lines are zoom / kLineThinness picture pixels thick, at least one.
+constexpr int kLineThinness = 12;
 // The smallest zoom at which the blank pixels of a frame show as a faint grid.
 constexpr int kGridZoom = 6;
 
@@ -81,8 +83,14 @@ PreviewLayout Arrange(const Extents& extents, int zoom, int columns) {
         return extents.charWidth + (extents.charWidth > 0 ? kLabelSpace * scale : 0) +
                CodeWidth(extents.codeChars, scale);
     };
-    // Large labels where the cells are large enough for them.
-    layout.labelScale = zoom >= 4 && labelWidth(2) <= boxWidth ? 2 : 1;
+    // Larger labels where the cells are large enough for them.
+    layout.labelScale = 1;
+    for (int scale = 3; scale > 1; --scale) {
+        if (zoom >= 4 * scale && labelWidth(scale) <= boxWidth) {
+            layout.labelScale = scale;
+            break;
+        }
+    }
     layout.charWidth = extents.charWidth;
     layout.labelWidth = labelWidth(layout.labelScale);
     layout.labelAscent = std::max(extents.charAscent, kLabelCharHeight * layout.labelScale);
@@ -329,37 +337,44 @@ void PreviewSheet::DrawCell(const PreviewLayout& layout, std::size_t index, Band
     const int zoom = layout.zoom;
     const SheetPoint origin = layout.PixelAt(index, box.x, box.y);
 
-    // The squares, a row of a square at a time. Blank squares of the frame get a faint edge
-    // on their right and bottom once they are large enough for it, for counting pixels.
+    // The squares, a font row at a time: its first picture row is drawn square by square and
+    // copied down. Blank squares of the frame get a faint edge on their right and bottom once
+    // they are large enough for it, for counting pixels.
     const bool grid = zoom >= kGridZoom;
     const std::size_t side = static_cast<std::size_t>(zoom);
+    const std::size_t span = static_cast<std::size_t>(box.width) * side;
     for (int fy = 0; fy < box.height; ++fy) {
         const int sy = origin.y + fy * zoom;
+        std::uint8_t* first = &band.At(origin.x, sy);
         for (int fx = 0; fx < box.width; ++fx) {
             const std::uint8_t colour = Index(ColourAt(entry, box.x + fx, box.y + fy));
-            const int sx = origin.x + fx * zoom;
+            std::uint8_t* square = first + static_cast<std::size_t>(fx) * side;
+            std::fill_n(square, side, colour);
             if (grid && colour == Index(PreviewColour::Paper)) {
-                for (int row = 0; row + 1 < zoom; ++row) {
-                    std::uint8_t* pixels = &band.At(sx, sy + row);
-                    std::memset(pixels, colour, side - 1);
-                    pixels[side - 1] = Index(PreviewColour::Grid);
-                }
-                std::memset(&band.At(sx, sy + zoom - 1), Index(PreviewColour::Grid), side);
-                continue;
+                square[side - 1] = Index(PreviewColour::Grid);
             }
-            for (int row = 0; row < zoom; ++row) {
-                std::memset(&band.At(sx, sy + row), colour, side);
-            }
+        }
+        for (int row = 1; row < zoom; ++row) {
+            std::memcpy(&band.At(origin.x, sy + row), first, span);
+        }
+        if (grid) {
+            std::uint8_t* last = &band.At(origin.x, sy + zoom - 1);
+            std::replace(last, last + span, Index(PreviewColour::Paper),
+                         Index(PreviewColour::Grid));
         }
     }
 
     // Lines over the blank pixels: the outline of the frame (and of a cell that differs from
     // it) along its inner edge, the baseline along the top of the row below it.
-    const auto line = [&](int x, int y, int length, bool across, PreviewColour colour) {
-        for (int i = 0; i < length; ++i) {
-            std::uint8_t& pixel = across ? band.At(x + i, y) : band.At(x, y + i);
-            if (IsBlank(pixel)) {
-                pixel = Index(colour);
+    // Lines grow thicker with the zoom, never reaching the middle of a square.
+    const int thickness = std::max(1, zoom / kLineThinness);
+    const auto fill = [&](int x, int y, int w, int h, PreviewColour colour) {
+        for (int row = y; row < y + h; ++row) {
+            std::uint8_t* pixel = &band.At(x, row);
+            for (int i = 0; i < w; ++i, ++pixel) {
+                if (IsBlank(*pixel)) {
+                    *pixel = Index(colour);
+                }
             }
         }
     };
@@ -370,10 +385,11 @@ void PreviewSheet::DrawCell(const PreviewLayout& layout, std::size_t index, Band
         const SheetPoint corner = layout.PixelAt(index, frame.x, frame.y);
         const int w = frame.width * zoom;
         const int h = frame.height * zoom;
-        line(corner.x, corner.y, w, true, PreviewColour::Frame);
-        line(corner.x, corner.y + h - 1, w, true, PreviewColour::Frame);
-        line(corner.x, corner.y, h, false, PreviewColour::Frame);
-        line(corner.x + w - 1, corner.y, h, false, PreviewColour::Frame);
+        const int t = thickness;
+        fill(corner.x, corner.y, w, t, PreviewColour::Frame);
+        fill(corner.x, corner.y + h - t, w, t, PreviewColour::Frame);
+        fill(corner.x, corner.y, t, h, PreviewColour::Frame);
+        fill(corner.x + w - t, corner.y, t, h, PreviewColour::Frame);
     };
     const int baseline = layout.PixelAt(index, 0, 0).y;
     if (zoom >= kLineZoom) {
@@ -381,11 +397,11 @@ void PreviewSheet::DrawCell(const PreviewLayout& layout, std::size_t index, Band
         if (entry.cell != entry.frame) {
             outline(entry.cell);
         }
-        line(origin.x, baseline, box.width * zoom, true, PreviewColour::Baseline);
+        fill(origin.x, baseline, box.width * zoom, thickness, PreviewColour::Baseline);
     } else {
         // Only in the border pixels left and right of the box.
-        line(origin.x, baseline, zoom, true, PreviewColour::Baseline);
-        line(origin.x + (box.width - 1) * zoom, baseline, zoom, true, PreviewColour::Baseline);
+        fill(origin.x, baseline, zoom, 1, PreviewColour::Baseline);
+        fill(origin.x + (box.width - 1) * zoom, baseline, zoom, 1, PreviewColour::Baseline);
     }
 
     // The labels: the character as the font draws it, beside its code point.
@@ -422,10 +438,12 @@ bool Encode(png_structp png, png_infop info, PngState& state, const PreviewLayou
                  static_cast<png_uint_32>(layout.height), 4, PNG_COLOR_TYPE_PALETTE,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_PLTE(png, info, kPalette.data(), static_cast<int>(kPalette.size()));
-    // Large runs of few colours: the fastest compression is nearly as small, and filters do
-    // not help indexed pictures.
+    // Long runs of few colours: the fastest level is nearly as small as anything slower, and
+    // filters do not help indexed pictures. Every index is in the palette, so libpng need not
+    // check each pixel.
     png_set_compression_level(png, 1);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_check_for_invalid_index(png, 0);
     png_write_info(png, info);
     for (int y = 0; y < layout.height; ++y) {
         png_write_row(png, next());
@@ -474,14 +492,17 @@ void PreviewSheet::Write(const PreviewLayout& layout, Sink& out) const {
                 DrawCell(layout, index, band);
             }
         }
-        const std::uint8_t* source = &band.At(0, row);
-        for (std::size_t i = 0; i + 1 < width; i += 2) {
-            packed[i / 2] = static_cast<std::uint8_t>(source[i] << 4 | source[i + 1]);
+        // Two pixels a byte, the left one in the high half.
+        const std::uint8_t* __restrict source = &band.At(0, row);
+        std::uint8_t* __restrict target = packed.data();
+        const std::size_t pairs = width / 2;
+        for (std::size_t i = 0; i < pairs; ++i) {
+            target[i] = static_cast<std::uint8_t>(source[2 * i] << 4 | source[2 * i + 1]);
         }
         if (width % 2 != 0) {
-            packed[width / 2] = static_cast<std::uint8_t>(source[width - 1] << 4);
+            target[pairs] = static_cast<std::uint8_t>(source[width - 1] << 4);
         }
-        return packed.data();
+        return target;
     };
 
     PngState state;
