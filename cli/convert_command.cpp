@@ -142,11 +142,12 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
     }
     writer->Finish();
     if (sheet) {
-        // The picture is complete before either file is put in place, so a picture that
+        // The picture is written out before either file is put in place, so a picture that
         // cannot be written leaves the output as it was too.
         const formats::PreviewLayout layout = sheet->Layout(options.zoom);
         CheckPreviewSize(layout, options, false);
         sheet->Write(layout, *previewOutput);
+        previewOutput->Flush();
     }
     output->Commit();
     if (previewOutput) {

@@ -23,12 +23,13 @@ public:
     void Write(std::string_view text) override {
         stream_.write(text.data(), static_cast<std::streamsize>(text.size()));
     }
-    void Commit() override {
+    void Flush() override {
         stream_.flush();
         if (!stream_) {
             throw OutputError("cannot write to standard output");
         }
     }
+    void Commit() override { Flush(); }
 
 private:
     std::ostream& stream_;
@@ -58,6 +59,10 @@ public:
             buffer_ += text;
         }
     }
+    void Flush() override {
+        WriteAll(buffer_);
+        buffer_.clear();
+    }
     void Commit() override {
         Flush();
         const int fd = std::exchange(fd_, -1);
@@ -67,10 +72,6 @@ public:
     }
 
 protected:
-    void Flush() {
-        WriteAll(buffer_);
-        buffer_.clear();
-    }
     int fd() const { return fd_; }
     const std::string& path() const { return path_; }
 

@@ -19,6 +19,8 @@ public:
 
 class Output : public formats::Sink {
 public:
+    // Writes out what is still buffered, so a full disk is found before anything is made final.
+    virtual void Flush() = 0;
     // Makes what was written final. An output destroyed without Commit leaves no trace of this
     // run where it can (a file keeps its earlier content).
     virtual void Commit() = 0;

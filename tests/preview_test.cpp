@@ -313,6 +313,7 @@ TEST(Preview, FailedRunLeavesEarlierFilesAndNoPreviewUnasked) {
         {{"--font-file", font, "--preview", "-", "A"}, "is the output file too"},
         {{"--font-file", font, "-o", out, "--preview", dir.Path("no/sheet.png"), "A"},
          "does not exist"},
+        {{"--font-file", font, "-o", out, "--preview", "/dev/full", "o"}, "No space left"},
         // Refused before drawing: 20992 characters at 40 pt.
         {{"--font-file", font, "-o", out, "--preview", png, "--size", "40", "--range",
           "0x4E00-0x9FFF"},
