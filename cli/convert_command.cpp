@@ -4,13 +4,16 @@
 #include "cli/messages.h"
 #include "cli/output_file.h"
 #include "formats/font_writer.h"
+#include "formats/preview.h"
 #include "formats/table_writer.h"
 #include "glyph/font_faces.h"
 #include "glyph/strike.h"
 #include "glyph/utf8.h"
 
+#include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 
 namespace cli {
 
@@ -49,6 +52,24 @@ formats::FormatOptions FormatOptionsOf(const ConvertOptions& options) {
     return format;
 }
 
+// Refuses a preview of more pixels than a picture may have. `atLeast`: the layout is the
+// smallest the characters can make, worked out before they are drawn.
+void CheckPreviewSize(const formats::PreviewLayout& layout, const ConvertOptions& options,
+                      bool atLeast) {
+    if (layout.Pixels() <= formats::kMaxPreviewPixels) {
+        return;
+    }
+    char millions[32];
+    std::snprintf(millions, sizeof millions, "%.1f", static_cast<double>(layout.Pixels()) / 1e6);
+    throw UsageError("--preview: a picture of " + std::to_string(options.characters.size()) +
+                     (options.characters.size() == 1 ? " character" : " characters") +
+                     " would have " + (atLeast ? "at least " : "") + millions +
+                     " million pixels, more than the " +
+                     std::to_string(formats::kMaxPreviewPixels / 1'000'000) +
+                     " million a preview may have; convert fewer characters" +
+                     (options.zoom > 1 ? " or give a smaller --zoom" : " or at a smaller size"));
+}
+
 int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
     const formats::FormatOptions formatOptions = FormatOptionsOf(options);
     const bool table = options.format == "table";
@@ -59,6 +80,11 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
     const std::unique_ptr<formats::FontWriter> writer =
         formats::MakeWriter(options.format, formatOptions);
     writer->CheckCharacters(options.characters);
+    const bool preview = !options.preview.empty();
+    if (preview && SameFile(options.preview, options.output)) {
+        throw UsageError("--preview " + options.preview +
+                         " is the output file too; name another file for the picture");
+    }
 
     // The font is opened now, so a bad font is reported before any output.
     glyph::FontFaces faces;
@@ -76,13 +102,27 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
                          "G");
     }
 
+    if (preview) {
+        CheckPreviewSize(formats::SmallestPreviewLayout(facts, options.characters, options.zoom),
+                         options, true);
+    }
+
     const std::unique_ptr<Output> output = OpenOutput(options.output, out);
+    const std::unique_ptr<Output> previewOutput =
+        preview ? OpenOutput(options.preview, out) : nullptr;
     formats::LineEndSink lines(*output, table ? "\n" : options.eol);
     bool reported = false;
+    std::optional<formats::PreviewSheet> sheet;
+    if (preview) {
+        sheet.emplace(facts);
+    }
     writer->OnWritten([&](const glyph::StrikeGlyph& glyph, const formats::WrittenGlyph& written) {
         for (const std::string& message : ClipMessages(glyph.code, written)) {
             err << kProgram << message << "\n";
             reported = true;
+        }
+        if (sheet) {
+            sheet->Add(glyph, written);
         }
     });
     writer->Begin(facts, options.characters.size(), lines);
@@ -101,7 +141,18 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
         writer->Add(std::move(glyph));
     }
     writer->Finish();
+    if (sheet) {
+        // The picture is written out before either file is put in place, so a picture that
+        // cannot be written leaves the output as it was too.
+        const formats::PreviewLayout layout = sheet->Layout(options.zoom);
+        CheckPreviewSize(layout, options, false);
+        sheet->Write(layout, *previewOutput);
+        previewOutput->Flush();
+    }
     output->Commit();
+    if (previewOutput) {
+        previewOutput->Commit();
+    }
     return reported && options.strict ? kExitClipped : kExitOk;
 }
 
@@ -123,6 +174,8 @@ int RunConvert(std::span<const std::string_view> args, std::ostream& out, std::o
         err << kProgram << error.what() << "\n";
     } catch (const OutputError& error) {
         err << kProgram << error.what() << "\n";
+    } catch (const formats::PreviewError& error) {
+        err << kProgram << "--preview: " << error.what() << "\n";
     } catch (const std::exception& error) {
         // Not bad input but still one line, not a crash: memory for a huge size, for one.
         err << kProgram << "failed: " << error.what() << "\n";

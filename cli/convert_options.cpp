@@ -1,6 +1,7 @@
 #include "cli/convert_options.h"
 
 #include "cli/character_list.h"
+#include "formats/preview.h"
 #include "glyph/utf8.h"
 
 #include <algorithm>
@@ -75,9 +76,6 @@ Exit status: 0 on success, 1 when --strict and a glyph is reported, 2 on bad inp
 )";
 
 namespace {
-
-// The largest --zoom: a pixel 64 screen pixels wide.
-constexpr int kMaxZoom = 64;
 
 double ParseNumber(std::string_view text, std::string_view whole) {
     double value = 0;
@@ -414,7 +412,7 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
                 throw UsageError("--preview needs a file name");
             }
         } else if (arg == "--zoom") {
-            options.zoom = ParseWhole(arg, reader.Value(arg), 1, kMaxZoom);
+            options.zoom = ParseWhole(arg, reader.Value(arg), 1, formats::kMaxPreviewZoom);
             given.push_back(arg);
         } else if (arg == "--max-output") {
             options.maxOutput = ParseByteCount(reader.Value(arg), arg);

@@ -23,12 +23,13 @@ public:
     void Write(std::string_view text) override {
         stream_.write(text.data(), static_cast<std::streamsize>(text.size()));
     }
-    void Commit() override {
+    void Flush() override {
         stream_.flush();
         if (!stream_) {
             throw OutputError("cannot write to standard output");
         }
     }
+    void Commit() override { Flush(); }
 
 private:
     std::ostream& stream_;
@@ -58,6 +59,10 @@ public:
             buffer_ += text;
         }
     }
+    void Flush() override {
+        WriteAll(buffer_);
+        buffer_.clear();
+    }
     void Commit() override {
         Flush();
         const int fd = std::exchange(fd_, -1);
@@ -67,10 +72,6 @@ public:
     }
 
 protected:
-    void Flush() {
-        WriteAll(buffer_);
-        buffer_.clear();
-    }
     int fd() const { return fd_; }
     const std::string& path() const { return path_; }
 
@@ -126,6 +127,20 @@ private:
     bool committed_ = false;
 };
 
+// Where a file not made yet would be: its folder resolved, then its name.
+std::string PlaceOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    char* resolved = realpath(folder.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return path;
+    }
+    std::string place = resolved;
+    std::free(resolved);
+    return place + "/" + name;
+}
+
 mode_t NewFileMode() {
     const mode_t mask = umask(0);
     umask(mask);
@@ -174,6 +189,21 @@ std::unique_ptr<Output> OpenOutput(const std::string& path, std::ostream& stream
     }
     temp.assign(buffer.data());
     return std::make_unique<ReplacingOutput>(fd, std::move(temp), std::move(target), mode);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    if (a == "-" || b == "-") {
+        return a == b;
+    }
+    struct stat infoA {};
+    struct stat infoB {};
+    const bool hasA = stat(a.c_str(), &infoA) == 0;
+    const bool hasB = stat(b.c_str(), &infoB) == 0;
+    if (hasA && hasB) {
+        return S_ISREG(infoA.st_mode) && infoA.st_dev == infoB.st_dev &&
+               infoA.st_ino == infoB.st_ino;
+    }
+    return !hasA && !hasB && PlaceOf(a) == PlaceOf(b);
 }
 
 } // namespace cli

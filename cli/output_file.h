@@ -19,6 +19,8 @@ public:
 
 class Output : public formats::Sink {
 public:
+    // Writes out what is still buffered, so a full disk is found before anything is made final.
+    virtual void Flush() = 0;
     // Makes what was written final. An output destroyed without Commit leaves no trace of this
     // run where it can (a file keeps its earlier content).
     virtual void Commit() = 0;
@@ -29,5 +31,10 @@ public:
 // pipe such as /dev/null is written directly. A missing folder, a folder that cannot be written
 // and a path that is a folder throw OutputError before anything is written.
 std::unique_ptr<Output> OpenOutput(const std::string& path, std::ostream& stream);
+
+// Whether two outputs as OpenOutput takes them would write over each other: both "-", or one
+// regular file (existing, or to be made) named two ways. Devices such as /dev/null are shared
+// harmlessly and count as different.
+bool SameFile(const std::string& a, const std::string& b);
 
 } // namespace cli

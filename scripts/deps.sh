@@ -5,7 +5,7 @@ set -euo pipefail
 
 RASTOVA_PACKAGES=(
     g++ cmake ninja-build pkg-config
-    libfreetype-dev libfontconfig-dev
+    libfreetype-dev libfontconfig-dev libpng-dev
     libgtest-dev libbenchmark-dev
     fonts-dejavu-core fonts-dejavu-extra
     qt6-base-dev qt6-translations-l10n

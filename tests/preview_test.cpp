@@ -1,0 +1,344 @@
+// The preview picture, read back with libpng: each zoomed square against the pixels the file
+// holds and the ink it loses, worked out here from the strike and the frame's description.
+#include "formats/font_writer.h"
+#include "formats/preview.h"
+#include "glyph/font_faces.h"
+#include "glyph/scan_geometry.h"
+#include "glyph/strike.h"
+#include "glyph/utf8.h"
+#include "tests/cli_test_support.h"
+#include "tests/font_files.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <png.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+using clitest::RunCli;
+using clitest::TempDir;
+
+enum class Tone { Black, Red, Other };
+
+// An RGB picture as libpng reads it.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+
+    const std::uint8_t* At(int x, int y) const {
+        return &rgb[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                     static_cast<std::size_t>(x)) *
+                    3];
+    }
+    Tone ToneAt(int x, int y) const {
+        const std::uint8_t* p = At(x, y);
+        if (p[0] < 60 && p[1] < 60 && p[2] < 60) {
+            return Tone::Black;
+        }
+        return p[0] > 180 && p[1] < 90 && p[2] < 90 ? Tone::Red : Tone::Other;
+    }
+    long Count(Tone tone) const {
+        long count = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                count += ToneAt(x, y) == tone ? 1 : 0;
+            }
+        }
+        return count;
+    }
+};
+
+Picture ReadPng(const std::string& bytes) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()) == 0) {
+        ADD_FAILURE() << "libpng cannot read the picture: " << image.message;
+        return {};
+    }
+    image.format = PNG_FORMAT_RGB;
+    Picture picture;
+    picture.width = static_cast<int>(image.width);
+    picture.height = static_cast<int>(image.height);
+    picture.rgb.resize(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr) == 0) {
+        ADD_FAILURE() << "libpng cannot read the picture: " << image.message;
+        return {};
+    }
+    return picture;
+}
+
+glyph::Strike DejaVuStrike(float points, std::u32string_view text) {
+    glyph::FontFaces faces;
+    faces.Select(glyph::FontSource::File(testfonts::DejaVuSans()), {"", points, false, false});
+    return glyph::DrawStrike(faces, text);
+}
+
+// What the file holds of a glyph, as the test expects it.
+struct Expected {
+    glyph::PixelBox frame;
+    glyph::Bitmap held; // frame.width x frame.height
+
+    bool Held(int x, int y) const { return held.At(x - frame.x, y - frame.y); }
+};
+
+// The table: columns 0..ScanWidth and rows 0..ScanHeight of a surface whose baseline lies
+// `ascent` rows down; column 0 is in no byte.
+Expected TableHolds(const glyph::StrikeGlyph& glyph, float points, int ascent) {
+    glyph::ScanBounds bounds;
+    bounds.UpdateScanSize(points, false);
+    Expected expected{{0, -ascent, bounds.ScanWidth + 1, bounds.ScanHeight + 1}, {}};
+    expected.held = glyph::Bitmap(expected.frame.width, expected.frame.height);
+    for (int y = 0; y < expected.frame.height; ++y) {
+        for (int x = 1; x < expected.frame.width; ++x) {
+            expected.held.Set(x, y, glyph.InkAt(expected.frame.x + x, expected.frame.y + y));
+        }
+    }
+    return expected;
+}
+
+// A stand-in for a cell format that gets things wrong on purpose: its frame cuts the ink's
+// last column, its bits drop the glyph's first ink pixel and add one at the frame's top-left.
+Expected FaultyCellHolds(const glyph::StrikeGlyph& glyph) {
+    const glyph::PixelBox ink = glyph.Box();
+    Expected expected{{ink.x - 1, ink.y - 1, ink.width, ink.height + 2}, {}};
+    expected.held = glyph::Bitmap(expected.frame.width, expected.frame.height);
+    bool dropped = false;
+    for (int y = 0; y < expected.frame.height; ++y) {
+        for (int x = 0; x < expected.frame.width; ++x) {
+            const bool ink = glyph.InkAt(expected.frame.x + x, expected.frame.y + y);
+            expected.held.Set(x, y, ink && dropped);
+            dropped = dropped || ink;
+        }
+    }
+    expected.held.Set(0, 0);
+    return expected;
+}
+
+// Every font pixel of every cell, sampled at the centre of its square (and at its corner for
+// ink, which fills the square): black where the file holds ink, red where the glyph's ink is
+// not held, neither elsewhere.
+void ExpectSquares(const Picture& picture, const formats::PreviewLayout& layout,
+                   const glyph::Strike& strike, const std::vector<Expected>& expected) {
+    const int zoom = layout.zoom;
+    for (std::size_t i = 0; i < strike.glyphs.size(); ++i) {
+        const glyph::StrikeGlyph& glyph = strike.glyphs[i];
+        int wrong = 0;
+        for (int y = layout.box.y; y < layout.box.bottom(); ++y) {
+            for (int x = layout.box.x; x < layout.box.right(); ++x) {
+                const bool held = expected[i].Held(x, y);
+                const Tone tone = held ? Tone::Black : glyph.InkAt(x, y) ? Tone::Red : Tone::Other;
+                const formats::SheetPoint corner = layout.PixelAt(i, x, y);
+                ASSERT_GE(corner.x, 0);
+                ASSERT_LE(corner.x + zoom, picture.width);
+                ASSERT_LE(corner.y + zoom, picture.height);
+                const bool right =
+                    picture.ToneAt(corner.x + zoom / 2, corner.y + zoom / 2) == tone &&
+                    (tone == Tone::Other || picture.ToneAt(corner.x, corner.y) == tone);
+                if (!right && wrong++ < 5) {
+                    ADD_FAILURE() << glyph::CharacterName(glyph.code) << " pixel (" << x << ", "
+                                  << y << ") should be "
+                                  << (held                ? "black"
+                                      : tone == Tone::Red ? "red"
+                                                          : "blank");
+                }
+            }
+        }
+    }
+}
+
+TEST(Preview, SquaresShowTheBitsHeldAndRedTheInkLost) {
+    struct Row {
+        const char* what;
+        float points;
+        std::u32string text;
+        int zoom; // 0: automatic
+        bool table;
+    };
+    const Row rows[] = {
+        {"'A' at 10 pt: one pixel in column 0", 10, U"A", 0, true},
+        {"U+0301 at 24 pt hangs left of column 0", 24, U"\u0301", 5, true},
+        {"U+01D5 at 24 pt rises above row 0", 24, U"\u01D5", 2, true},
+        {"a row of a set, zoom 1", 12, U"AgЖ0j_", 1, true},
+        {"a cell format's frame and bits, not the strike", 12, U"AgЖ0", 7, false},
+        {"a cell format at zoom 1", 9, U"W%", 1, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const glyph::Strike strike = DejaVuStrike(row.points, row.text);
+        formats::PreviewSheet sheet(strike.facts);
+        std::vector<Expected> expected;
+        if (row.table) {
+            formats::FormatOptions options;
+            options.bounds.UpdateScanSize(row.points, false);
+            options.decode = true;
+            const auto writer = formats::MakeWriter("table", options);
+            writer->OnWritten(
+                [&](const glyph::StrikeGlyph& glyph, const formats::WrittenGlyph& written) {
+                    sheet.Add(glyph, written);
+                    expected.push_back(TableHolds(glyph, row.points, strike.facts.metrics.ascent));
+                });
+            formats::StringSink text;
+            writer->Begin(strike.facts, strike.glyphs.size(), text);
+            for (const glyph::StrikeGlyph& glyph : strike.glyphs) {
+                writer->Add(glyph);
+            }
+            writer->Finish();
+        } else {
+            for (const glyph::StrikeGlyph& glyph : strike.glyphs) {
+                expected.push_back(FaultyCellHolds(glyph));
+                formats::WrittenGlyph written;
+                written.frame = expected.back().frame;
+                written.bits = expected.back().held;
+                written.cell = {0, -strike.facts.metrics.ascent, strike.MaxAdvance(),
+                                strike.facts.metrics.ascent + strike.facts.metrics.descent};
+                sheet.Add(glyph, written);
+            }
+        }
+        const formats::PreviewLayout layout = sheet.Layout(row.zoom);
+        if (row.zoom > 0) {
+            EXPECT_EQ(layout.zoom, row.zoom);
+        }
+        formats::StringSink png;
+        sheet.Write(layout, png);
+        const Picture picture = ReadPng(png.text());
+        ASSERT_EQ(picture.width, layout.width);
+        ASSERT_EQ(picture.height, layout.height);
+        EXPECT_LE(picture.width, formats::kPreviewWidth);
+        ExpectSquares(picture, layout, strike, expected);
+
+        if (row.table && layout.zoom > 1) {
+            // Column 0 is shaded where it is blank, unlike column 1.
+            const Expected& first = expected.front();
+            const glyph::PixelBox& frame = first.frame;
+            for (int y = frame.y; y < frame.bottom(); ++y) {
+                const glyph::StrikeGlyph& glyph = strike.glyphs.front();
+                if (glyph.InkAt(frame.x, y) || glyph.InkAt(frame.x + 1, y)) {
+                    continue;
+                }
+                const auto centre = [&](int x) {
+                    const formats::SheetPoint p = layout.PixelAt(0, x, y);
+                    const std::uint8_t* rgb =
+                        picture.At(p.x + layout.zoom / 2, p.y + layout.zoom / 2);
+                    return std::vector<int>(rgb, rgb + 3);
+                };
+                EXPECT_NE(centre(frame.x), centre(frame.x + 1)) << "row " << y;
+            }
+        }
+    }
+}
+
+struct Counts {
+    long held = 0;
+    long lost = 0;
+};
+
+// Pixels a table of `text` holds and loses, from the strike.
+Counts TableCounts(float points, std::u32string_view text) {
+    const glyph::Strike strike = DejaVuStrike(points, text);
+    Counts counts;
+    for (const glyph::StrikeGlyph& glyph : strike.glyphs) {
+        const Expected expected = TableHolds(glyph, points, strike.facts.metrics.ascent);
+        const long held = expected.held.InkCount();
+        counts.held += held;
+        counts.lost += glyph.ink.InkCount() - held;
+    }
+    return counts;
+}
+
+TEST(Preview, CommandLineDrawsEachHeldPixelAsOneZoomedSquare) {
+    struct Row {
+        int points;
+        std::u32string text;
+        int zoom; // 0: automatic
+    };
+    const Row rows[] = {
+        {10, U"A", 0},
+        {12, U"AgЖ0", 3},
+        {24, U"\u0301\u01D5", 9},
+        {9, U"jW", 1},
+    };
+    const TempDir dir;
+    const std::string png = dir.Path("sheet.png");
+    for (const Row& row : rows) {
+        std::vector<std::string> args = {"--font-file",
+                                         testfonts::DejaVuSans(),
+                                         "--size",
+                                         std::to_string(row.points),
+                                         "-o",
+                                         dir.Path("font.txt"),
+                                         "--preview",
+                                         png,
+                                         glyph::EncodeUtf8(row.text)};
+        if (row.zoom > 0) {
+            args.insert(args.end(), {"--zoom", std::to_string(row.zoom)});
+        }
+        SCOPED_TRACE(testing::PrintToString(args));
+        const clitest::Result result = RunCli(args);
+        ASSERT_EQ(result.code, 0) << result.err;
+        const Picture picture = ReadPng(clitest::ReadFile(png));
+        const Counts counts = TableCounts(static_cast<float>(row.points), row.text);
+        ASSERT_GT(counts.held, 0);
+        const long black = picture.Count(Tone::Black);
+        int zoom = row.zoom;
+        if (zoom == 0) {
+            zoom = static_cast<int>(std::lround(std::sqrt(black / counts.held)));
+            EXPECT_GE(zoom, 2) << "one glyph is drawn large";
+            EXPECT_LE(picture.width, formats::kPreviewWidth);
+        }
+        EXPECT_EQ(black, counts.held * zoom * zoom);
+        EXPECT_EQ(picture.Count(Tone::Red), counts.lost * zoom * zoom);
+    }
+}
+
+TEST(Preview, FailedRunLeavesEarlierFilesAndNoPreviewUnasked) {
+    const TempDir dir;
+    const std::string out = dir.File("font.txt", "earlier text\n");
+    const std::string png = dir.File("sheet.png", "earlier picture");
+    const std::string link = dir.Path("link.txt");
+    std::filesystem::create_symlink(out, link);
+    const std::string font = testfonts::DejaVuSans();
+    struct Row {
+        std::vector<std::string> args;
+        std::string mentions;
+    };
+    const Row rows[] = {
+        {{"--font-file", dir.Path("none.ttf"), "-o", out, "--preview", png, "A"}, "none.ttf"},
+        {{"--font-file", font, "-o", out, "--preview", out, "A"}, "is the output file too"},
+        {{"--font-file", font, "-o", link, "--preview", out, "A"}, "is the output file too"},
+        {{"--font-file", font, "--preview", "-", "A"}, "is the output file too"},
+        {{"--font-file", font, "-o", out, "--preview", dir.Path("no/sheet.png"), "A"},
+         "does not exist"},
+        {{"--font-file", font, "-o", out, "--preview", "/dev/full", "o"}, "No space left"},
+        // Refused before drawing: 20992 characters at 40 pt.
+        {{"--font-file", font, "-o", out, "--preview", png, "--size", "40", "--range",
+          "0x4E00-0x9FFF"},
+         "million a preview may have"},
+        // Refused once the glyphs show how large the cells are.
+        {{"--font-file", font, "-o", out, "--preview", png, "--size", "12", "--zoom", "64",
+          "0123456789abcdefghiklmnopqrsuxz"},
+         "million a preview may have"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args));
+        const clitest::Result result = RunCli(row.args);
+        EXPECT_EQ(result.code, 2);
+        EXPECT_NE(result.err.find(row.mentions), std::string::npos) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_EQ(clitest::ReadFile(out), "earlier text\n");
+        EXPECT_EQ(clitest::ReadFile(png), "earlier picture");
+    }
+    const clitest::Result plain = RunCli({"--font-file", font, "-o", out, "A"});
+    EXPECT_EQ(plain.code, 0);
+    EXPECT_EQ(clitest::ReadFile(png), "earlier picture") << "no preview unasked";
+    std::vector<std::string> entries = dir.Entries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"font.txt", "link.txt", "sheet.png"}))
+        << "no temporary file left";
+}
+
+} // namespace
