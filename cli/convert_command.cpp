@@ -3,6 +3,7 @@
 #include "cli/convert_options.h"
 #include "cli/messages.h"
 #include "cli/output_file.h"
+#include "formats/c_source.h"
 #include "formats/font_writer.h"
 #include "formats/preview.h"
 #include "formats/table_writer.h"
@@ -74,7 +75,7 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
     const formats::FormatOptions formatOptions = FormatOptionsOf(options);
     const bool table = options.format == "table";
     if (table && formatOptions.cArray && formats::TableBytesPerGlyph(formatOptions.bounds) == 0) {
-        throw UsageError("--size: " + ShortNumber(options.font.size) +
+        throw UsageError("--size: " + formats::ShortNumber(options.font.size) +
                          " pt scans no whole byte; a C array needs at least 0.67 pt");
     }
     const std::unique_ptr<formats::FontWriter> writer =

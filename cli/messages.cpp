@@ -2,7 +2,6 @@
 
 #include "glyph/utf8.h"
 
-#include <charconv>
 
 namespace cli {
 
@@ -13,12 +12,6 @@ std::string Plural(long count, std::string_view one, std::string_view many) {
 }
 
 } // namespace
-
-std::string ShortNumber(float value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
 
 std::vector<std::string> ClipMessages(char32_t c, const formats::WrittenGlyph& written) {
     std::vector<std::string> messages;

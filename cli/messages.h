@@ -8,9 +8,6 @@
 
 namespace cli {
 
-// The shortest decimal that reads back as `value`: "9.75", "12".
-std::string ShortNumber(float value);
-
 // One line (without line end) for each way the glyph's ink escapes what the file holds; none
 // when it holds all of it.
 std::vector<std::string> ClipMessages(char32_t c, const formats::WrittenGlyph& written);

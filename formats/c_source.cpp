@@ -10,12 +10,6 @@ namespace formats {
 
 namespace {
 
-std::string ShortNumber(float value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
 std::string BaseName(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -33,6 +27,24 @@ std::string Alphanumeric(std::string_view text) {
 }
 
 } // namespace
+
+std::string ShortNumber(float value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+std::string FaceLine(const glyph::FaceFacts& face) {
+    std::string line = face.family;
+    if (!face.style.empty()) {
+        line += " " + face.style;
+    }
+    line += " (" + BaseName(face.file);
+    if (face.faceIndex != 0) {
+        line += ", face " + std::to_string(face.faceIndex);
+    }
+    return line + ")";
+}
 
 std::string SymbolName(const FormatOptions& options, const glyph::StrikeFacts& facts) {
     if (!options.name.empty()) {
@@ -69,17 +81,9 @@ std::string CommentText(std::string_view text) {
 }
 
 std::vector<std::string> FontDescription(const glyph::StrikeFacts& facts, std::size_t glyphs) {
-    std::string font = facts.face.family;
-    if (!facts.face.style.empty()) {
-        font += " " + facts.face.style;
-    }
-    std::string file = BaseName(facts.face.file);
-    if (facts.face.faceIndex != 0) {
-        file += ", face " + std::to_string(facts.face.faceIndex);
-    }
     std::vector<std::string> lines = {
         "Made by rastova-convert.",
-        "Font: " + font + " (" + file + ")",
+        "Font: " + FaceLine(facts.face),
         "Size: " + ShortNumber(facts.points) + " pt, " + std::to_string(facts.metrics.pixelSize) +
             " px at 96 dpi; ascent " + std::to_string(facts.metrics.ascent) + ", descent " +
             std::to_string(facts.metrics.descent) + ", line height " +

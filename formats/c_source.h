@@ -13,6 +13,13 @@
 
 namespace formats {
 
+// The shortest decimal that reads back as `value`: "9.75", "12".
+std::string ShortNumber(float value);
+
+// "DejaVu Sans Bold (DejaVuSans-Bold.ttf)": the face, its style and its file without folder,
+// with ", face N" for a face other than the first of a collection.
+std::string FaceLine(const glyph::FaceFacts& face);
+
 // The C symbol of a font: FormatOptions::name when given, else made from the family, the style
 // asked for and the pixel size, such as "DejaVuSans_Bold_16px".
 std::string SymbolName(const FormatOptions& options, const glyph::StrikeFacts& facts);

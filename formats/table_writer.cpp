@@ -1,5 +1,6 @@
 #include "formats/table_writer.h"
 
+#include "formats/c_source.h"
 #include "glyph/row_format.h"
 #include "glyph/utf8.h"
 
@@ -13,18 +14,6 @@ namespace {
 
 std::string Plural(long count, std::string_view one, std::string_view many) {
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
-}
-
-// The shortest decimal that reads back as `value`: "9.75", "12".
-std::string ShortNumber(float value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
-std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // For each byte value, the 8 flags of its pixels, the most significant bit first.
@@ -137,18 +126,9 @@ private:
         const glyph::ScanBounds& b = bounds_;
         const int rows = b.ScanHeight + 1;
         const int rowBytes = b.ScanWidth / 8;
-        std::string font = facts_.face.family;
-        if (!facts_.face.style.empty()) {
-            font += " " + facts_.face.style;
-        }
-        font += " (" + BaseName(facts_.face.file);
-        if (facts_.face.faceIndex != 0) {
-            font += ", face " + std::to_string(facts_.face.faceIndex);
-        }
-        font += ")";
         const std::string lines[] = {
             "// Bitmap tables made by rastova-convert.",
-            "// Font: " + font,
+            "// Font: " + FaceLine(facts_.face),
             "// Size: " + ShortNumber(facts_.points) + " pt, drawn " +
                 std::to_string(facts_.metrics.pixelSize) + " px high (96 dpi)",
             "// Scan rectangle: columns 0.." + std::to_string(b.ScanWidth) + ", rows 0.." +
