@@ -2,7 +2,6 @@
 
 #include "glyph/utf8.h"
 
-
 namespace cli {
 
 namespace {

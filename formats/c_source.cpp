@@ -163,5 +163,4 @@ void CheckSingleByteCodes(std::u32string_view characters, Encoding encoding,
     }
 }
 
-
 } // namespace formats

@@ -35,14 +35,9 @@ struct Format {
 };
 
 const Format kFormats[] = {
-    {"table", MakeTableWriter},
-    {"bdf", MakeBdfWriter},
-    {"gfx", MakeGfxWriter},
-    {"lvgl", MakeLvglWriter},
-    {"u8g2", MakeU8g2Writer},
-    {"xbm", MakeXbmWriter},
-    {"ssd1306", MakeSsd1306Writer},
-    {"raw", MakeRawWriter},
+    {"table", MakeTableWriter},     {"bdf", MakeBdfWriter},   {"gfx", MakeGfxWriter},
+    {"lvgl", MakeLvglWriter},       {"u8g2", MakeU8g2Writer}, {"xbm", MakeXbmWriter},
+    {"ssd1306", MakeSsd1306Writer}, {"raw", MakeRawWriter},
 };
 
 } // namespace
