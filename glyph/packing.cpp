@@ -74,6 +74,38 @@ void PackRows(const Bitmap& bits, int x, int y, int width, int height, BitOrder 
     }
 }
 
+// Rows that run on: each row's pixels follow the previous row's in the same bytes, eight at a
+// time.
+void PackRowRun(const Bitmap& bits, int x, int y, int width, int height, BitOrder order,
+                std::uint8_t* out) {
+    std::size_t at = 0; // bits written so far
+    for (int row = 0; row < height; ++row) {
+        for (int i = 0; i < width; i += 8) {
+            const int count = std::min(8, width - i);
+            // The first pixel in bit 7 (msb) or bit 0 (lsb); only `count` of them are pixels.
+            std::uint8_t chunk =
+                static_cast<std::uint8_t>(bits.Byte(x + i, y + row) & (0xFF00U >> count));
+            if (chunk != 0) {
+                const int used = static_cast<int>(at % 8);
+                std::uint8_t* byte = out + at / 8;
+                if (order == BitOrder::MsbFirst) {
+                    byte[0] |= static_cast<std::uint8_t>(chunk >> used);
+                    if (used + count > 8) {
+                        byte[1] |= static_cast<std::uint8_t>(chunk << (8 - used));
+                    }
+                } else {
+                    chunk = kReversed[chunk];
+                    byte[0] |= static_cast<std::uint8_t>(chunk << used);
+                    if (used + count > 8) {
+                        byte[1] |= static_cast<std::uint8_t>(chunk >> (8 - used));
+                    }
+                }
+            }
+            at += static_cast<std::size_t>(count);
+        }
+    }
+}
+
 } // namespace
 
 std::size_t PackedSize(int width, int height, Packing packing) {
@@ -99,8 +131,9 @@ void Pack(const Bitmap& bits, int x, int y, int width, int height, Packing packi
         return;
     }
     std::uint8_t* bytes = out.data() + start;
-    if (packing.scan == Scan::Rows && packing.padding == Padding::Line) {
-        PackRows(bits, x, y, width, height, packing.order, bytes);
+    if (packing.scan == Scan::Rows) {
+        (packing.padding == Padding::Line ? PackRows : PackRowRun)(bits, x, y, width, height,
+                                                                   packing.order, bytes);
         return;
     }
     // Only the frame's pixels that lie on the picture can be ink.

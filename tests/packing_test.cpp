@@ -111,6 +111,7 @@ TEST(Packing, UnpackReadsBackEveryLayout) {
     std::mt19937 random(7);
     const Packing packings[] = {
         {BitOrder::MsbFirst, Scan::Rows, Padding::Line},
+        {BitOrder::MsbFirst, Scan::Rows, Padding::Glyph},
         {BitOrder::LsbFirst, Scan::Rows, Padding::Glyph},
         {BitOrder::MsbFirst, Scan::Columns, Padding::Glyph},
         {BitOrder::LsbFirst, Scan::Columns, Padding::Line},
@@ -124,10 +125,24 @@ TEST(Packing, UnpackReadsBackEveryLayout) {
                 bits.Set(x, y, random() % 3 == 0);
             }
         }
+        // A frame shifted against the picture, reaching past it or cutting it.
+        const int x = static_cast<int>(random() % 9) - 4;
+        const int y = static_cast<int>(random() % 9) - 4;
+        const int width = 1 + static_cast<int>(random() % 24);
+        const int height = 1 + static_cast<int>(random() % 22);
         for (const Packing& packing : packings) {
             const std::vector<std::uint8_t> bytes = PackAll(bits, packing);
             EXPECT_EQ(glyph::Unpack(bytes, bits.width(), bits.height(), packing), bits)
                 << glyph::Describe(packing) << ", " << bits.width() << "x" << bits.height();
+            std::vector<std::uint8_t> framed;
+            glyph::Pack(bits, x, y, width, height, packing, framed);
+            const Bitmap read = glyph::Unpack(framed, width, height, packing);
+            for (int row = 0; row < height; ++row) {
+                for (int col = 0; col < width; ++col) {
+                    ASSERT_EQ(read.At(col, row), bits.At(x + col, y + row))
+                        << glyph::Describe(packing) << " at " << col << "," << row;
+                }
+            }
         }
     }
 }
