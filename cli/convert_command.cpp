@@ -75,6 +75,9 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
                          "); raise it with --max-output " + std::to_string((estimate >> 30) + 1) +
                          "G");
     }
+    if (options.dryRun) {
+        return kExitOk;
+    }
 
     const std::unique_ptr<Output> output = OpenOutput(options.output, out);
     formats::LineEndSink lines(*output, table ? "\n" : options.eol);
@@ -112,6 +115,10 @@ int RunConvert(std::span<const std::string_view> args, std::ostream& out, std::o
         const ConvertOptions options = ParseConvertOptions(args);
         if (options.help) {
             out << kConvertUsage;
+            return kExitOk;
+        }
+        if (options.version) {
+            out << "rastova-convert " RASTOVA_VERSION "\n";
             return kExitOk;
         }
         return Convert(options, out, err);
