@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <iomanip>
 #include <memory>
 #include <sstream>
 
@@ -323,12 +324,29 @@ TEST_F(InstalledPackage, ExampleDrawsTheStrikeAndRemakesOnlyWhatChanged) {
         bool bold;
     };
     const auto declared = [&] {
+        // rastova_add_font(terminal_text NAME n FORMAT f FONT "pattern" [BOLD] SIZE s ...)
         std::vector<Font> fonts;
         const std::string text = ReadFile(lists);
-        static const std::regex call(
-            R"re(rastova_add_font\(terminal_text NAME (\w+) FORMAT (\w+)\s+FONT "([^"]+)"( BOLD)? SIZE (\S+))re");
-        for (std::sregex_iterator it(text.begin(), text.end(), call), last; it != last; ++it) {
-            fonts.push_back({(*it)[1], (*it)[2], (*it)[3], (*it)[5], (*it)[4].matched});
+        const std::string opening = "rastova_add_font(terminal_text ";
+        for (std::size_t at = text.find(opening); at != std::string::npos;
+             at = text.find(opening, at + 1)) {
+            const std::size_t from = at + opening.size();
+            std::istringstream call(text.substr(from, text.find(')', from) - from));
+            Font font{};
+            for (std::string keyword; call >> keyword;) {
+                if (keyword == "NAME") {
+                    call >> font.name;
+                } else if (keyword == "FORMAT") {
+                    call >> font.format;
+                } else if (keyword == "FONT") {
+                    call >> std::quoted(font.pattern);
+                } else if (keyword == "BOLD") {
+                    font.bold = true;
+                } else if (keyword == "SIZE") {
+                    call >> font.size;
+                }
+            }
+            fonts.push_back(font);
         }
         return fonts;
     };

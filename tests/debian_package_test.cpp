@@ -118,6 +118,12 @@ TEST(DebianPackage, HoldsEverythingDependsOnWhatItLoadsAndRunsFromAScratchRoot) 
     EXPECT_NE(field("Section"), "\n");
     EXPECT_NE(field("Maintainer"), "\n");
 
+    // apt can install it here: every dependency is a package Debian has.
+    const commands::Command simulated =
+        commands::Shell("apt-get install --simulate --no-download " + Quote(deb));
+    EXPECT_EQ(simulated.status, 0) << simulated.output;
+    EXPECT_TRUE(Has(simulated.output, "Inst rastova ")) << simulated.output;
+
     const std::string root = dir.Path("root");
     const commands::Command unpack = commands::Shell("dpkg -x " + Quote(deb) + " " + Quote(root));
     ASSERT_EQ(unpack.status, 0) << unpack.output;

@@ -5,8 +5,9 @@
 #include "tests/command_support.h"
 #include "tests/test_files.h"
 
-#include <regex>
+#include <algorithm>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,47 +39,53 @@ inline std::set<std::string> SetOf(const std::vector<std::string>& words) {
     return {words.begin(), words.end()};
 }
 
-// Every option a --help text lists: the words starting with '-' in the option column.
-inline std::set<std::string> HelpOptions(const std::string& help) {
-    static const std::regex optionLine(R"(^ {1,4}(-[^ ].*?)(?:  |$))");
-    static const std::regex option(R"((?:^|[ ,])(--?[a-z][a-z0-9-]*))");
-    std::set<std::string> options;
+inline std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
     std::size_t start = 0;
-    while (start < help.size()) {
-        std::size_t end = help.find('\n', start);
-        end = end == std::string::npos ? help.size() : end;
-        const std::string line = help.substr(start, end - start);
-        std::smatch column;
-        if (std::regex_search(line, column, optionLine)) {
-            const std::string text = column[1];
-            for (std::sregex_iterator it(text.begin(), text.end(), option), last; it != last;
-                 ++it) {
-                options.insert((*it)[1]);
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end;
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// Every option a --help text lists: the words starting with '-' in the option column of the
+// lines that start, indented, with one.
+inline std::set<std::string> HelpOptions(const std::string& help) {
+    std::set<std::string> options;
+    for (const std::string& line : LinesOf(help)) {
+        const std::size_t first = line.find_first_not_of(' ');
+        if (first == 0 || first > 4 || first == std::string::npos || line[first] != '-') {
+            continue;
+        }
+        std::string column = line.substr(first, line.find("  ", first) - first);
+        std::replace(column.begin(), column.end(), ',', ' ');
+        std::istringstream words(column);
+        for (std::string word; words >> word;) {
+            if (word.size() > 1 && word[0] == '-' && word.back() != '-' &&
+                word.find_first_not_of("-abcdefghijklmnopqrstuvwxyz0123456789") ==
+                    std::string::npos) {
+                options.insert(word);
             }
         }
-        start = end + 1;
     }
     return options;
 }
 
-// The names in --help's "Formats:" list.
+// The names in --help's "Formats:" list: each line of it starts with one, indented by two.
 inline std::set<std::string> HelpFormats(const std::string& help) {
     std::set<std::string> formats;
-    const std::size_t block = help.find("\nFormats:\n");
-    if (block == std::string::npos) {
-        return formats;
-    }
-    static const std::regex name(R"(^  ([a-z0-9]+)  )");
-    std::size_t start = block + 10;
-    while (start < help.size() && help[start] != '\n') {
-        std::size_t end = help.find('\n', start);
-        end = end == std::string::npos ? help.size() : end;
-        const std::string line = help.substr(start, end - start);
-        std::smatch match;
-        if (std::regex_search(line, match, name)) {
-            formats.insert(match[1]);
+    bool inList = false;
+    for (const std::string& line : LinesOf(help)) {
+        if (line == "Formats:") {
+            inList = true;
+        } else if (line.empty()) {
+            inList = false;
+        } else if (inList && line.rfind("  ", 0) == 0 && line[2] != ' ') {
+            formats.insert(line.substr(2, line.find(' ', 2) - 2));
         }
-        start = end + 1;
     }
     return formats;
 }
