@@ -102,6 +102,9 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
                          "); raise it with --max-output " + std::to_string((estimate >> 30) + 1) +
                          "G");
     }
+    if (options.dryRun) {
+        return kExitOk;
+    }
 
     if (preview) {
         CheckPreviewSize(formats::SmallestPreviewLayout(facts, options.characters, options.zoom),
@@ -164,6 +167,10 @@ int RunConvert(std::span<const std::string_view> args, std::ostream& out, std::o
         const ConvertOptions options = ParseConvertOptions(args);
         if (options.help) {
             out << kConvertUsage;
+            return kExitOk;
+        }
+        if (options.version) {
+            out << "rastova-convert " RASTOVA_VERSION "\n";
             return kExitOk;
         }
         return Convert(options, out, err);

@@ -35,16 +35,7 @@ Font:
   --italic          italic slant; widens the table format's scanned area
 
 Format:
-  --format NAME     what to write (default: table):
-                      table    a table per character: header line, then one line per pixel
-                               row, its bytes as hex literals and a comment drawing the row
-                      bdf      BDF 2.1 bitmap font (X11, u8g2's bdfconv, console font tools)
-                      gfx      Adafruit GFX font header (GFXfont)
-                      lvgl     LVGL font, 1 bit per pixel (lv_font_t)
-                      u8g2     u8g2 font, run-length encoded (const uint8_t[])
-                      xbm      one XBM image per character in a fixed cell
-                      ssd1306  ESP8266/ESP32 OLED library font (column-major, fixed height)
-                      raw      one fixed-size record per character, layout set below
+  --format NAME     what to write: one of the formats below (default: table)
   --c-array NAME    the C symbol the font is named by (for bdf, the font name); with table,
                     wraps the tables in const unsigned char NAME[] = { ... };
   --encoding ENC    gfx and ssd1306 index glyphs by single bytes: unicode (code points up to
@@ -52,22 +43,38 @@ Format:
   --lvgl-version V  9 (default) or 8 (8.3)
   --cell CELL       xbm, ssd1306, raw: font (ascent + descent, the default), ink (the set's
                     own ink) or WIDTHxHEIGHT; the width is the widest advance
-  --bit-order ORDER raw: msb (default) or lsb first in each byte
+  --bit-order ORDER
+                    raw: msb (default) or lsb first in each byte
   --scan SCAN       raw: rows (default, 8 pixels across a byte) or columns (vertical bytes in
                     pages of 8 rows, least significant bit at the top, as SSD1306/SH1106 take)
   --first CODE      raw: the code of the first record; codes up to the first character are
                     empty records
 
+Formats:
+  table    a table per character: header line, then one line per pixel row, its bytes as
+           hex literals and a comment drawing the row
+  bdf      BDF 2.1 bitmap font (X11, u8g2's bdfconv, console font tools)
+  gfx      Adafruit GFX font header (GFXfont)
+  lvgl     LVGL font, 1 bit per pixel (lv_font_t)
+  u8g2     u8g2 font, run-length encoded (const uint8_t[])
+  xbm      one XBM image per character in a fixed cell
+  ssd1306  ESP8266/ESP32 OLED library font (column-major, fixed height)
+  raw      one fixed-size record per character, laid out by --bit-order and --scan
+
 Output:
-  -o, --output FILE write FILE through a temporary file; - is standard output (default)
+  -o, --output FILE
+                    write FILE through a temporary file; - is standard output (default)
   --preview PNG     also draw the converted set as a PNG picture, read back from what was
                     written
   --zoom N          pixels of the picture per font pixel (default: fit about 1600 wide)
   --eol lf|crlf     line ends (default: lf)
-  --max-output SIZE refuse a run whose output would be larger (default: 1G; K, M, G)
+  --max-output SIZE
+                    refuse a run whose output would be larger (default: 1G; K, M, G)
   --strict          exit with status 1 when any glyph is clipped, missing from the font, or
                     could not be drawn whole
+  --dry-run         check the arguments, the font and the characters, and write nothing
   -h, --help        show this help and exit
+  --version         show the version and exit
 
 Ink a format cannot hold (outside the table's scan rectangle or in its column 0, outside a
 forced cell) and characters the font lacks are reported on standard error.
@@ -334,6 +341,9 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
         }
         if (arg == "-h" || arg == "--help") {
             options.help = true;
+        } else if (arg == "--version") {
+            reader.NoValue(arg);
+            options.version = true;
         } else if (arg == "--font") {
             options.font.family = reader.Value(arg);
             if (options.font.family.empty()) {
@@ -360,6 +370,9 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
         } else if (arg == "--strict") {
             reader.NoValue(arg);
             options.strict = true;
+        } else if (arg == "--dry-run") {
+            reader.NoValue(arg);
+            options.dryRun = true;
         } else if (arg == "--range") {
             for (const CodeRange& range : ParseRangeList(reader.Value(arg))) {
                 characters.Add(range);
@@ -429,7 +442,7 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
             throw UsageError("unknown option '" + std::string(arg) + "'");
         }
     }
-    if (options.help) {
+    if (options.help || options.version) {
         return options;
     }
     if (haveFont && options.source == FontSource::File) {

@@ -42,7 +42,9 @@ struct ConvertOptions {
     int zoom = 0;        // 0: the largest that keeps the sheet about 1600 pixels wide
     std::uint64_t maxOutput = kDefaultMaxOutput;
     bool strict = false;
+    bool dryRun = false; // everything is checked, nothing written
     bool help = false;
+    bool version = false;
 };
 
 // Parses the arguments after the program name. Throws UsageError.

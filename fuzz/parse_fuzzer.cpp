@@ -29,7 +29,7 @@ void ParseArguments(std::string_view input) {
     }
     try {
         const cli::ConvertOptions options = cli::ParseConvertOptions(args);
-        if (options.help) {
+        if (options.help || options.version) {
             return;
         }
         Check(!options.characters.empty());

@@ -9,6 +9,7 @@ RASTOVA_PACKAGES=(
     libgtest-dev libbenchmark-dev
     fonts-dejavu-core fonts-dejavu-extra
     qt6-base-dev qt6-translations-l10n
+    help2man man-db bash-completion dpkg-dev file fontconfig
 )
 
 rastova_install_deps() {

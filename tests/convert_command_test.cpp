@@ -185,6 +185,39 @@ TEST(ConvertCommand, OutputFileIsLeftAloneOnBadInput) {
     EXPECT_EQ(clitest::TempDir::EntriesOf(locked), std::vector<std::string>{"font.ttf"});
 }
 
+TEST(ConvertCommand, DryRunChecksEverythingAndWritesNothing) {
+    const TempDir dir;
+    const std::string out = dir.File("font.h", "earlier\n");
+    struct Row {
+        std::vector<std::string> args;
+        int code;
+        std::string mentions; // on stderr; empty: stderr is empty
+    };
+    const Row rows[] = {
+        {{"--font", "DejaVu Sans", "--set", "cp1251"}, 0, ""},
+        {{"--font-file", testfonts::DejaVuSans(), "--c-array", "f", "A"}, 0, ""},
+        {{"--font-file", dir.Path("none.ttf"), "A"}, 2, "No such file"},
+        {{"--range", "0xD800"}, 2, "surrogate"},
+        {{"--format", "table", "--cell", "ink", "A"}, 2, "--cell applies to"},
+        {{"--max-output", "100", "--set", "ascii"}, 2, "--max-output allows"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args));
+        std::vector<std::string> args = row.args;
+        args.insert(args.end(), {"--dry-run", "-o", out});
+        const Result result = RunCli(args);
+        EXPECT_EQ(result.code, row.code);
+        EXPECT_EQ(result.out, "");
+        if (row.mentions.empty()) {
+            EXPECT_EQ(result.err, "");
+        } else {
+            EXPECT_NE(result.err.find(row.mentions), std::string::npos) << result.err;
+        }
+        EXPECT_EQ(clitest::ReadFile(out), "earlier\n");
+        EXPECT_EQ(dir.Entries().size(), 1U) << "no temporary file either";
+    }
+}
+
 TEST(ConvertCommand, OutputFileHoldsWhatStdoutWould) {
     const TempDir dir;
     const std::string out = dir.File("font.txt", "earlier\n");
