@@ -14,8 +14,10 @@
 #   table             <symbol>.c               the source           const unsigned char <symbol>[]
 #   gfx               <symbol>.c               the source           const GFXfont <symbol>
 #   lvgl              <symbol>.c               the source           const lv_font_t <symbol>
-#   u8g2, ssd1306,    <symbol>.c               the source           const uint8_t <symbol>[]
-#   raw
+#   u8g2, ssd1306     <symbol>.c               the source           const uint8_t <symbol>[]
+#   raw               <symbol>.c               the source           const unsigned char
+#                                                                   <symbol>[COUNT][BYTES] and
+#                                                                   the <symbol>_* sizes
 #   xbm               <symbol>.xbm             a dependency         none: #include "<symbol>.xbm"
 #                                                                   in one source, as XBM is used
 #   bdf               <symbol>.bdf             a dependency         none: BDF is not C
@@ -23,7 +25,8 @@
 # The source compiles as C with <target>'s own include folders and definitions, so it finds the
 # display library's header (Adafruit_GFX.h, lvgl.h, u8g2.h) as a hand-written source would.
 # <symbol>.h, written now and rewritten only when NAME or FORMAT changes, includes what declares
-# the type (gfxfont.h, lvgl.h, stdint.h) and serves C and C++. The folder of both is added to
+# the type (gfxfont.h, lvgl.h, stdint.h) and serves C and C++. A raw font's header is made with
+# the font, as its record size is known only then. The folder of both is added to
 # <target>'s include folders (PUBLIC, build tree only).
 #
 # FONT is resolved to a file now, with fc-match, so that the build depends on that file; re-run
@@ -34,10 +37,43 @@
 # rastova-convert is RASTOVA_CONVERT_EXECUTABLE (set by find_package(Rastova)); it runs on the
 # build machine, also in a cross build.
 
+# Run as a script by a raw font's build step: writes HEADER from the sizes SOURCE defines.
+if(CMAKE_SCRIPT_MODE_FILE AND DEFINED RASTOVA_RAW_HEADER)
+    file(STRINGS "${SOURCE}" defines REGEX "^#define ${NAME}_[A-Z_]+ (0x)?[0-9A-Fa-f]+$")
+    list(JOIN defines "\n" defines)
+    set(content "/* ${NAME}: a raw font made by rastova-convert from ${NAME}.args. */
+#ifndef RASTOVA_FONT_${NAME}_H
+#define RASTOVA_FONT_${NAME}_H
+
+${defines}
+
+#ifdef __cplusplus
+extern \"C\" {
+#endif
+
+extern const unsigned char ${NAME}[${NAME}_COUNT][${NAME}_BYTES];
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
+")
+    set(old "")
+    if(EXISTS "${RASTOVA_RAW_HEADER}")
+        file(READ "${RASTOVA_RAW_HEADER}" old)
+    endif()
+    if(NOT old STREQUAL content)
+        file(WRITE "${RASTOVA_RAW_HEADER}" "${content}")
+    endif()
+    return()
+endif()
+
 include_guard(GLOBAL)
 cmake_policy(VERSION 3.16)
 
 set(_RASTOVA_FORMATS table gfx lvgl u8g2 bdf xbm ssd1306 raw)
+set(_RASTOVA_MODULE_FILE "${CMAKE_CURRENT_LIST_FILE}")
 
 # Writes `content` to `file` unless it holds that already, so what depends on the file is
 # remade only when the content changes.
@@ -264,11 +300,16 @@ function(rastova_add_font target)
     elseif(ARG_FORMAT STREQUAL "lvgl")
         set(includes "\n#include \"lvgl.h\"\n")
         set(declaration "extern const lv_font_t ${ARG_NAME};")
-    elseif(ARG_FORMAT MATCHES "^(u8g2|ssd1306|raw)$")
+    elseif(ARG_FORMAT MATCHES "^(u8g2|ssd1306)$")
         set(includes "\n#include <stdint.h>\n")
         set(declaration "extern const uint8_t ${ARG_NAME}[];")
     endif()
-    if(declaration)
+    set(header_step "")
+    if(ARG_FORMAT STREQUAL "raw")
+        set(output "${dir}/${ARG_NAME}.c")
+        set(header_step COMMAND "${CMAKE_COMMAND}" -DRASTOVA_RAW_HEADER=${dir}/${ARG_NAME}.h
+                        -DSOURCE=${output} -DNAME=${ARG_NAME} -P "${_RASTOVA_MODULE_FILE}")
+    elseif(declaration)
         set(output "${dir}/${ARG_NAME}.c")
         _rastova_write_if_changed("${dir}/${ARG_NAME}.h"
 "/* ${ARG_NAME}: a ${ARG_FORMAT} font made by rastova-convert from ${ARG_NAME}.args. */
@@ -291,14 +332,19 @@ ${declaration}
         set(output "${dir}/${ARG_NAME}.${ARG_FORMAT}")
     endif()
 
+    set(outputs "${output}")
+    if(header_step)
+        list(APPEND outputs "${dir}/${ARG_NAME}.h")
+    endif()
     add_custom_command(
-        OUTPUT "${output}"
+        OUTPUT ${outputs}
         COMMAND "${RASTOVA_CONVERT_EXECUTABLE}" -o "${output}" ${args}
+        ${header_step}
         DEPENDS "${record}" "${RASTOVA_CONVERT_EXECUTABLE}" ${font_dependency}
         COMMENT "rastova-convert: ${ARG_NAME} (${ARG_FORMAT}, ${ARG_SIZE})"
         VERBATIM)
-    if(declaration)
-        target_sources("${target}" PRIVATE "${output}")
+    if(declaration OR header_step)
+        target_sources("${target}" PRIVATE ${outputs})
     else()
         add_custom_target("${target}_rastova_${ARG_NAME}" DEPENDS "${output}")
         add_dependencies("${target}" "${target}_rastova_${ARG_NAME}")

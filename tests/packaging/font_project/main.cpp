@@ -1,11 +1,14 @@
 // Both fonts through their headers, from C++: the generated sources are C, their headers serve
 // both.
+#include "cells.h"
 #include "mono.h"
 #include "sans.h"
 
 #include <cstdio>
 
 int main() {
-    std::printf("%d %d\n", sans[0], mono[0]);
+    // A raw font's header gives its record size, so records index as rows of a table.
+    static_assert(sizeof cells == cells_COUNT * cells_BYTES, "whole records");
+    std::printf("%d %d %d\n", sans[0], mono[0], cells['y' - cells_FIRST][cells_BYTES - 1]);
     return 0;
 }
