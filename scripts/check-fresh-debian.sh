@@ -72,6 +72,8 @@ else
     mv "$cache.part" "$cache"
 fi
 
+# A root folder made by mktemp is private; every user must be able to reach the system in it.
+chmod 755 "$root"
 # The network as the host has it, and no services started by packages installed in the root.
 cp -L /etc/resolv.conf "$root/etc/resolv.conf"
 printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
