@@ -1,5 +1,6 @@
 #include "cli/character_list.h"
 
+#include "cli/printable.h"
 #include "cli/usage_error.h"
 
 #include <array>
@@ -45,7 +46,7 @@ char32_t ParseCodePoint(std::string_view token) {
         base = 16;
     }
     if (digits.empty()) {
-        throw UsageError("--range: '" + std::string(text) +
+        throw UsageError("--range: '" + Printable(text) +
                          "' is not a code point (write 0x41, U+0041 or 65)");
     }
     // Saturates just past the last code point, so long inputs cannot overflow.
@@ -53,13 +54,13 @@ char32_t ParseCodePoint(std::string_view token) {
     for (char c : digits) {
         const int digit = DigitValue(c, base);
         if (digit < 0) {
-            throw UsageError("--range: '" + std::string(text) +
+            throw UsageError("--range: '" + Printable(text) +
                              "' is not a code point (write 0x41, U+0041 or 65)");
         }
         value = std::min<unsigned long>(value * base + digit, kLastCodePoint + 1UL);
     }
     if (value > kLastCodePoint) {
-        throw UsageError("--range: " + std::string(text) + " is above U+10FFFF");
+        throw UsageError("--range: " + Printable(text) + " is above U+10FFFF");
     }
     return static_cast<char32_t>(value);
 }
@@ -124,7 +125,7 @@ std::vector<CodeRange> ParseRangeList(std::string_view list) {
             range.first = ParseCodePoint(item.substr(0, dash));
             range.last = ParseCodePoint(item.substr(dash + 1));
             if (range.first > range.last) {
-                throw UsageError("--range: " + std::string(item) +
+                throw UsageError("--range: " + Printable(item) +
                                  " is reversed: the first code point is above the last");
             }
         }
@@ -156,7 +157,7 @@ std::u32string NamedSet(std::string_view name) {
         }
         return set;
     }
-    throw UsageError("--set: '" + std::string(name) + "' is not a set (ascii, cp1251)");
+    throw UsageError("--set: '" + Printable(name) + "' is not a set (ascii, cp1251)");
 }
 
 void CharacterList::Add(char32_t c) {

@@ -2,6 +2,7 @@
 
 #include "cli/convert_options.h"
 #include "cli/output_file.h"
+#include "cli/printable.h"
 #include "cli/table_text.h"
 #include "glyph/clip_check.h"
 #include "glyph/conversion.h"
@@ -15,6 +16,11 @@ namespace cli {
 namespace {
 
 constexpr std::string_view kProgram = "rastova-convert: ";
+
+// One line on `err`, whatever the message quotes.
+void Report(std::ostream& err, std::string_view message) {
+    err << kProgram << Printable(message) << "\n";
+}
 
 glyph::ScanBounds BoundsFor(const glyph::FontSpec& font) {
     glyph::ScanBounds bounds;
@@ -35,8 +41,8 @@ void OpenFont(glyph::FreeTypeSurface& surface, const ConvertOptions& options, st
     }
     const std::string family = surface.FontName();
     if (surface.FamilyReplaced()) {
-        err << kProgram << "no font matches \"" << options.font.family << "\" by name; using "
-            << family << " " << surface.FontStyle() << " (" << surface.FontFile() << ")\n";
+        Report(err, "no font matches \"" + options.font.family + "\" by name; using " + family +
+                        " " + surface.FontStyle() + " (" + surface.FontFile() + ")");
     }
 }
 
@@ -90,7 +96,7 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
         output->Write(block);
 
         if (!surface.HasGlyph(c)) {
-            err << kProgram << CharacterName(c) << ": not in " << surface.FontName()
+            err << kProgram << CharacterName(c) << ": not in " << Printable(surface.FontName())
                 << (options.source == FontSource::File ? "" : " or its fallbacks")
                 << "; the table shows what the face draws instead\n";
         }
@@ -118,14 +124,14 @@ int RunConvert(std::span<const std::string_view> args, std::ostream& out, std::o
         }
         return Convert(options, out, err);
     } catch (const UsageError& error) {
-        err << kProgram << error.what() << "\n";
+        Report(err, error.what());
     } catch (const glyph::SurfaceError& error) {
-        err << kProgram << error.what() << "\n";
+        Report(err, error.what());
     } catch (const OutputError& error) {
-        err << kProgram << error.what() << "\n";
+        Report(err, error.what());
     } catch (const std::exception& error) {
         // Not bad input but still one line, not a crash: memory for a huge size, for one.
-        err << kProgram << "failed: " << error.what() << "\n";
+        Report(err, std::string("failed: ") + error.what());
     }
     return kExitUsage;
 }

@@ -1,6 +1,7 @@
 #include "cli/convert_options.h"
 
 #include "cli/character_list.h"
+#include "cli/printable.h"
 #include "glyph/utf8.h"
 
 #include <algorithm>
@@ -169,7 +170,7 @@ int ParseFaceIndex(std::string_view text) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0 ||
         value > 0xFFFF) {
-        throw UsageError("--face-index: '" + std::string(text) +
+        throw UsageError("--face-index: '" + Printable(text) +
                          "' is not a face number from 0 to 65535");
     }
     return value;
@@ -187,7 +188,7 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
         const std::string_view arg = reader.Next(endOfOptions);
         if (endOfOptions || arg.empty() || arg[0] != '-' || arg == "-") {
             if (haveText) {
-                throw UsageError("more than one TEXT given: '" + std::string(arg) + "'");
+                throw UsageError("more than one TEXT given: '" + Printable(arg) + "'");
             }
             haveText = true;
             characters.Add(DecodeText(arg));
@@ -249,10 +250,10 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
             } else if (eol == "crlf") {
                 options.eol = "\r\n";
             } else {
-                throw UsageError("--eol: '" + std::string(eol) + "' is neither lf nor crlf");
+                throw UsageError("--eol: '" + Printable(eol) + "' is neither lf nor crlf");
             }
         } else {
-            throw UsageError("unknown option '" + std::string(arg) + "'");
+            throw UsageError("unknown option '" + Printable(arg) + "'");
         }
     }
     if (options.help) {

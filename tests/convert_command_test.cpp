@@ -143,6 +143,61 @@ TEST(ConvertCommand, BadInputIsOneLineOnStderrAndExitTwo) {
     EXPECT_EQ(dir.Entries().size(), 1U) << "no file made by a failed run";
 }
 
+// Whether `text` holds a byte that is a control code, or a C1 control encoded in UTF-8, other
+// than the line ends of its lines.
+bool HoldsControls(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
+                        static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        if ((byte < 0x20 && byte != '\n') || byte == 0x7F || c1) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(ConvertCommand, QuotedInputCannotBreakTheLineOrDriveTheTerminal) {
+    const TempDir dir;
+    // A bitmap font whose family name holds an escape sequence, as any font file could.
+    const std::string bdf =
+        dir.File("tiny.bdf", "STARTFONT 2.1\n"
+                             "FONT -Rastova-Tiny-Medium-R-Normal--8-80-75-75-C-80-ISO10646-1\n"
+                             "SIZE 8 75 75\nFONTBOUNDINGBOX 8 8 0 -1\n"
+                             "STARTPROPERTIES 3\nFAMILY_NAME \"Ti\x1b[2Jny\"\n"
+                             "FONT_ASCENT 7\nFONT_DESCENT 1\nENDPROPERTIES\n"
+                             "CHARS 1\nSTARTCHAR A\nENCODING 65\nSWIDTH 500 0\n"
+                             "DWIDTH 8 0\nBBX 8 8 0 -1\nBITMAP\n"
+                             "18\n24\n42\n42\n7E\n42\n42\n00\nENDCHAR\nENDFONT\n");
+    struct Row {
+        std::vector<std::string> args;
+        int code;
+        std::string mentions;
+    };
+    const Row rows[] = {
+        {{"--fr\x1b]0;owned\x07ob", "A"}, 2, "unknown option '--fr\\e]0;owned\\x07ob'"},
+        {{"A", "B\nC"}, 2, "more than one TEXT given: 'B\\nC'"},
+        {{"--range", "0x41\n0x42"}, 2, "'0x41\\n0x42' is not a code point"},
+        {{"--set", "ascii\r"}, 2, "--set: 'ascii\\r' is not a set"},
+        {{"--size", "12\x1b[2J", "A"}, 2, "12\\e[2J"},
+        {{"--c-array", "a\x7f", "A"}, 2, "--c-array: 'a\\x7f'"},
+        {{"--eol", "\xC2\x9B"}, 2, "--eol: '\\u009b'"},
+        {{"--font-file", dir.Path("no\nfont.ttf"), "A"}, 2, "no\\nfont.ttf: No such file"},
+        {{"-o", dir.Path("new\tfolder/out.c"), "A"}, 2, "new\\tfolder/ does not exist"},
+        {{"--font", "No Such\x1b[2J Family", "o"}, 0, "\"No Such\\e[2J Family\" by name"},
+        {{"--font-file", bdf, "Z"}, 0, "not in Ti\\e[2Jny"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args));
+        const Result result = RunCli(row.args);
+        EXPECT_EQ(result.code, row.code);
+        EXPECT_NE(result.err.find(row.mentions), std::string::npos) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_FALSE(HoldsControls(result.err)) << result.err;
+    }
+}
+
 TEST(ConvertCommand, OutputFileIsLeftAloneOnBadInput) {
     const TempDir dir;
     std::filesystem::permissions(dir.Path(), std::filesystem::perms(0755));
