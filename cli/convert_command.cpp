@@ -22,13 +22,10 @@ void Report(std::ostream& err, std::string_view message) {
     err << kProgram << Printable(message) << "\n";
 }
 
+// ParseConvertOptions has refused sizes whose rectangle cannot be made.
 glyph::ScanBounds BoundsFor(const glyph::FontSpec& font) {
     glyph::ScanBounds bounds;
-    try {
-        bounds.UpdateScanSize(font.size, font.italic);
-    } catch (const glyph::ScanSizeError& error) {
-        throw UsageError(std::string("--size: ") + error.what());
-    }
+    bounds.UpdateScanSize(font.size, font.italic);
     return bounds;
 }
 
@@ -54,10 +51,6 @@ std::string BaseName(const std::string& path) {
 int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
     const glyph::ScanBounds bounds = BoundsFor(options.font);
     const bool array = !options.arrayName.empty();
-    if (array && BytesPerGlyph(bounds) == 0) {
-        throw UsageError("--size: " + ShortNumber(options.font.size) +
-                         " pt scans no whole byte; a C array needs at least 0.67 pt");
-    }
     glyph::FreeTypeSurface surface(options.font);
     OpenFont(surface, options, err);
     const std::unique_ptr<Output> output = OpenOutput(options.output, out);

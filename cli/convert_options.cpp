@@ -2,11 +2,13 @@
 
 #include "cli/character_list.h"
 #include "cli/printable.h"
+#include "glyph/scan_geometry.h"
 #include "glyph/utf8.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <utility>
 
@@ -48,13 +50,46 @@ Exit status: 0 on success, 1 when --strict and a glyph is clipped, 2 on bad inpu
 
 namespace {
 
+// Every size message in one form, naming the size as typed: "--size: 30000px is too large: ...".
+UsageError SizeError(std::string_view typed, std::string_view problem) {
+    if (typed.empty()) {
+        return UsageError("--size: an empty value " + std::string(problem));
+    }
+    return UsageError("--size: " + Printable(typed) + " " + std::string(problem));
+}
+
 double ParseNumber(std::string_view text, std::string_view whole) {
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-        throw UsageError("--size: '" + std::string(whole) + "' is not a number");
+        throw SizeError(whole, "is not a number (write 10, 9.75pt or 16px)");
     }
     return value;
+}
+
+constexpr std::string_view kTooWide = "the scan rectangle would be wider than 32767 pixels";
+
+// Refuses a size whose scan rectangle cannot be made, or that scans no whole byte for a C array.
+// Messages give the size in the units it was typed in.
+void CheckScanSize(const ConvertOptions& options) {
+    glyph::ScanBounds bounds;
+    try {
+        bounds.UpdateScanSize(options.font.size, options.font.italic);
+    } catch (const glyph::ScanSizeError&) {
+        throw SizeError(options.sizeText,
+                        "is too large" + std::string(options.font.italic ? " for --italic" : "") +
+                            ": " + std::string(kTooWide));
+    }
+    if (!options.arrayName.empty() && bounds.ScanWidth < 8) {
+        // The smallest size whose rectangle is one column wide, and so one byte: 1 / factor.
+        const bool pixels = std::string_view(options.sizeText).ends_with("px");
+        const double least = 1.0 / (options.font.italic ? 1.8 : 1.5) / (pixels ? 0.75 : 1.0);
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2f%s", std::ceil(least * 100) / 100,
+                      pixels ? "px" : "pt");
+        throw SizeError(options.sizeText,
+                        "scans no whole byte: a C array needs at least " + std::string(text));
+    }
 }
 
 // The value of an option: after '=' in the same argument, or the next argument.
@@ -153,14 +188,14 @@ float ParseSize(std::string_view text) {
     }
     const double value = ParseNumber(number, text);
     if (!std::isfinite(value) || value <= 0) {
-        throw UsageError("--size: " + std::string(text) + " is not above 0");
+        throw SizeError(text, "is not above 0");
     }
     if (value > 1e6) {
-        throw UsageError("--size: " + std::string(text) + " is too large");
+        throw SizeError(text, "is too large: " + std::string(kTooWide));
     }
     const auto points = static_cast<float>(value * scale);
     if (!(points > 0)) {
-        throw UsageError("--size: " + std::string(text) + " is too small to draw anything");
+        throw SizeError(text, "is too small to draw anything");
     }
     return points;
 }
@@ -216,7 +251,9 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
             options.faceIndex = ParseFaceIndex(reader.Value(arg));
             haveFaceIndex = true;
         } else if (arg == "--size") {
-            options.font.size = ParseSize(reader.Value(arg));
+            const std::string_view size = reader.Value(arg);
+            options.font.size = ParseSize(size);
+            options.sizeText = size;
         } else if (arg == "--bold") {
             reader.NoValue(arg);
             options.font.bold = true;
@@ -269,6 +306,7 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
     if (options.characters.empty()) {
         throw UsageError("no characters given: TEXT, --range or --set");
     }
+    CheckScanSize(options);
     return options;
 }
 

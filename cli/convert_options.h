@@ -18,6 +18,7 @@ enum class FontSource {
 
 struct ConvertOptions {
     glyph::FontSpec font{"sans-serif", 10.0F, false, false};
+    std::string sizeText = "10"; // the size as typed, for messages
     FontSource source = FontSource::Pattern;
     std::string fontFile;
     int faceIndex = 0;
