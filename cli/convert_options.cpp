@@ -146,33 +146,53 @@ std::u32string DecodeText(std::string_view text) {
     return *decoded;
 }
 
-bool IsCIdentifier(std::string_view name) {
+// Why `name` cannot name the array, or nothing when it can. The array is defined at file scope in
+// a file that is compiled as C (C11 to C23) and as C++, so the name must be an identifier in both
+// and free for the program to use in both.
+std::optional<std::string> CNameProblem(std::string_view name) {
     static constexpr std::string_view kKeywords[] = {
-        "auto",       "break",         "case",           "char",
-        "const",      "continue",      "default",        "do",
-        "double",     "else",          "enum",           "extern",
-        "float",      "for",           "goto",           "if",
-        "inline",     "int",           "long",           "register",
-        "restrict",   "return",        "short",          "signed",
-        "sizeof",     "static",        "struct",         "switch",
-        "typedef",    "union",         "unsigned",       "void",
-        "volatile",   "while",         "_Alignas",       "_Alignof",
-        "_Atomic",    "_Bool",         "_Complex",       "_Generic",
-        "_Imaginary", "_Noreturn",     "_Static_assert", "_Thread_local",
-        "alignas",    "alignof",       "bool",           "false",
-        "nullptr",    "static_assert", "thread_local",   "true",
-        "typeof",     "typeof_unqual", "constexpr"};
+        // C11 and C17
+        "auto", "break", "case", "char", "const", "continue", "default", "do", "double", "else",
+        "enum", "extern", "float", "for", "goto", "if", "inline", "int", "long", "register",
+        "restrict", "return", "short", "signed", "sizeof", "static", "struct", "switch", "typedef",
+        "union", "unsigned", "void", "volatile", "while", "_Alignas", "_Alignof", "_Atomic",
+        "_Bool", "_Complex", "_Generic", "_Imaginary", "_Noreturn", "_Static_assert",
+        "_Thread_local",
+        // C23
+        "alignas", "alignof", "bool", "constexpr", "false", "nullptr", "static_assert",
+        "thread_local", "true", "typeof", "typeof_unqual", "_BitInt", "_Decimal128", "_Decimal32",
+        "_Decimal64",
+        // C++17, and C++20's additions, since the file is compiled as C++ too
+        "asm", "catch", "char16_t", "char32_t", "class", "const_cast", "decltype", "delete",
+        "dynamic_cast", "explicit", "export", "friend", "mutable", "namespace", "new", "noexcept",
+        "operator", "private", "protected", "public", "reinterpret_cast", "static_cast", "template",
+        "this", "throw", "try", "typeid", "typename", "using", "virtual", "wchar_t", "char8_t",
+        "concept", "consteval", "constinit", "co_await", "co_return", "co_yield", "requires",
+        // C++'s alternative tokens for operators
+        "and", "and_eq", "bitand", "bitor", "compl", "not", "not_eq", "or", "or_eq", "xor",
+        "xor_eq"};
     const auto alpha = [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
     };
-    if (name.empty() || !alpha(name.front())) {
-        return false;
+    if (name.empty() || !alpha(name.front()) || !std::all_of(name.begin(), name.end(), [&](char c) {
+            return alpha(c) || (c >= '0' && c <= '9');
+        })) {
+        return "is not a C identifier";
     }
-    if (!std::all_of(name.begin(), name.end(),
-                     [&](char c) { return alpha(c) || (c >= '0' && c <= '9'); })) {
-        return false;
+    if (std::find(std::begin(kKeywords), std::end(kKeywords), name) != std::end(kKeywords)) {
+        return "is a keyword of C or C++";
     }
-    return std::find(std::begin(kKeywords), std::end(kKeywords), name) == std::end(kKeywords);
+    // C reserves names that begin with two underscores or an underscore and a capital letter
+    // everywhere, and any name beginning with an underscore at file scope; C++ also reserves
+    // names holding two underscores anywhere.
+    if (name.front() == '_' || name.find("__") != std::string_view::npos) {
+        return "is reserved: names beginning with an underscore or holding two underscores belong "
+               "to the compiler and the C library";
+    }
+    if (name == "main") {
+        return "names the program's entry point, which C++ does not allow an array to be";
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -276,9 +296,8 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
             }
         } else if (arg == "--c-array") {
             options.arrayName = reader.Value(arg);
-            if (!IsCIdentifier(options.arrayName)) {
-                throw UsageError("--c-array: '" + options.arrayName +
-                                 "' is not a C identifier that can name an array");
+            if (const auto problem = CNameProblem(options.arrayName)) {
+                throw UsageError("--c-array: '" + Printable(options.arrayName) + "' " + *problem);
             }
         } else if (arg == "--eol") {
             const std::string_view eol = reader.Value(arg);

@@ -1,6 +1,7 @@
 #include "cli/table_text.h"
 
 #include "cli/character_list.h"
+#include "cli/printable.h"
 #include "glyph/utf8.h"
 
 #include <charconv>
@@ -43,11 +44,13 @@ std::size_t BytesPerGlyph(glyph::ScanBounds bounds) {
 std::string ArrayOpening(const ArrayFacts& facts, std::string_view eol) {
     const int rows = facts.bounds.ScanHeight + 1;
     const int rowBytes = facts.bounds.ScanWidth / 8;
-    std::string font = facts.family;
+    // Names from the font file, which could hold a line end that would end the comment.
+    std::string font = Printable(facts.family);
     if (!facts.style.empty()) {
-        font += " " + facts.style;
+        font += ' ';
+        font += Printable(facts.style);
     }
-    font += " (" + facts.file;
+    font += " (" + Printable(facts.file);
     if (facts.faceIndex != 0) {
         font += ", face " + std::to_string(facts.faceIndex);
     }

@@ -225,7 +225,7 @@ TEST(ConvertOptions, RefusesBadCombinationsAndValues) {
         {{"A", "--set", "ebcdic"}, "not a set"},
         {{"A", "--c-array", "2fonts"}, "not a C identifier"},
         {{"A", "--c-array", "font-8"}, "not a C identifier"},
-        {{"A", "--c-array", "int"}, "not a C identifier"},
+        {{"A", "--c-array", "int"}, "keyword"},
         {{"A", "--c-array", ""}, "not a C identifier"},
         {{"A", "--eol", "cr"}, "neither lf nor crlf"},
         {{"A", "--size", "0"}, "not above 0"},
