@@ -53,7 +53,7 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
     const bool array = !options.arrayName.empty();
     glyph::FreeTypeSurface surface(options.font);
     OpenFont(surface, options, err);
-    const std::unique_ptr<Output> output = OpenOutput(options.output, out);
+    const std::unique_ptr<Output> output = OpenOutput(options.output, out, surface.FontFile());
 
     const std::string_view eol = options.eol;
     if (array) {

@@ -1,9 +1,14 @@
 #include "cli/output_file.h"
 
+#include "cli/printable.h"
+
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -13,8 +18,8 @@ namespace cli {
 
 namespace {
 
-std::string ErrnoText() {
-    return std::strerror(errno);
+std::string ErrnoText(int error = errno) {
+    return std::strerror(error);
 }
 
 class StreamOutput : public Output {
@@ -62,7 +67,7 @@ public:
         Flush();
         const int fd = std::exchange(fd_, -1);
         if (close(fd) != 0) {
-            throw OutputError("cannot write " + path_ + ": " + ErrnoText());
+            throw OutputError("cannot write " + Printable(path_) + ": " + ErrnoText());
         }
     }
 
@@ -84,7 +89,7 @@ private:
                 continue;
             }
             if (written <= 0) {
-                throw OutputError("cannot write " + path_ + ": " + ErrnoText());
+                throw OutputError("cannot write " + Printable(path_) + ": " + ErrnoText());
             }
             text.remove_prefix(static_cast<std::size_t>(written));
         }
@@ -111,11 +116,12 @@ public:
     void Commit() override {
         Flush();
         if (fchmod(fd(), mode_) != 0) {
-            throw OutputError("cannot set the permissions of " + path() + ": " + ErrnoText());
+            throw OutputError("cannot set the permissions of " + Printable(path()) + ": " +
+                              ErrnoText());
         }
         FdOutput::Commit();
         if (rename(temp_.c_str(), path().c_str()) != 0) {
-            throw OutputError("cannot replace " + path() + ": " + ErrnoText());
+            throw OutputError("cannot replace " + Printable(path()) + ": " + ErrnoText());
         }
         committed_ = true;
     }
@@ -132,48 +138,149 @@ mode_t NewFileMode() {
     return 0666 & ~mask;
 }
 
-} // namespace
+// The descriptor of this process that `path` names, written as /dev/stdout (stdin, stderr),
+// /dev/fd/N, or /proc/self/fd/N (thread-self, or this process's id, for self).
+std::optional<int> OwnDescriptor(const std::string& path) {
+    std::error_code error;
+    const std::string name = std::filesystem::absolute(path, error).lexically_normal().string();
+    if (error) {
+        return std::nullopt;
+    }
+    static constexpr std::string_view kStandard[] = {"/dev/stdin", "/dev/stdout", "/dev/stderr"};
+    for (int fd = 0; fd < 3; ++fd) {
+        if (name == kStandard[fd]) {
+            return fd;
+        }
+    }
+    const std::string folders[] = {"/dev/fd/", "/proc/self/fd/", "/proc/thread-self/fd/",
+                                   "/proc/" + std::to_string(getpid()) + "/fd/"};
+    for (const std::string& folder : folders) {
+        if (!name.starts_with(folder)) {
+            continue;
+        }
+        const std::string_view number = std::string_view(name).substr(folder.size());
+        if (number.empty() || number.size() > 9 ||
+            number.find_first_not_of("0123456789") != std::string_view::npos) {
+            return std::nullopt;
+        }
+        return std::stoi(std::string(number));
+    }
+    return std::nullopt;
+}
 
-std::unique_ptr<Output> OpenOutput(const std::string& path, std::ostream& stream) {
-    if (path == "-") {
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Refuses an output that is the file being read, by whatever name it was reached.
+void RefuseInput(const struct stat& output, const std::string& path, const std::string& input) {
+    struct stat info {};
+    if (!input.empty() && stat(input.c_str(), &info) == 0 && SameFile(info, output)) {
+        throw OutputError("output " + Printable(path) + " is the font file being read (" +
+                          Printable(input) + "); give another file");
+    }
+}
+
+// Writes in place to descriptor `fd` of this process, through a duplicate of it: appending when
+// it was opened to append, never truncating. Standard output is `stream`.
+std::unique_ptr<Output> DescriptorOutput(int fd, const std::string& path, std::ostream& stream,
+                                         const std::string& input) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0) {
+        throw OutputError("cannot write " + Printable(path) + ": " + ErrnoText());
+    }
+    RefuseInput(info, path, input);
+    if (fd == STDOUT_FILENO) {
         return std::make_unique<StreamOutput>(stream);
     }
-    // A link is followed, so the file it points to is what gets replaced.
-    std::string target = path;
-    if (char* resolved = realpath(path.c_str(), nullptr)) {
-        target = resolved;
-        std::free(resolved);
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY) {
+        throw OutputError("cannot write " + Printable(path) + ": it is open for reading only");
     }
-    struct stat info {};
-    mode_t mode = NewFileMode();
-    if (stat(target.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode)) {
-            throw OutputError("output " + path + " is a folder");
-        }
-        if (!S_ISREG(info.st_mode)) {
-            const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
-            if (fd < 0) {
-                throw OutputError("cannot write " + path + ": " + ErrnoText());
-            }
-            return std::make_unique<FdOutput>(fd, path);
-        }
-        mode = info.st_mode & 07777;
+    const int copy = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    if (copy < 0) {
+        throw OutputError("cannot write " + Printable(path) + ": " + ErrnoText());
     }
+    return std::make_unique<FdOutput>(copy, path);
+}
+
+// The file a new output replaces: a temporary file in `target`'s folder, renamed over it on
+// Commit, with `mode`.
+std::unique_ptr<Output> Replacement(const std::string& path, const std::string& target,
+                                    mode_t mode) {
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    struct stat info {};
     if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        throw OutputError("cannot write " + path + ": folder " + folder + " does not exist");
+        throw OutputError("cannot write " + Printable(path) + ": folder " + Printable(folder) +
+                          " does not exist");
     }
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     std::string temp = (slash == std::string::npos ? "" : folder) + "." + name + ".XXXXXX";
-    std::vector<char> buffer(temp.begin(), temp.end());
-    buffer.push_back('\0');
-    const int fd = mkostemp(buffer.data(), O_CLOEXEC);
+    const int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
-        throw OutputError("cannot write in folder " + folder + ": " + ErrnoText());
+        throw OutputError("cannot write in folder " + Printable(folder) + ": " + ErrnoText());
     }
-    temp.assign(buffer.data());
-    return std::make_unique<ReplacingOutput>(fd, std::move(temp), std::move(target), mode);
+    return std::make_unique<ReplacingOutput>(fd, std::move(temp), target, mode);
+}
+
+} // namespace
+
+std::unique_ptr<Output> OpenOutput(const std::string& path, std::ostream& stream,
+                                   const std::string& input) {
+    if (path == "-") {
+        return DescriptorOutput(STDOUT_FILENO, "standard output", stream, input);
+    }
+    // Links are followed one at a time, so a link whose file does not exist yet leads to where
+    // that file is made, and a name for one of this process's descriptors is seen as one.
+    std::string target = path;
+    for (int links = 0; links < 40; ++links) {
+        if (const std::optional<int> fd = OwnDescriptor(target)) {
+            return DescriptorOutput(*fd, path, stream, input);
+        }
+        struct stat info {};
+        if (lstat(target.c_str(), &info) != 0) {
+            if (errno != ENOENT) {
+                throw OutputError("cannot write " + Printable(path) + ": " + ErrnoText());
+            }
+            return Replacement(path, target, NewFileMode());
+        }
+        if (S_ISLNK(info.st_mode)) {
+            // A link to a pipe or device is opened, like the pipe or device itself; a link such
+            // as /proc/N/fd/1 may name something readlink cannot give as a path.
+            struct stat pointed {};
+            if (stat(target.c_str(), &pointed) == 0 && !S_ISREG(pointed.st_mode) &&
+                !S_ISDIR(pointed.st_mode)) {
+                info = pointed;
+            } else {
+                std::vector<char> buffer(PATH_MAX + 1);
+                const ssize_t length = readlink(target.c_str(), buffer.data(), buffer.size());
+                if (length < 0 || static_cast<std::size_t>(length) >= buffer.size()) {
+                    throw OutputError("cannot write " + Printable(path) + ": " + ErrnoText());
+                }
+                const std::string link(buffer.data(), static_cast<std::size_t>(length));
+                const std::size_t slash = target.rfind('/');
+                target = link.starts_with('/') || slash == std::string::npos
+                             ? link
+                             : target.substr(0, slash + 1) + link;
+                continue;
+            }
+        }
+        if (S_ISDIR(info.st_mode)) {
+            throw OutputError("output " + Printable(path) + " is a folder");
+        }
+        if (S_ISREG(info.st_mode)) {
+            RefuseInput(info, path, input);
+            return Replacement(path, target, info.st_mode & 07777);
+        }
+        // A device, pipe or socket is written in place.
+        const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) {
+            throw OutputError("cannot write " + Printable(path) + ": " + ErrnoText());
+        }
+        return std::make_unique<FdOutput>(fd, path);
+    }
+    throw OutputError("cannot write " + Printable(path) + ": " + ErrnoText(ELOOP));
 }
 
 } // namespace cli

@@ -6,9 +6,12 @@
 #include "tests/font_files.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/mount.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -241,6 +244,59 @@ TEST(ConvertCommand, OutputFileIsLeftAloneOnBadInput) {
     std::sort(entries.begin(), entries.end());
     EXPECT_EQ(entries, (std::vector<std::string>{"font.h", "locked"})) << "no temporary file left";
     EXPECT_EQ(clitest::TempDir::EntriesOf(locked), std::vector<std::string>{"font.ttf"});
+}
+
+// A folder mounted at a second place while alive, when this process may mount.
+class BindMount {
+public:
+    BindMount(const std::string& from, const std::string& to) : to_(to) {
+        mounted_ = mount(from.c_str(), to.c_str(), nullptr, MS_BIND, nullptr) == 0;
+    }
+    ~BindMount() {
+        if (mounted_) {
+            umount2(to_.c_str(), MNT_DETACH);
+        }
+    }
+    BindMount(const BindMount&) = delete;
+    BindMount& operator=(const BindMount&) = delete;
+    bool mounted() const { return mounted_; }
+
+private:
+    std::string to_;
+    bool mounted_;
+};
+
+TEST(ConvertCommand, NeverWritesOverTheFontItReads) {
+    const TempDir dir;
+    namespace fs = std::filesystem;
+    fs::create_directories(dir.Path("fonts/sub"));
+    fs::create_directory(dir.Path("view"));
+    const std::string font = dir.Path("fonts/font.ttf");
+    fs::copy_file(testfonts::DejaVuSans(), font);
+    const std::string original = clitest::ReadFile(font);
+    fs::create_symlink(font, dir.Path("link.ttf"));
+    fs::create_hard_link(font, dir.Path("hard.ttf"));
+    const int fd = open(font.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    const BindMount view(dir.Path("fonts"), dir.Path("view"));
+    std::vector<std::string> names = {font, dir.Path("link.ttf"), dir.Path("hard.ttf"),
+                                      dir.Path("fonts/sub/../font.ttf"),
+                                      "/proc/self/fd/" + std::to_string(fd)};
+    if (view.mounted()) {
+        names.push_back(dir.Path("view/font.ttf"));
+    }
+    for (const std::string& name : names) {
+        for (const std::string& given : {font, dir.Path("link.ttf")}) {
+            SCOPED_TRACE("--font-file " + given + " -o " + name);
+            const Result result = RunCli({"--font-file", given, "A", "-o", name});
+            EXPECT_EQ(result.code, 2);
+            EXPECT_NE(result.err.find("is the font file being read"), std::string::npos)
+                << result.err;
+            EXPECT_TRUE(clitest::ReadFile(font) == original) << "the font is untouched";
+        }
+    }
+    close(fd);
+    EXPECT_EQ(TempDir::EntriesOf(dir.Path("fonts")).size(), 2U) << "no temporary file left";
 }
 
 TEST(ConvertCommand, OutputFileHoldsWhatStdoutWould) {
