@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -100,6 +101,80 @@ private:
     std::string buffer_;
 };
 
+// The temporary file being written, for the handler of a signal that ends the run: it is
+// removed, then the signal ends the process as it would have (status 128 + signal in the shell).
+// One temporary file at a time.
+char gTempPath[PATH_MAX];
+volatile std::sig_atomic_t gHaveTemp = 0;
+constexpr int kEndingSignals[] = {SIGHUP, SIGINT, SIGTERM};
+
+extern "C" void RemoveTempAndEnd(int signal) {
+    if (gHaveTemp != 0) {
+        unlink(gTempPath);
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+// Blocks the ending signals while alive.
+class EndingSignalsBlocked {
+public:
+    EndingSignalsBlocked() {
+        sigset_t set;
+        sigemptyset(&set);
+        for (int signal : kEndingSignals) {
+            sigaddset(&set, signal);
+        }
+        sigprocmask(SIG_BLOCK, &set, &old_);
+    }
+    ~EndingSignalsBlocked() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
+    EndingSignalsBlocked(const EndingSignalsBlocked&) = delete;
+    EndingSignalsBlocked& operator=(const EndingSignalsBlocked&) = delete;
+
+private:
+    sigset_t old_;
+};
+
+// Installs RemoveTempAndEnd for the ending signals that still have their default action; one
+// the process ignores (nohup) or handles itself is left alone.
+void CatchEndingSignals() {
+    static bool installed = false;
+    if (installed) {
+        return;
+    }
+    installed = true;
+    for (int signal : kEndingSignals) {
+        struct sigaction current {};
+        if (sigaction(signal, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) {
+            continue;
+        }
+        struct sigaction action {};
+        action.sa_handler = RemoveTempAndEnd;
+        sigemptyset(&action.sa_mask);
+        for (int other : kEndingSignals) {
+            sigaddset(&action.sa_mask, other);
+        }
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+// Makes a temporary file from `pattern` (ending in XXXXXX) that an ending signal removes;
+// returns its descriptor, or -1 with errno set.
+int MakeTemp(std::string& pattern) {
+    CatchEndingSignals();
+    const EndingSignalsBlocked blocked;
+    const int fd = mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd >= 0 && pattern.size() < sizeof gTempPath) {
+        std::memcpy(gTempPath, pattern.c_str(), pattern.size() + 1);
+        gHaveTemp = 1;
+    }
+    return fd;
+}
+
+void ForgetTemp() {
+    gHaveTemp = 0;
+}
+
 // A temporary file beside the target that is renamed over it on Commit.
 class ReplacingOutput : public FdOutput {
 public:
@@ -108,6 +183,7 @@ public:
     ~ReplacingOutput() override {
         if (!committed_) {
             unlink(temp_.c_str());
+            ForgetTemp();
         }
     }
     ReplacingOutput(const ReplacingOutput&) = delete;
@@ -124,6 +200,7 @@ public:
             throw OutputError("cannot replace " + Printable(path()) + ": " + ErrnoText());
         }
         committed_ = true;
+        ForgetTemp();
     }
 
 private:
@@ -217,7 +294,7 @@ std::unique_ptr<Output> Replacement(const std::string& path, const std::string& 
     }
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     std::string temp = (slash == std::string::npos ? "" : folder) + "." + name + ".XXXXXX";
-    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    const int fd = MakeTemp(temp);
     if (fd < 0) {
         throw OutputError("cannot write in folder " + Printable(folder) + ": " + ErrnoText());
     }

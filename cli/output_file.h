@@ -31,7 +31,8 @@ public:
 //   written in place through a duplicate of it, at its offset: appending when it appends.
 // - A regular file, or a new one, is written to a temporary file in the same folder that
 //   replaces it on Commit, keeping the old file's permissions. Links are followed, also to a
-//   file that does not exist yet, so the link stays a link.
+//   file that does not exist yet, so the link stays a link. An ending signal (SIGHUP, SIGINT,
+//   SIGTERM) removes the temporary file before it ends the process.
 // - A device, pipe or socket is written in place.
 // An output that is the file `input` (the font being read), by any name, is refused, as are a
 // missing folder, a folder that cannot be written and a path that is a folder: OutputError.

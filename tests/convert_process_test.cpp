@@ -1,5 +1,5 @@
 // rastova-convert as a process: what only a real process shows, such as its standard output
-// redirected.
+// redirected, and signals.
 #include "tests/cli_test_support.h"
 #include "tests/font_files.h"
 
@@ -116,6 +116,38 @@ TEST(ConvertProcess, StandardOutputByAnyNameIsWrittenInPlace) {
         EXPECT_EQ(ReadFile(log), expected) << name << ": appended, nothing lost";
     }
     EXPECT_EQ(dir.Entries().size(), 1U) << "no temporary file left";
+}
+
+TEST(ConvertProcess, AnEndingSignalRemovesTheTemporaryFile) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        const TempDir dir;
+        const std::string out = dir.File("out.txt", "earlier\n");
+        // Every character of this plane is missing from DejaVu, and each is noted on stderr: a
+        // pipe nobody reads, so the run blocks on it while the temporary file is open.
+        int notes[2];
+        ASSERT_EQ(pipe2(notes, O_CLOEXEC), 0);
+        const pid_t pid = Start({"--size", "1", "--range", "0x20000-0x2FFFD", "-o", out},
+                                {"/dev/null"}, notes[1]);
+        close(notes[1]);
+        ASSERT_GT(pid, 0);
+        bool temporary = false;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!temporary && std::chrono::steady_clock::now() < deadline) {
+            for (const std::string& name : dir.Entries()) {
+                temporary = temporary || name.starts_with(".out.txt.");
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        EXPECT_TRUE(temporary) << "the run never started writing";
+        kill(pid, signal);
+        const int status = Wait(pid);
+        close(notes[0]);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal)
+            << "ended by the signal, status 128 + signal in a shell; wait status " << status;
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.txt"});
+        EXPECT_EQ(ReadFile(out), "earlier\n");
+    }
 }
 
 TEST(ConvertProcess, TheFontAPatternMatchesIsNeverReplaced) {
