@@ -112,7 +112,9 @@ int RunConvert(std::span<const std::string_view> args, std::ostream& out, std::o
     try {
         const ConvertOptions options = ParseConvertOptions(args);
         if (options.help) {
-            out << kConvertUsage;
+            const std::unique_ptr<Output> help = OpenOutput("-", out);
+            help->Write(kConvertUsage);
+            help->Commit();
             return kExitOk;
         }
         return Convert(options, out, err);

@@ -23,21 +23,46 @@ std::string ErrnoText(int error = errno) {
     return std::strerror(error);
 }
 
+// Standard output. A stream that is already bad when the run starts is a standard output that
+// is closed or open for reading only (see main), refused before any work.
 class StreamOutput : public Output {
 public:
-    explicit StreamOutput(std::ostream& stream) : stream_(stream) {}
+    explicit StreamOutput(std::ostream& stream) : stream_(stream) {
+        if (!stream_) {
+            throw OutputError(
+                "cannot write to standard output: it is closed or open for reading only");
+        }
+    }
     void Write(std::string_view text) override {
-        stream_.write(text.data(), static_cast<std::streamsize>(text.size()));
+        // Out at once: a failure is seen where it happens, with its reason, and not in the
+        // flush std::cerr makes of std::cout before each note.
+        Check([&] {
+            stream_.write(text.data(), static_cast<std::streamsize>(text.size()));
+            stream_.flush();
+        });
     }
     void Commit() override {
-        stream_.flush();
+        Check([&] { stream_.flush(); });
         if (!stream_) {
-            throw OutputError("cannot write to standard output");
+            throw OutputError("cannot write to standard output" +
+                              (error_ != 0 ? ": " + ErrnoText(error_) : std::string()));
         }
     }
 
 private:
+    // Runs a stream operation and keeps the reason of the write that failed first, if the
+    // system gave one: the stream itself only knows that it failed.
+    template <class Operation> void Check(Operation operation) {
+        const bool good = static_cast<bool>(stream_);
+        errno = 0;
+        operation();
+        if (good && !stream_) {
+            error_ = errno;
+        }
+    }
+
     std::ostream& stream_;
+    int error_ = 0;
 };
 
 // Buffered writes to a file descriptor.

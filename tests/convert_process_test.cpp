@@ -1,5 +1,5 @@
-// rastova-convert as a process: what only a real process shows, such as its standard output
-// redirected, and signals.
+// rastova-convert as a process: what only a real process shows, with its standard output
+// redirected, closed or full, and signals.
 #include "tests/cli_test_support.h"
 #include "tests/font_files.h"
 
@@ -116,6 +116,41 @@ TEST(ConvertProcess, StandardOutputByAnyNameIsWrittenInPlace) {
         EXPECT_EQ(ReadFile(log), expected) << name << ": appended, nothing lost";
     }
     EXPECT_EQ(dir.Entries().size(), 1U) << "no temporary file left";
+}
+
+TEST(ConvertProcess, StandardOutputThatCannotBeWrittenIsOneLineWithTheReason) {
+    struct Row {
+        std::vector<std::string> args;
+        Stdout out;
+        std::string mentions; // the last line of stderr
+        bool alone;           // the only line: found before any work
+    };
+    const Stdout closed{};
+    const Stdout full{"/dev/full"};
+    const Stdout readOnly{"/dev/null", O_RDONLY};
+    const std::string noSpace = "cannot write to standard output: No space left on device";
+    const std::string closedText =
+        "cannot write to standard output: it is closed or open for reading only";
+    const Row rows[] = {
+        {{"--help"}, full, noSpace, true},
+        {{"--help"}, closed, closedText, true},
+        {{"--help"}, readOnly, closedText, true},
+        {{"--set", "ascii"}, full, noSpace, false},
+        // Found before the work: no clipping or missing-glyph note comes first.
+        {{"--font", "DejaVu Sans", "--range", "U+2031,U+10FFFD"}, closed, closedText, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args) + " > " +
+                     (row.out.path.empty() ? "closed" : row.out.path));
+        const clitest::Result result = RunProgram(row.args, row.out);
+        EXPECT_EQ(result.code, 2);
+        const std::string line = "rastova-convert: " + row.mentions + "\n";
+        if (row.alone) {
+            EXPECT_EQ(result.err, line);
+        } else {
+            EXPECT_TRUE(result.err.ends_with(line)) << result.err;
+        }
+    }
 }
 
 TEST(ConvertProcess, AnEndingSignalRemovesTheTemporaryFile) {
