@@ -8,6 +8,7 @@ RASTOVA_PACKAGES=(
     libfreetype-dev libfontconfig-dev
     libgtest-dev libbenchmark-dev
     qt6-base-dev qt6-translations-l10n
+    clang libclang-rt-14-dev
 )
 # The fonts the tests draw with, from their own list.
 mapfile -t -O ${#RASTOVA_PACKAGES[@]} RASTOVA_PACKAGES < <(
