@@ -15,9 +15,9 @@ if [ ! -f "$dir/build.ninja" ]; then
     cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DBUILD_TESTING=OFF -DRASTOVA_BUILD_BENCH=OFF
 fi
-cmake --build "$dir" --target parse_fuzzer
+cmake --build "$dir" --target parse_fuzzer font_fuzzer
 
-for name in parse; do
+for name in parse font; do
     corpus=$dir/corpus/$name
     artifacts=$dir/artifacts/$name
     log=$dir/$name-fuzzer.log
