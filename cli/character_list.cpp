@@ -1,5 +1,6 @@
 #include "cli/character_list.h"
 
+#include "cli/printable.h"
 #include "cli/usage_error.h"
 #include "glyph/cp1251.h"
 
@@ -66,7 +67,7 @@ char32_t ParseCodePoint(std::string_view token, std::string_view option) {
         base = 16;
     }
     if (digits.empty()) {
-        throw UsageError(std::string(option) + ": '" + std::string(text) +
+        throw UsageError(std::string(option) + ": '" + Printable(text) +
                          "' is not a code point (write 0x41, U+0041 or 65)");
     }
     // Saturates just past the last code point, so long inputs cannot overflow.
@@ -74,13 +75,13 @@ char32_t ParseCodePoint(std::string_view token, std::string_view option) {
     for (char c : digits) {
         const int digit = DigitValue(c, base);
         if (digit < 0) {
-            throw UsageError(std::string(option) + ": '" + std::string(text) +
+            throw UsageError(std::string(option) + ": '" + Printable(text) +
                              "' is not a code point (write 0x41, U+0041 or 65)");
         }
         value = std::min<unsigned long>(value * base + digit, kLastCodePoint + 1UL);
     }
     if (value > kLastCodePoint) {
-        throw UsageError(std::string(option) + ": " + std::string(text) + " is above U+10FFFF");
+        throw UsageError(std::string(option) + ": " + Printable(text) + " is above U+10FFFF");
     }
     return static_cast<char32_t>(value);
 }
@@ -105,7 +106,7 @@ std::vector<CodeRange> ParseRangeList(std::string_view list) {
             range.first = ParseCodePoint(item.substr(0, dash), "--range");
             range.last = ParseCodePoint(item.substr(dash + 1), "--range");
             if (range.first > range.last) {
-                throw UsageError("--range: " + std::string(item) +
+                throw UsageError("--range: " + Printable(item) +
                                  " is reversed: the first code point is above the last");
             }
         }
@@ -134,7 +135,7 @@ std::u32string NamedSet(std::string_view name) {
         }
         return set;
     }
-    throw UsageError("--set: '" + std::string(name) + "' is not a set (ascii, cp1251)");
+    throw UsageError("--set: '" + Printable(name) + "' is not a set (ascii, cp1251)");
 }
 
 void CharacterList::Add(char32_t c) {

@@ -3,6 +3,7 @@
 #include "cli/convert_options.h"
 #include "cli/messages.h"
 #include "cli/output_file.h"
+#include "cli/printable.h"
 #include "formats/c_source.h"
 #include "formats/font_writer.h"
 #include "formats/preview.h"
@@ -22,13 +23,15 @@ namespace {
 
 constexpr std::string_view kProgram = "rastova-convert: ";
 
+// One line on `err`, whatever the message quotes.
+void Report(std::ostream& err, std::string_view message) {
+    err << kProgram << Printable(message) << "\n";
+}
+
+// ParseConvertOptions has refused table sizes whose rectangle cannot be made.
 glyph::ScanBounds BoundsFor(const glyph::FontSpec& font) {
     glyph::ScanBounds bounds;
-    try {
-        bounds.UpdateScanSize(font.size, font.italic);
-    } catch (const glyph::ScanSizeError& error) {
-        throw UsageError(std::string("--size: ") + error.what());
-    }
+    bounds.UpdateScanSize(font.size, font.italic);
     return bounds;
 }
 
@@ -42,7 +45,9 @@ formats::FormatOptions FormatOptionsOf(const ConvertOptions& options) {
     formats::FormatOptions format;
     format.name = options.arrayName;
     format.cArray = !options.arrayName.empty();
-    format.bounds = BoundsFor(options.font);
+    if (options.format == "table") {
+        format.bounds = BoundsFor(options.font);
+    }
     format.eol = options.eol;
     format.encoding = options.encoding;
     format.lvglVersion = options.lvglVersion;
@@ -74,10 +79,6 @@ void CheckPreviewSize(const formats::PreviewLayout& layout, const ConvertOptions
 int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
     const formats::FormatOptions formatOptions = FormatOptionsOf(options);
     const bool table = options.format == "table";
-    if (table && formatOptions.cArray && formats::TableBytesPerGlyph(formatOptions.bounds) == 0) {
-        throw UsageError("--size: " + formats::ShortNumber(options.font.size) +
-                         " pt scans no whole byte; a C array needs at least 0.67 pt");
-    }
     const std::unique_ptr<formats::FontWriter> writer =
         formats::MakeWriter(options.format, formatOptions);
     writer->CheckCharacters(options.characters);
@@ -92,8 +93,8 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
     faces.Select(SourceOf(options), options.font);
     const glyph::StrikeFacts facts = glyph::FactsOf(faces);
     if (facts.face.replaced) {
-        err << kProgram << "no font matches \"" << options.font.family << "\" by name; using "
-            << facts.face.family << " " << facts.face.style << " (" << facts.face.file << ")\n";
+        Report(err, "no font matches \"" + options.font.family + "\" by name; using " +
+                        facts.face.family + " " + facts.face.style + " (" + facts.face.file + ")");
     }
     const std::uint64_t estimate = writer->EstimateSize(facts, options.characters.size());
     if (estimate > options.maxOutput) {
@@ -111,9 +112,10 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
                          options, true);
     }
 
-    const std::unique_ptr<Output> output = OpenOutput(options.output, out);
+    // Neither output may be the font being read.
+    const std::unique_ptr<Output> output = OpenOutput(options.output, out, facts.face.file);
     const std::unique_ptr<Output> previewOutput =
-        preview ? OpenOutput(options.preview, out) : nullptr;
+        preview ? OpenOutput(options.preview, out, facts.face.file) : nullptr;
     formats::LineEndSink lines(*output, table ? "\n" : options.eol);
     bool reported = false;
     std::optional<formats::PreviewSheet> sheet;
@@ -122,7 +124,7 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
     }
     writer->OnWritten([&](const glyph::StrikeGlyph& glyph, const formats::WrittenGlyph& written) {
         for (const std::string& message : ClipMessages(glyph.code, written)) {
-            err << kProgram << message << "\n";
+            Report(err, message);
             reported = true;
         }
         if (sheet) {
@@ -133,13 +135,13 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
     for (char32_t c : options.characters) {
         glyph::StrikeGlyph glyph = glyph::DrawGlyph(faces, c);
         if (!glyph.found) {
-            err << kProgram << glyph::CharacterName(c) << ": not in " << facts.face.family
-                << (options.source == FontSource::File ? "" : " or its fallbacks")
-                << "; the face's missing-glyph box is written instead\n";
+            Report(err, glyph::CharacterName(c) + ": not in " + facts.face.family +
+                            (options.source == FontSource::File ? "" : " or its fallbacks") +
+                            "; the face's missing-glyph box is written instead");
             reported = true;
         }
         if (!glyph.problem.empty()) {
-            err << kProgram << glyph::CharacterName(c) << ": " << glyph.problem << "\n";
+            Report(err, glyph::CharacterName(c) + ": " + glyph.problem);
             reported = true;
         }
         writer->Add(std::move(glyph));
@@ -166,27 +168,31 @@ int RunConvert(std::span<const std::string_view> args, std::ostream& out, std::o
     try {
         const ConvertOptions options = ParseConvertOptions(args);
         if (options.help) {
-            out << kConvertUsage;
+            const std::unique_ptr<Output> help = OpenOutput("-", out);
+            help->Write(kConvertUsage);
+            help->Commit();
             return kExitOk;
         }
         if (options.version) {
-            out << "rastova-convert " RASTOVA_VERSION "\n";
+            const std::unique_ptr<Output> version = OpenOutput("-", out);
+            version->Write("rastova-convert " RASTOVA_VERSION "\n");
+            version->Commit();
             return kExitOk;
         }
         return Convert(options, out, err);
     } catch (const UsageError& error) {
-        err << kProgram << error.what() << "\n";
+        Report(err, error.what());
     } catch (const glyph::FontError& error) {
-        err << kProgram << error.what() << "\n";
+        Report(err, error.what());
     } catch (const formats::FormatError& error) {
-        err << kProgram << error.what() << "\n";
+        Report(err, error.what());
     } catch (const OutputError& error) {
-        err << kProgram << error.what() << "\n";
+        Report(err, error.what());
     } catch (const formats::PreviewError& error) {
-        err << kProgram << "--preview: " << error.what() << "\n";
+        Report(err, std::string("--preview: ") + error.what());
     } catch (const std::exception& error) {
         // Not bad input but still one line, not a crash: memory for a huge size, for one.
-        err << kProgram << "failed: " << error.what() << "\n";
+        Report(err, std::string("failed: ") + error.what());
     }
     return kExitUsage;
 }

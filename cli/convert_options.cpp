@@ -2,6 +2,8 @@
 
 #include "cli/character_list.h"
 #include "formats/preview.h"
+#include "cli/printable.h"
+#include "glyph/scan_geometry.h"
 #include "glyph/utf8.h"
 
 #include <algorithm>
@@ -84,13 +86,59 @@ Exit status: 0 on success, 1 when --strict and a glyph is reported, 2 on bad inp
 
 namespace {
 
+// Every size message in one form, naming the size as typed: "--size: 30000px is too large: ...".
+UsageError SizeError(std::string_view typed, std::string_view problem) {
+    if (typed.empty()) {
+        return UsageError("--size: an empty value " + std::string(problem));
+    }
+    return UsageError("--size: " + Printable(typed) + " " + std::string(problem));
+}
+
 double ParseNumber(std::string_view text, std::string_view whole) {
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-        throw UsageError("--size: '" + std::string(whole) + "' is not a number");
+        throw SizeError(whole, "is not a number (write 10, 9.75pt or 16px)");
     }
     return value;
+}
+
+// The largest em of the formats other than the table.
+constexpr int kMaxPixels = 32767;
+
+constexpr std::string_view kTooWide = "the scan rectangle would be wider than 32767 pixels";
+
+// Refuses a size the format cannot be drawn at: for the table format, one whose scan rectangle
+// cannot be made or scans no whole byte for a C array; for the others, one whose em is larger
+// than FreeType draws. Messages give the size in the units it was typed in.
+void CheckSize(const ConvertOptions& options) {
+    if (options.format != "table") {
+        // The em in pixels, as the font is sized (96 dpi).
+        if (static_cast<double>(options.font.size) * 96.0 / 72.0 > kMaxPixels) {
+            throw SizeError(options.sizeText, "is too large: FreeType draws nothing more than " +
+                                                  std::to_string(kMaxPixels) +
+                                                  " pixels from the pen");
+        }
+        return;
+    }
+    glyph::ScanBounds bounds;
+    try {
+        bounds.UpdateScanSize(options.font.size, options.font.italic);
+    } catch (const glyph::ScanSizeError&) {
+        throw SizeError(options.sizeText,
+                        "is too large" + std::string(options.font.italic ? " for --italic" : "") +
+                            ": " + std::string(kTooWide));
+    }
+    if (!options.arrayName.empty() && bounds.ScanWidth < 8) {
+        // The smallest size whose rectangle is one column wide, and so one byte: 1 / factor.
+        const bool pixels = std::string_view(options.sizeText).ends_with("px");
+        const double least = 1.0 / (options.font.italic ? 1.8 : 1.5) / (pixels ? 0.75 : 1.0);
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2f%s", std::ceil(least * 100) / 100,
+                      pixels ? "px" : "pt");
+        throw SizeError(options.sizeText,
+                        "scans no whole byte: a C array needs at least " + std::string(text));
+    }
 }
 
 // The value of an option: after '=' in the same argument, or the next argument.
@@ -147,33 +195,53 @@ std::u32string DecodeText(std::string_view text) {
     return *decoded;
 }
 
-bool IsCIdentifier(std::string_view name) {
+// Why `name` cannot name the array, or nothing when it can. The array is defined at file scope in
+// a file that is compiled as C (C11 to C23) and as C++, so the name must be an identifier in both
+// and free for the program to use in both.
+std::optional<std::string> CNameProblem(std::string_view name) {
     static constexpr std::string_view kKeywords[] = {
-        "auto",       "break",         "case",           "char",
-        "const",      "continue",      "default",        "do",
-        "double",     "else",          "enum",           "extern",
-        "float",      "for",           "goto",           "if",
-        "inline",     "int",           "long",           "register",
-        "restrict",   "return",        "short",          "signed",
-        "sizeof",     "static",        "struct",         "switch",
-        "typedef",    "union",         "unsigned",       "void",
-        "volatile",   "while",         "_Alignas",       "_Alignof",
-        "_Atomic",    "_Bool",         "_Complex",       "_Generic",
-        "_Imaginary", "_Noreturn",     "_Static_assert", "_Thread_local",
-        "alignas",    "alignof",       "bool",           "false",
-        "nullptr",    "static_assert", "thread_local",   "true",
-        "typeof",     "typeof_unqual", "constexpr"};
+        // C11 and C17
+        "auto", "break", "case", "char", "const", "continue", "default", "do", "double", "else",
+        "enum", "extern", "float", "for", "goto", "if", "inline", "int", "long", "register",
+        "restrict", "return", "short", "signed", "sizeof", "static", "struct", "switch", "typedef",
+        "union", "unsigned", "void", "volatile", "while", "_Alignas", "_Alignof", "_Atomic",
+        "_Bool", "_Complex", "_Generic", "_Imaginary", "_Noreturn", "_Static_assert",
+        "_Thread_local",
+        // C23
+        "alignas", "alignof", "bool", "constexpr", "false", "nullptr", "static_assert",
+        "thread_local", "true", "typeof", "typeof_unqual", "_BitInt", "_Decimal128", "_Decimal32",
+        "_Decimal64",
+        // C++17, and C++20's additions, since the file is compiled as C++ too
+        "asm", "catch", "char16_t", "char32_t", "class", "const_cast", "decltype", "delete",
+        "dynamic_cast", "explicit", "export", "friend", "mutable", "namespace", "new", "noexcept",
+        "operator", "private", "protected", "public", "reinterpret_cast", "static_cast", "template",
+        "this", "throw", "try", "typeid", "typename", "using", "virtual", "wchar_t", "char8_t",
+        "concept", "consteval", "constinit", "co_await", "co_return", "co_yield", "requires",
+        // C++'s alternative tokens for operators
+        "and", "and_eq", "bitand", "bitor", "compl", "not", "not_eq", "or", "or_eq", "xor",
+        "xor_eq"};
     const auto alpha = [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
     };
-    if (name.empty() || !alpha(name.front())) {
-        return false;
+    if (name.empty() || !alpha(name.front()) || !std::all_of(name.begin(), name.end(), [&](char c) {
+            return alpha(c) || (c >= '0' && c <= '9');
+        })) {
+        return "is not a C identifier";
     }
-    if (!std::all_of(name.begin(), name.end(),
-                     [&](char c) { return alpha(c) || (c >= '0' && c <= '9'); })) {
-        return false;
+    if (std::find(std::begin(kKeywords), std::end(kKeywords), name) != std::end(kKeywords)) {
+        return "is a keyword of C or C++";
     }
-    return std::find(std::begin(kKeywords), std::end(kKeywords), name) == std::end(kKeywords);
+    // C reserves names that begin with two underscores or an underscore and a capital letter
+    // everywhere, and any name beginning with an underscore at file scope; C++ also reserves
+    // names holding two underscores anywhere.
+    if (name.front() == '_' || name.find("__") != std::string_view::npos) {
+        return "is reserved: names beginning with an underscore or holding two underscores belong "
+               "to the compiler and the C library";
+    }
+    if (name == "main") {
+        return "names the program's entry point, which C++ does not allow an array to be";
+    }
+    return std::nullopt;
 }
 
 // One of `names`, or a UsageError listing them.
@@ -189,7 +257,7 @@ std::string_view Choice(std::string_view option, std::string_view value,
         list += list.empty() ? "" : ", ";
         list += name;
     }
-    throw UsageError(std::string(option) + ": '" + std::string(value) + "' is not one of " + list);
+    throw UsageError(std::string(option) + ": '" + Printable(value) + "' is not one of " + list);
 }
 
 int ParseWhole(std::string_view option, std::string_view text, int low, int high) {
@@ -197,7 +265,7 @@ int ParseWhole(std::string_view option, std::string_view text, int low, int high
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
         value > high) {
-        throw UsageError(std::string(option) + ": '" + std::string(text) +
+        throw UsageError(std::string(option) + ": '" + Printable(text) +
                          "' is not a whole number from " + std::to_string(low) + " to " +
                          std::to_string(high));
     }
@@ -218,7 +286,7 @@ formats::CellRule ParseCell(std::string_view text) {
     }
     const std::size_t x = text.find('x');
     if (x == std::string_view::npos) {
-        throw UsageError("--cell: '" + std::string(text) + "' is not font, ink or WIDTHxHEIGHT");
+        throw UsageError("--cell: '" + Printable(text) + "' is not font, ink or WIDTHxHEIGHT");
     }
     cell.width = ParseWhole("--cell", text.substr(0, x), 1, kMaxCell);
     cell.forcedHeight = ParseWhole("--cell", text.substr(x + 1), 1, kMaxCell);
@@ -258,7 +326,7 @@ std::uint64_t ParseByteCount(std::string_view text, std::string_view option) {
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() ||
         value > UINT64_MAX / unit) {
-        throw UsageError(std::string(option) + ": '" + std::string(text) +
+        throw UsageError(std::string(option) + ": '" + Printable(text) +
                          "' is not a size in bytes (write 1000, 64K, 512M or 2G)");
     }
     return value * unit;
@@ -292,14 +360,14 @@ float ParseSize(std::string_view text) {
     }
     const double value = ParseNumber(number, text);
     if (!std::isfinite(value) || value <= 0) {
-        throw UsageError("--size: " + std::string(text) + " is not above 0");
+        throw SizeError(text, "is not above 0");
     }
     if (value > 1e6) {
-        throw UsageError("--size: " + std::string(text) + " is too large");
+        throw SizeError(text, "is too large: " + std::string(kTooWide));
     }
     const auto points = static_cast<float>(value * scale);
     if (!(points > 0)) {
-        throw UsageError("--size: " + std::string(text) + " is too small to draw anything");
+        throw SizeError(text, "is too small to draw anything");
     }
     return points;
 }
@@ -309,7 +377,7 @@ int ParseFaceIndex(std::string_view text) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0 ||
         value > 0xFFFF) {
-        throw UsageError("--face-index: '" + std::string(text) +
+        throw UsageError("--face-index: '" + Printable(text) +
                          "' is not a face number from 0 to 65535");
     }
     return value;
@@ -329,7 +397,7 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
         const std::string_view arg = reader.Next(endOfOptions);
         if (endOfOptions || arg.empty() || arg[0] != '-' || arg == "-") {
             if (haveText) {
-                throw UsageError("more than one TEXT given: '" + std::string(arg) + "'");
+                throw UsageError("more than one TEXT given: '" + Printable(arg) + "'");
             }
             haveText = true;
             characters.Add(DecodeText(arg));
@@ -360,7 +428,9 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
             options.faceIndex = ParseFaceIndex(reader.Value(arg));
             haveFaceIndex = true;
         } else if (arg == "--size") {
-            options.font.size = ParseSize(reader.Value(arg));
+            const std::string_view size = reader.Value(arg);
+            options.font.size = ParseSize(size);
+            options.sizeText = size;
         } else if (arg == "--bold") {
             reader.NoValue(arg);
             options.font.bold = true;
@@ -391,7 +461,7 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
             const std::string_view format = reader.Value(arg);
             const auto& names = formats::FormatNames();
             if (std::find(names.begin(), names.end(), format) == names.end()) {
-                throw UsageError("--format: '" + std::string(format) + "' is not a format (" +
+                throw UsageError("--format: '" + Printable(format) + "' is not a format (" +
                                  FormatList() + ")");
             }
             options.format = format;
@@ -436,10 +506,10 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
             } else if (eol == "crlf") {
                 options.eol = "\r\n";
             } else {
-                throw UsageError("--eol: '" + std::string(eol) + "' is neither lf nor crlf");
+                throw UsageError("--eol: '" + Printable(eol) + "' is neither lf nor crlf");
             }
         } else {
-            throw UsageError("unknown option '" + std::string(arg) + "'");
+            throw UsageError("unknown option '" + Printable(arg) + "'");
         }
     }
     if (options.help || options.version) {
@@ -479,9 +549,10 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
             throw UsageError("--zoom needs --preview");
         }
     }
-    if (haveArray && options.format != "bdf" && !IsCIdentifier(options.arrayName)) {
-        throw UsageError("--c-array: '" + options.arrayName +
-                         "' is not a C identifier that can name an array");
+    if (haveArray && options.format != "bdf") {
+        if (const auto problem = CNameProblem(options.arrayName)) {
+            throw UsageError("--c-array: '" + Printable(options.arrayName) + "' " + *problem);
+        }
     }
     if (haveArray && options.format == "bdf" &&
         (options.arrayName.empty() ||
@@ -493,6 +564,7 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
     if (options.characters.empty()) {
         throw UsageError("no characters given: TEXT, --range or --set");
     }
+    CheckSize(options);
     return options;
 }
 

@@ -24,6 +24,7 @@ inline constexpr std::uint64_t kDefaultMaxOutput = std::uint64_t{1} << 30;
 
 struct ConvertOptions {
     glyph::FontSpec font{"sans-serif", 10.0F, false, false};
+    std::string sizeText = "10"; // the size as typed, for messages
     FontSource source = FontSource::Pattern;
     std::string fontFile;
     int faceIndex = 0;

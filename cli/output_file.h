@@ -26,11 +26,20 @@ public:
     virtual void Commit() = 0;
 };
 
-// `path` "-" writes to `stream`. A regular file (or a new one) is written to a temporary file in
-// the same folder that replaces it on Commit, keeping the old file's permissions; a device or
-// pipe such as /dev/null is written directly. A missing folder, a folder that cannot be written
-// and a path that is a folder throw OutputError before anything is written.
-std::unique_ptr<Output> OpenOutput(const std::string& path, std::ostream& stream);
+// Opens where a run's text goes, refusing before anything is written what cannot be written or
+// must not be replaced:
+// - "-", /dev/stdout, /dev/fd/1 or /proc/self/fd/1 is standard output: `stream`.
+// - Another descriptor of this process named so (/dev/fd/N, /proc/self/fd/N, /dev/stderr) is
+//   written in place through a duplicate of it, at its offset: appending when it appends.
+// - A regular file, or a new one, is written to a temporary file in the same folder that
+//   replaces it on Commit, keeping the old file's permissions. Links are followed, also to a
+//   file that does not exist yet, so the link stays a link. An ending signal (SIGHUP, SIGINT,
+//   SIGTERM) removes the temporary file before it ends the process.
+// - A device, pipe or socket is written in place.
+// An output that is the file `input` (the font being read), by any name, is refused, as are a
+// missing folder, a folder that cannot be written and a path that is a folder: OutputError.
+std::unique_ptr<Output> OpenOutput(const std::string& path, std::ostream& stream,
+                                   const std::string& input = {});
 
 // Whether two outputs as OpenOutput takes them would write over each other: both "-", or one
 // regular file (existing, or to be made) named two ways. Devices such as /dev/null are shared

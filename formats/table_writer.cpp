@@ -128,7 +128,7 @@ private:
         const int rowBytes = b.ScanWidth / 8;
         const std::string lines[] = {
             "// Bitmap tables made by rastova-convert.",
-            "// Font: " + FaceLine(facts_.face),
+            "// Font: " + CommentText(FaceLine(facts_.face)),
             "// Size: " + ShortNumber(facts_.points) + " pt, drawn " +
                 std::to_string(facts_.metrics.pixelSize) + " px high (96 dpi)",
             "// Scan rectangle: columns 0.." + std::to_string(b.ScanWidth) + ", rows 0.." +

@@ -7,10 +7,13 @@ RASTOVA_PACKAGES=(
     g++ cmake ninja-build pkg-config
     libfreetype-dev libfontconfig-dev libpng-dev
     libgtest-dev libbenchmark-dev
-    fonts-dejavu-core fonts-dejavu-extra
     qt6-base-dev qt6-translations-l10n
     help2man man-db bash-completion dpkg-dev file fontconfig
+    clang libclang-rt-14-dev
 )
+# The fonts the tests draw with, from their own list.
+mapfile -t -O ${#RASTOVA_PACKAGES[@]} RASTOVA_PACKAGES < <(
+    grep -v -e '^#' -e '^$' "$(dirname "${BASH_SOURCE[0]}")/font-packages.txt")
 
 rastova_install_deps() {
     local missing=()

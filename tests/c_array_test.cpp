@@ -6,12 +6,13 @@
 #include "tests/table_rows.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
-#ifndef RASTOVA_C_COMPILER
-#error "RASTOVA_C_COMPILER names the C compiler found at configure time"
+#if !defined(RASTOVA_C_COMPILER) || !defined(RASTOVA_CXX_COMPILER)
+#error "RASTOVA_C_COMPILER and RASTOVA_CXX_COMPILER name the compilers found at configure time"
 #endif
 
 namespace {
@@ -96,6 +97,54 @@ TEST(CArray, CompilesAndHoldsExactlyTheRowBytes) {
         EXPECT_EQ(Shell(dir.Path("reader") + " " + std::to_string(expected.size())).output,
                   Hex(expected));
     }
+}
+
+// Compiles `source` as C11 and as C++17, strictly; the compilers' complaints, or "".
+std::string CompileAsCAndCxx(const std::string& source) {
+    const std::string strict = " -pedantic -Wall -Wextra -Werror -c -o /dev/null ";
+    const Command c = Shell(std::string(RASTOVA_C_COMPILER) + " -std=c11" + strict + source);
+    const Command cxx =
+        Shell(std::string(RASTOVA_CXX_COMPILER) + " -std=c++17 -x c++" + strict + source);
+    return c.output + cxx.output + (c.status == 0 && cxx.status == 0 ? "" : "(failed)");
+}
+
+TEST(CArray, RefusesReservedNamesAndEveryNameItTakesCompiles) {
+    struct Row {
+        const char* name;
+        bool taken;
+    };
+    const Row rows[] = {
+        {"font", true},     {"Font_8x16", true}, {"f_g", true},      {"x", true},
+        {"typeof", false},  {"_Bool", false},    {"nullptr", false}, // C keywords
+        {"class", false},   {"new", false},      {"and", false},     // C++ keywords
+        {"char8_t", false}, {"requires", false}, {"asm", false},     //
+        {"__font", false},  {"_Font", false},    {"_font", false},   // reserved
+        {"font__8", false}, {"main", false},                         // C++ reserves, forbids
+    };
+    const TempDir dir;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string source = dir.Path(std::string(row.name) + ".c");
+        const clitest::Result result =
+            RunCli({"--size", "4", "--range", "0x41", "--c-array", row.name, "-o", source});
+        if (!row.taken) {
+            EXPECT_EQ(result.code, 2);
+            continue;
+        }
+        ASSERT_EQ(result.code, 0) << result.err;
+        EXPECT_EQ(CompileAsCAndCxx(source), "");
+    }
+}
+
+TEST(CArray, NamesFromTheFontStayInTheirComment) {
+    const TempDir dir;
+    const std::string font = dir.Path("odd\nint broken = ;\n.ttf");
+    std::filesystem::copy_file(testfonts::DejaVuSans(), font);
+    const std::string source = dir.Path("font.c");
+    const clitest::Result result =
+        RunCli({"--font-file", font, "--size", "4", "A", "--c-array", "font", "-o", source});
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(CompileAsCAndCxx(source), "");
 }
 
 TEST(CArray, CommentStatesTheLayout) {

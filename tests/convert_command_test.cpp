@@ -6,9 +6,12 @@
 #include "tests/font_files.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/mount.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -116,10 +119,13 @@ TEST(ConvertCommand, BadInputIsOneLineOnStderrAndExitTwo) {
         {{"--font"}, "--font needs a value"},
         {{"--range", "0x7E-0x20"}, "reversed"},
         {{"--size", "0", "A"}, "not above 0"},
-        {{"--size", "30000", "A"}, "too large"},
-        {{"--size", "19000", "--italic", "A"}, "too large"},
-        {{"--size", "40000px", "A"}, "too large"},
-        {{"--size", "0.5", "--c-array", "f", "A"}, "no whole byte"},
+        // Sizes are named as typed, in the units typed.
+        {{"--size", "30000", "A"}, "--size: 30000 is too large: "},
+        {{"--size", "19000", "--italic", "A"}, "--size: 19000 is too large for --italic: "},
+        {{"--size", "40000px", "A"}, "--size: 40000px is too large: "},
+        {{"--size", "2e6px", "A"}, "--size: 2e6px is too large: "},
+        {{"--size", "0.5", "--c-array", "f", "A"}, "--size: 0.5 scans no whole byte"},
+        {{"--size", "0.5px", "--c-array", "f", "A"}, "needs at least 0.89px"},
         {{"--font-file", dir.Path("none.ttf"), "A"}, "No such file"},
         {{"--font-file", notAFont, "A"}, "not a font"},
         {{"--font-file", dir.Path(), "A"}, "not a regular file"},
@@ -141,6 +147,61 @@ TEST(ConvertCommand, BadInputIsOneLineOnStderrAndExitTwo) {
         EXPECT_EQ(result.err.rfind("rastova-convert: ", 0), 0U);
     }
     EXPECT_EQ(dir.Entries().size(), 1U) << "no file made by a failed run";
+}
+
+// Whether `text` holds a byte that is a control code, or a C1 control encoded in UTF-8, other
+// than the line ends of its lines.
+bool HoldsControls(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
+                        static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        if ((byte < 0x20 && byte != '\n') || byte == 0x7F || c1) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(ConvertCommand, QuotedInputCannotBreakTheLineOrDriveTheTerminal) {
+    const TempDir dir;
+    // A bitmap font whose family name holds an escape sequence, as any font file could.
+    const std::string bdf =
+        dir.File("tiny.bdf", "STARTFONT 2.1\n"
+                             "FONT -Rastova-Tiny-Medium-R-Normal--8-80-75-75-C-80-ISO10646-1\n"
+                             "SIZE 8 75 75\nFONTBOUNDINGBOX 8 8 0 -1\n"
+                             "STARTPROPERTIES 3\nFAMILY_NAME \"Ti\x1b[2Jny\"\n"
+                             "FONT_ASCENT 7\nFONT_DESCENT 1\nENDPROPERTIES\n"
+                             "CHARS 1\nSTARTCHAR A\nENCODING 65\nSWIDTH 500 0\n"
+                             "DWIDTH 8 0\nBBX 8 8 0 -1\nBITMAP\n"
+                             "18\n24\n42\n42\n7E\n42\n42\n00\nENDCHAR\nENDFONT\n");
+    struct Row {
+        std::vector<std::string> args;
+        int code;
+        std::string mentions;
+    };
+    const Row rows[] = {
+        {{"--fr\x1b]0;owned\x07ob", "A"}, 2, "unknown option '--fr\\e]0;owned\\x07ob'"},
+        {{"A", "B\nC"}, 2, "more than one TEXT given: 'B\\nC'"},
+        {{"--range", "0x41\n0x42"}, 2, "'0x41\\n0x42' is not a code point"},
+        {{"--set", "ascii\r"}, 2, "--set: 'ascii\\r' is not a set"},
+        {{"--size", "12\x1b[2J", "A"}, 2, "12\\e[2J"},
+        {{"--c-array", "a\x7f", "A"}, 2, "--c-array: 'a\\x7f'"},
+        {{"--eol", "\xC2\x9B"}, 2, "--eol: '\\u009b'"},
+        {{"--font-file", dir.Path("no\nfont.ttf"), "A"}, 2, "no\\nfont.ttf: No such file"},
+        {{"-o", dir.Path("new\tfolder/out.c"), "A"}, 2, "new\\tfolder/ does not exist"},
+        {{"--font", "No Such\x1b[2J Family", "o"}, 0, "\"No Such\\e[2J Family\" by name"},
+        {{"--font-file", bdf, "Z"}, 0, "not in Ti\\e[2Jny"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args));
+        const Result result = RunCli(row.args);
+        EXPECT_EQ(result.code, row.code);
+        EXPECT_NE(result.err.find(row.mentions), std::string::npos) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_FALSE(HoldsControls(result.err)) << result.err;
+    }
 }
 
 TEST(ConvertCommand, OutputFileIsLeftAloneOnBadInput) {
@@ -218,6 +279,59 @@ TEST(ConvertCommand, DryRunChecksEverythingAndWritesNothing) {
     }
 }
 
+// A folder mounted at a second place while alive, when this process may mount.
+class BindMount {
+public:
+    BindMount(const std::string& from, const std::string& to) : to_(to) {
+        mounted_ = mount(from.c_str(), to.c_str(), nullptr, MS_BIND, nullptr) == 0;
+    }
+    ~BindMount() {
+        if (mounted_) {
+            umount2(to_.c_str(), MNT_DETACH);
+        }
+    }
+    BindMount(const BindMount&) = delete;
+    BindMount& operator=(const BindMount&) = delete;
+    bool mounted() const { return mounted_; }
+
+private:
+    std::string to_;
+    bool mounted_;
+};
+
+TEST(ConvertCommand, NeverWritesOverTheFontItReads) {
+    const TempDir dir;
+    namespace fs = std::filesystem;
+    fs::create_directories(dir.Path("fonts/sub"));
+    fs::create_directory(dir.Path("view"));
+    const std::string font = dir.Path("fonts/font.ttf");
+    fs::copy_file(testfonts::DejaVuSans(), font);
+    const std::string original = clitest::ReadFile(font);
+    fs::create_symlink(font, dir.Path("link.ttf"));
+    fs::create_hard_link(font, dir.Path("hard.ttf"));
+    const int fd = open(font.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    const BindMount view(dir.Path("fonts"), dir.Path("view"));
+    std::vector<std::string> names = {font, dir.Path("link.ttf"), dir.Path("hard.ttf"),
+                                      dir.Path("fonts/sub/../font.ttf"),
+                                      "/proc/self/fd/" + std::to_string(fd)};
+    if (view.mounted()) {
+        names.push_back(dir.Path("view/font.ttf"));
+    }
+    for (const std::string& name : names) {
+        for (const std::string& given : {font, dir.Path("link.ttf")}) {
+            SCOPED_TRACE("--font-file " + given + " -o " + name);
+            const Result result = RunCli({"--font-file", given, "A", "-o", name});
+            EXPECT_EQ(result.code, 2);
+            EXPECT_NE(result.err.find("is the font file being read"), std::string::npos)
+                << result.err;
+            EXPECT_TRUE(clitest::ReadFile(font) == original) << "the font is untouched";
+        }
+    }
+    close(fd);
+    EXPECT_EQ(TempDir::EntriesOf(dir.Path("fonts")).size(), 2U) << "no temporary file left";
+}
+
 TEST(ConvertCommand, OutputFileHoldsWhatStdoutWould) {
     const TempDir dir;
     const std::string out = dir.File("font.txt", "earlier\n");
@@ -246,8 +360,8 @@ TEST(ConvertCommand, ReportsClippingAndStrictMakesItAFailure) {
         // A combining mark alone hangs left of where it is drawn.
         {{"--font", "DejaVu Sans", "--size", "24", "\xCC\x81"},
          {"U+0301:", "cut off left of column 0"}},
-        // DejaVu Sans draws its ornate dingbats wider than the rectangle 10 pt gives.
-        {{"--font", "DejaVu Sans", "--range", "U+2E3B"}, {"cut off right of column 16"}},
+        // DejaVu Sans draws the per ten thousand sign wider than the rectangle 10 pt gives.
+        {{"--font", "DejaVu Sans", "--range", "U+2031"}, {"U+2031:", "cut off right of column 16"}},
         {{"--font", "DejaVu Sans", "--size", "24", "\xC7\x95"}, {"cut off above row 0"}},
     };
     for (const Row& row : rows) {

@@ -1,6 +1,7 @@
 // Parsing rastova-convert's arguments: characters, ranges, sets, sizes and option rules.
 #include "cli/character_list.h"
 #include "cli/convert_options.h"
+#include "cli/printable.h"
 #include "glyph/scan_geometry.h"
 
 #include <cmath>
@@ -224,7 +225,7 @@ TEST(ConvertOptions, RefusesBadCombinationsAndValues) {
         {{"A", "--set", "ebcdic"}, "not a set"},
         {{"A", "--c-array", "2fonts"}, "not a C identifier"},
         {{"A", "--c-array", "font-8"}, "not a C identifier"},
-        {{"A", "--c-array", "int"}, "not a C identifier"},
+        {{"A", "--c-array", "int"}, "keyword"},
         {{"A", "--c-array", ""}, "not a C identifier"},
         {{"A", "--eol", "cr"}, "neither lf nor crlf"},
         {{"A", "--size", "0"}, "not above 0"},
@@ -267,6 +268,26 @@ TEST(Size, RefusesWhatIsNotASize) {
     for (const Row& row : rows) {
         const std::string message = UsageMessage([&] { cli::ParseSize(row.text); });
         EXPECT_NE(message.find(row.mentions), std::string::npos) << row.text << ": " << message;
+    }
+}
+
+TEST(Printable, EscapesWhatWouldBreakTheLineOrDriveTheTerminal) {
+    struct Row {
+        std::string text;
+        std::string shown;
+    };
+    const Row rows[] = {
+        {"a\nb\tc\rd", "a\\nb\\tc\\rd"},
+        {"\x1b[2J\x1b]0;title\x07", "\\e[2J\\e]0;title\\x07"},
+        {std::string("x\0y", 3), "x\\x00y"},
+        {"\x7f", "\\x7f"},
+        {"\xC2\x85\xC2\x9B", "\\u0085\\u009b"}, // C1 controls: NEL, CSI
+        {"\xFF\xC2", "\\xff\\xc2"},             // not UTF-8
+        {"\xD0\x96 \xE2\x80\xB1 \xF0\x9F\x98\x80", "\xD0\x96 \xE2\x80\xB1 \xF0\x9F\x98\x80"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(cli::Printable(row.text), row.shown) << testing::PrintToString(row.text);
+        EXPECT_EQ(cli::Printable(row.shown), row.shown) << "printable text is kept";
     }
 }
 

@@ -2,11 +2,13 @@
 #include "cli/output_file.h"
 #include "tests/test_files.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,6 +22,12 @@ mode_t ModeOf(const std::string& path) {
     struct stat info {};
     stat(path.c_str(), &info);
     return info.st_mode & 07777;
+}
+
+ino_t InodeOf(const std::string& path) {
+    struct stat info {};
+    stat(path.c_str(), &info);
+    return info.st_ino;
 }
 
 TEST(OutputFile, ReplacesOnlyOnCommit) {
@@ -88,6 +96,60 @@ TEST(OutputFile, ALinkKeepsPointingAtTheNewContent) {
     output->Commit();
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadFile(target), "new");
+}
+
+TEST(OutputFile, ALinkToAFileNotMadeYetLeadsToIt) {
+    const TempDir dir;
+    std::ostringstream unused;
+    std::filesystem::create_directory(dir.Path("sub"));
+    struct Row {
+        const char* link;
+        const char* pointsTo;
+        const char* file; // made by the write
+    };
+    const Row rows[] = {
+        {"absolute.c", "", "new.c"}, // "" : the absolute path of `file`
+        {"relative.c", "sub/new.c", "sub/new.c"},
+        {"chain.c", "relative.c", "sub/new.c"},
+    };
+    for (const Row& row : rows) {
+        fs::remove(dir.Path("new.c"));
+        fs::remove(dir.Path("sub/new.c"));
+        const std::string link = dir.Path(row.link);
+        fs::create_symlink(*row.pointsTo != 0 ? row.pointsTo : dir.Path(row.file), link);
+        auto output = OpenOutput(link, unused);
+        output->Write(row.link);
+        output->Commit();
+        EXPECT_TRUE(fs::is_symlink(link)) << row.link;
+        EXPECT_EQ(ReadFile(dir.Path(row.file)), row.link);
+    }
+}
+
+TEST(OutputFile, ADescriptorNamedByPathIsWrittenInPlace) {
+    const TempDir dir;
+    const std::string log = dir.File("log.txt", "earlier\n");
+    const ino_t inode = InodeOf(log);
+    const int fd = open(log.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    const std::string number = std::to_string(fd);
+    std::ostringstream stream;
+    std::string expected = "earlier\n";
+    for (const std::string& name : {"/dev/fd/" + number, "/proc/self/fd/" + number,
+                                    "/proc/" + std::to_string(getpid()) + "/fd/" + number}) {
+        auto output = OpenOutput(name, stream);
+        output->Write(name + "\n");
+        output->Commit();
+        expected += name + "\n";
+        EXPECT_EQ(ReadFile(log), expected) << name << ": appended to";
+        EXPECT_EQ(InodeOf(log), inode) << name << ": never replaced";
+    }
+    close(fd);
+    EXPECT_EQ(dir.Entries().size(), 1U);
+
+    auto output = OpenOutput("/dev/stdout", stream);
+    output->Write("table");
+    output->Commit();
+    EXPECT_EQ(stream.str(), "table") << "/dev/stdout is the standard output stream";
 }
 
 TEST(OutputFile, DevicesAreWrittenInPlace) {

@@ -1,0 +1,67 @@
+// libFuzzer target for font files, which come from users. The input is written to a memory file
+// and opened with FreeTypeSurface::SetFontFile as --font-file opens a font; then characters are
+// drawn and read back as a conversion reads them, and checked for clipping. A file FreeType
+// refuses must be a SurfaceError; a crash, a sanitizer report or any other exception is a
+// finding. Size, bold and italic come from the input's length, so the font's bytes stay whole.
+#include "glyph/clip_check.h"
+#include "glyph/freetype_surface.h"
+#include "glyph/scan_geometry.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <memory>
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+// The memory file inputs are written to, and its path.
+const std::string& FontPath(int& fd) {
+    static const int file = memfd_create("font", MFD_CLOEXEC);
+    static const std::string path = "/proc/self/fd/" + std::to_string(file);
+    Check(file >= 0);
+    fd = file;
+    return path;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    int fd = -1;
+    const std::string& path = FontPath(fd);
+    Check(ftruncate(fd, 0) == 0);
+    Check(pwrite(fd, data, size, 0) == static_cast<ssize_t>(size));
+
+    static constexpr float kSizes[] = {6, 10, 24};
+    const glyph::FontSpec font{"", kSizes[size % 3], size / 3 % 2 == 1, size / 6 % 2 == 1};
+    glyph::ScanBounds bounds;
+    bounds.UpdateScanSize(font.size, font.italic);
+    glyph::FreeTypeSurface surface(font);
+    surface.SetFontFile(path, 0);
+    try {
+        surface.FontName();
+        surface.FontStyle();
+        auto ink = std::make_unique<bool[]>(bounds.ScanWidth + 1);
+        for (std::u32string_view text : {U"A", U"g", U"o\u0416", U"\uFFFD"}) {
+            surface.EnsureExtent(bounds.ScanWidth + 1, bounds.ScanHeight + 1);
+            surface.Cls();
+            surface.Print(text);
+            for (int y = 0; y <= bounds.ScanHeight; ++y) {
+                surface.ReadInkRow(y, bounds.ScanWidth + 1, ink.get());
+            }
+            const glyph::ClipReport report = glyph::CheckClipping(surface.Drawn(), bounds);
+            Check(report.left.pixels >= 0 && report.right.pixels >= 0 && report.columnZero >= 0);
+            surface.HasGlyph(text.front());
+        }
+    } catch (const glyph::SurfaceError&) {
+    }
+    return 0;
+}
