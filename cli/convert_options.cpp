@@ -1,8 +1,8 @@
 #include "cli/convert_options.h"
 
 #include "cli/character_list.h"
-#include "formats/preview.h"
 #include "cli/printable.h"
+#include "formats/preview.h"
 #include "glyph/scan_geometry.h"
 #include "glyph/utf8.h"
 

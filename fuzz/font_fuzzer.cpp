@@ -1,19 +1,25 @@
 // libFuzzer target for font files, which come from users. The input is written to a memory file
 // and opened with FreeTypeSurface::SetFontFile as --font-file opens a font; then characters are
-// drawn and read back as a conversion reads them, and checked for clipping. A file FreeType
-// refuses must be a SurfaceError; a crash, a sanitizer report or any other exception is a
-// finding. Size, bold and italic come from the input's length, so the font's bytes stay whole.
+// drawn and read back as a conversion reads them, drawn again as a strike (what every format is
+// written from) that must ink exactly what the surface shows, packed and read back, and checked
+// for clipping. A file FreeType refuses must be a FontError; a crash, a sanitizer report or any
+// other exception is a finding. Size, bold and italic come from the input's length, so the font's
+// bytes stay whole.
 #include "glyph/clip_check.h"
 #include "glyph/freetype_surface.h"
+#include "glyph/ink.h"
+#include "glyph/packing.h"
 #include "glyph/scan_geometry.h"
+#include "glyph/strike.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
-#include <memory>
+#include <vector>
 
 namespace {
 
@@ -46,22 +52,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bounds.UpdateScanSize(font.size, font.italic);
     glyph::FreeTypeSurface surface(font);
     surface.SetFontFile(path, 0);
+    glyph::FontFaces faces;
+    faces.Select(glyph::FontSource::File(path), font);
     try {
         surface.FontName();
         surface.FontStyle();
+        const int ascent = faces.Metrics().ascent;
         auto ink = std::make_unique<bool[]>(bounds.ScanWidth + 1);
-        for (std::u32string_view text : {U"A", U"g", U"o\u0416", U"\uFFFD"}) {
+        for (char32_t c : {U'A', U'g', U'\u0416', U'\uFFFD'}) {
             surface.EnsureExtent(bounds.ScanWidth + 1, bounds.ScanHeight + 1);
             surface.Cls();
-            surface.Print(text);
+            surface.Print(std::u32string_view(&c, 1));
+            const glyph::StrikeGlyph glyph = glyph::DrawGlyph(faces, c);
             for (int y = 0; y <= bounds.ScanHeight; ++y) {
                 surface.ReadInkRow(y, bounds.ScanWidth + 1, ink.get());
+                for (int x = 0; x <= bounds.ScanWidth; ++x) {
+                    Check(ink[x] == glyph.InkAt(x, y - ascent));
+                }
             }
-            const glyph::ClipReport report = glyph::CheckClipping(surface.Drawn(), bounds);
+            const glyph::ClipReport report =
+                glyph::CheckClipping(glyph, glyph::ScanFrame(bounds, ascent), true);
             Check(report.left.pixels >= 0 && report.right.pixels >= 0 && report.columnZero >= 0);
-            surface.HasGlyph(text.front());
+            const glyph::Packing packing{glyph::BitOrder::LsbFirst, glyph::Scan::Pages,
+                                         glyph::Padding::Line};
+            std::vector<std::uint8_t> bytes;
+            glyph::Pack(glyph, glyph.Box(), packing, bytes);
+            Check(glyph::Unpack(bytes, glyph.ink.width(), glyph.ink.height(), packing) ==
+                  glyph.ink);
+            surface.HasGlyph(c);
         }
-    } catch (const glyph::SurfaceError&) {
+    } catch (const glyph::FontError&) {
     }
     return 0;
 }
