@@ -30,6 +30,9 @@ constexpr std::size_t kCommentWidth = 78;
 // BDF files hold printable ASCII only: other control characters become spaces, '©' becomes
 // "(c)" and any other character '?'.
 std::string Ascii(std::string_view text) {
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) {
+        return std::string(text);
+    }
     std::string out;
     const std::optional<std::u32string> decoded = glyph::DecodeUtf8(text);
     if (!decoded) {

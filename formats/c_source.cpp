@@ -3,6 +3,7 @@
 #include "glyph/cp1251.h"
 #include "glyph/utf8.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -64,15 +65,12 @@ std::string SymbolName(const FormatOptions& options, const glyph::StrikeFacts& f
 }
 
 std::string CommentText(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n' || c == '\r') {
-            c = ' ';
-        }
-        if (c == '/' && !out.empty() && out.back() == '*') {
-            out += ' ';
-        }
-        out += c;
+    std::string out(text);
+    std::replace(out.begin(), out.end(), '\n', ' ');
+    std::replace(out.begin(), out.end(), '\r', ' ');
+    // "*/" would end a block comment: a space goes between.
+    for (std::size_t at = out.find("*/"); at != std::string::npos; at = out.find("*/", at + 2)) {
+        out.insert(at + 1, 1, ' ');
     }
     while (!out.empty() && (out.back() == '\\' || out.back() == ' ')) {
         out.pop_back();
@@ -112,29 +110,40 @@ std::string LineComments(const std::vector<std::string>& lines) {
 void AppendHexBytes(std::string& out, std::span<const std::uint8_t> bytes, int perLine,
                     std::string_view indent, std::string_view comment) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const bool first = i % static_cast<std::size_t>(perLine) == 0;
-        if (first) {
+    if (bytes.empty()) {
+        if (!comment.empty()) {
             out += indent;
-        } else {
-            out += ' ';
-        }
-        const std::uint8_t byte = bytes[i];
-        const char item[5] = {'0', 'x', kHex[byte >> 4], kHex[byte & 0xF], ','};
-        out.append(item, sizeof item);
-        const bool last = (i + 1) % static_cast<std::size_t>(perLine) == 0 || i + 1 == bytes.size();
-        if (last) {
-            if (!comment.empty() && i < static_cast<std::size_t>(perLine)) {
-                out += " // ";
-                out += comment;
-            }
+            out += "// ";
+            out += comment;
             out += '\n';
         }
+        return;
     }
-    if (bytes.empty() && !comment.empty()) {
+    const auto line = static_cast<std::size_t>(perLine);
+    out.reserve(out.size() + bytes.size() * 6 + (bytes.size() / line + 1) * (indent.size() + 1) +
+                comment.size() + 4);
+    for (std::size_t first = 0; first < bytes.size(); first += line) {
         out += indent;
-        out += "// ";
-        out += comment;
+        const std::size_t end = std::min(bytes.size(), first + line);
+        // "0xHH," items a space apart: written straight into the string.
+        const std::size_t at = out.size();
+        out.resize(at + (end - first) * 6 - 1);
+        char* item = out.data() + at;
+        for (std::size_t i = first; i < end; ++i) {
+            if (i > first) {
+                *item++ = ' ';
+            }
+            item[0] = '0';
+            item[1] = 'x';
+            item[2] = kHex[bytes[i] >> 4];
+            item[3] = kHex[bytes[i] & 0xF];
+            item[4] = ',';
+            item += 5;
+        }
+        if (first == 0 && !comment.empty()) {
+            out += " // ";
+            out += comment;
+        }
         out += '\n';
     }
 }

@@ -142,6 +142,7 @@ constexpr FT_Matrix kSyntheticOblique{0x10000, 0x3333, 0, 0x10000};
 // control characters go.
 std::string OneLine(std::u32string_view text) {
     std::string line;
+    line.reserve(text.size());
     bool blank = false;
     for (char32_t c : text) {
         if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0x2028 || c == 0x2029) {
@@ -155,7 +156,11 @@ std::string OneLine(std::u32string_view text) {
             line += ' ';
         }
         blank = false;
-        AppendUtf8(line, c);
+        if (c < 0x80) {
+            line += static_cast<char>(c);
+        } else {
+            AppendUtf8(line, c);
+        }
     }
     return line;
 }
@@ -190,7 +195,7 @@ std::u32string DecodeName(const FT_SfntName& name) {
 // name, then a Macintosh one.
 std::string NameTableEntry(FT_Face face, FT_UShort id) {
     int bestRank = 0;
-    std::u32string best;
+    FT_SfntName best{};
     const FT_UInt count = FT_Get_Sfnt_Name_Count(face);
     for (FT_UInt i = 0; i < count; ++i) {
         FT_SfntName name{};
@@ -211,10 +216,10 @@ std::string NameTableEntry(FT_Face face, FT_UShort id) {
         }
         if (rank > bestRank) {
             bestRank = rank;
-            best = DecodeName(name);
+            best = name;
         }
     }
-    return OneLine(best);
+    return bestRank > 0 ? OneLine(DecodeName(best)) : std::string();
 }
 
 std::string BdfString(FT_Face face, const char* property) {

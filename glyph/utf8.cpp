@@ -1,7 +1,5 @@
 #include "glyph/utf8.h"
 
-#include <cstdio>
-
 namespace glyph {
 
 std::optional<std::u32string> DecodeUtf8(std::string_view text) {
@@ -81,9 +79,18 @@ std::string EncodeUtf8(std::u32string_view text) {
 }
 
 std::string CodeName(char32_t c) {
-    char text[16];
-    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(c));
-    return text;
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    int digits = 4;
+    while (digits < 8 && (c >> (4 * digits)) != 0) {
+        ++digits;
+    }
+    std::string name(2 + static_cast<std::size_t>(digits), '0');
+    name[0] = 'U';
+    name[1] = '+';
+    for (int i = 0; i < digits; ++i) {
+        name[name.size() - 1 - static_cast<std::size_t>(i)] = kHex[(c >> (4 * i)) & 0xF];
+    }
+    return name;
 }
 
 std::string CharacterName(char32_t c) {

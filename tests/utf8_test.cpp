@@ -32,4 +32,14 @@ TEST(Utf8, EncodesNonScalarValuesAsReplacement) {
     EXPECT_EQ(glyph::EncodeUtf8(std::u32string(1, 0x110000)), "\xEF\xBF\xBD");
 }
 
+TEST(Utf8, CodeNamesHaveAtLeastFourHexDigits) {
+    const std::pair<char32_t, const char*> rows[] = {
+        {0, "U+0000"},      {U'A', "U+0041"},     {U'\u0416', "U+0416"},
+        {0xFFFF, "U+FFFF"}, {0x10000, "U+10000"}, {0x10FFFD, "U+10FFFD"},
+    };
+    for (const auto& [c, name] : rows) {
+        EXPECT_EQ(glyph::CodeName(c), name);
+    }
+}
+
 } // namespace
