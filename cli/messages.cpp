@@ -1,16 +1,11 @@
 #include "cli/messages.h"
 
+#include "formats/c_source.h"
 #include "glyph/utf8.h"
 
 namespace cli {
 
-namespace {
-
-std::string Plural(long count, std::string_view one, std::string_view many) {
-    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
-}
-
-} // namespace
+using formats::Plural;
 
 std::vector<std::string> ClipMessages(char32_t c, const formats::WrittenGlyph& written) {
     std::vector<std::string> messages;

@@ -29,6 +29,10 @@ std::string Alphanumeric(std::string_view text) {
 
 } // namespace
 
+std::string Plural(long count, std::string_view one, std::string_view many) {
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
 std::string ShortNumber(float value) {
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, value);

@@ -13,6 +13,9 @@
 
 namespace formats {
 
+// "1 glyph", "3 glyphs": a count and the word for it.
+std::string Plural(long count, std::string_view one, std::string_view many);
+
 // The shortest decimal that reads back as `value`: "9.75", "12".
 std::string ShortNumber(float value);
 

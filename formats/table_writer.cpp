@@ -12,10 +12,6 @@ namespace formats {
 
 namespace {
 
-std::string Plural(long count, std::string_view one, std::string_view many) {
-    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
-}
-
 // For each byte value, the 8 flags of its pixels, the most significant bit first.
 constexpr auto kFlags = [] {
     std::array<std::array<bool, 8>, 256> flags{};
