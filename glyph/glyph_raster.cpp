@@ -129,6 +129,12 @@ const GlyphRaster& FontFaces::Render(char32_t c) {
         raster.problem = "FreeType drew it in a pixel format this program does not read";
         return raster;
     }
+    if (bitmap.buffer == nullptr && bitmap.width > 0 && bitmap.rows > 0) {
+        // A malformed bitmap font can give a glyph a size but no pixels (a BDF glyph with a
+        // BBX and no BITMAP lines): there is nothing to read.
+        raster.problem = "the font gives its size but no pixels";
+        return raster;
+    }
     raster.left = glyph->bitmap_left;
     raster.top = glyph->bitmap_top;
     raster.width = static_cast<int>(bitmap.width);

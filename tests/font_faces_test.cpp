@@ -119,4 +119,23 @@ TEST(FontFaces, BitmapFontFileDrawsItsStrike) {
         << missing.err;
 }
 
+// A damaged file: 'A' has a bounding box but its BITMAP lines are gone. FreeType gives a glyph of
+// that size with no pixels; the run must report it and go on, in the window's format and in a
+// library format alike.
+TEST(FontFaces, GlyphWithoutPixelsIsReportedNotRead) {
+    const clitest::TempDir dir;
+    std::string bdf = kBdf;
+    bdf.erase(bdf.find("BITMAP\n"), bdf.find("ENDCHAR") - bdf.find("BITMAP\n"));
+    const std::string font = dir.File("damaged.bdf", bdf);
+    for (const char* format : {"table", "bdf"}) {
+        const clitest::Result result =
+            RunCli({"--font-file", font, "--size", "6", "--format", format, "A"});
+        EXPECT_EQ(result.code, 0) << format << ": " << result.err;
+        EXPECT_NE(result.err.find("'A' U+0041: the font gives its size but no pixels"),
+                  std::string::npos)
+            << format << ": " << result.err;
+        EXPECT_EQ(result.out.find('#'), std::string::npos) << format << ": " << result.out;
+    }
+}
+
 } // namespace
