@@ -8,7 +8,7 @@ namespace glyph {
 
 // Ink past one edge of the box.
 struct Spill {
-    int pixels = 0; // ink pixels beyond the edge
+    long pixels = 0; // ink pixels beyond the edge
     int reach = 0;  // how far beyond the edge the farthest of them lies, in pixels
 
     friend bool operator==(const Spill&, const Spill&) = default;
@@ -21,7 +21,7 @@ struct ClipReport {
     Spill top;
     Spill bottom;
     // Ink in the box's first column, for a box whose first column no byte holds.
-    int columnZero = 0;
+    long columnZero = 0;
 
     bool Clean() const {
         return left.pixels + right.pixels + top.pixels + bottom.pixels + columnZero == 0;

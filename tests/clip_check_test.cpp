@@ -42,7 +42,7 @@ ClipReport Check(const StrikeGlyph& glyph, ScanBounds bounds) {
     return glyph::CheckClipping(glyph, glyph::ScanFrame(bounds, 0), true);
 }
 
-ClipReport Report(Spill left, Spill right, Spill top, Spill bottom, int columnZero) {
+ClipReport Report(Spill left, Spill right, Spill top, Spill bottom, long columnZero) {
     return ClipReport{left, right, top, bottom, columnZero};
 }
 
@@ -71,6 +71,10 @@ TEST(ClipCheck, ClassifiesInkAgainstTheRectangle) {
         {"paper in the box is no ink", Glyph(-3, 0, {"  #", "   "}), Report({1, 1}, {}, {}, {}, 0)},
         {"reach is the farthest pixel", Glyph(-5, 2, {"#   #"}), Report({2, 5}, {}, {}, {}, 0)},
         {"a blank glyph", Glyph(-4, -4, {}), {}},
+        {"ink on both sides of byte boundaries", Glyph(-10, 1, {"#      ## #       ###"}),
+         Report({3, 10}, {2, 2}, {}, {}, 1)},
+        {"a wide row above, partly left", Glyph(-9, -1, {"#################"}),
+         Report({9, 9}, {}, {17, 1}, {}, 0)},
     };
     for (const Row& row : rows) {
         const ClipReport report = Check(row.glyph, bounds);
