@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(report.left.pixels >= 0 && report.right.pixels >= 0 && report.columnZero >= 0);
             // Packing goes pixel by pixel here; a damaged font's glyph can be thousands of
             // pixels each way, which the program packs in seconds but the sanitizers take
-            // minutes over. Such glyphs are still drawn and compared above.
+            // tens of seconds over. Such glyphs are still drawn and compared above.
             if (static_cast<long>(glyph.ink.width()) * glyph.ink.height() <= kPackedPixels) {
                 const glyph::Packing packing{glyph::BitOrder::LsbFirst, glyph::Scan::Pages,
                                              glyph::Padding::Line};
