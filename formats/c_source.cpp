@@ -101,14 +101,15 @@ std::vector<std::string> WrapComment(std::string_view text) {
     return lines;
 }
 
-std::vector<std::string> FontDescription(const glyph::StrikeFacts& facts, std::size_t glyphs) {
+std::vector<std::string> FontDescription(const glyph::StrikeFacts& facts, std::size_t glyphs,
+                                         std::optional<int> lineHeight) {
     std::vector<std::string> lines = {
         "Made by rastova-convert.",
         "Font: " + FaceLine(facts.face),
         "Size: " + ShortNumber(facts.points) + " pt, " + std::to_string(facts.metrics.pixelSize) +
             " px at 96 dpi; ascent " + std::to_string(facts.metrics.ascent) + ", descent " +
-            std::to_string(facts.metrics.descent) + ", line height " +
-            std::to_string(facts.metrics.lineHeight) + " px",
+            std::to_string(facts.metrics.descent) +
+            (lineHeight ? ", line height " + std::to_string(*lineHeight) + " px" : ""),
         std::to_string(glyphs) + (glyphs == 1 ? " character" : " characters"),
     };
     if (!facts.face.copyright.empty()) {

@@ -41,7 +41,10 @@ std::vector<std::string> WrapComment(std::string_view text);
 
 // The lines every format's header comment starts with, without comment markers: the program,
 // face, file, size, character count, and the font's copyright and licence when it has them.
-std::vector<std::string> FontDescription(const glyph::StrikeFacts& facts, std::size_t glyphs);
+// `lineHeight`, stated with the size, is the line height the file itself holds (GFXfont's
+// yAdvance, LVGL's line_height); formats without one state none.
+std::vector<std::string> FontDescription(const glyph::StrikeFacts& facts, std::size_t glyphs,
+                                         std::optional<int> lineHeight = std::nullopt);
 
 // Lines as "// " comments, each wrapped by WrapComment and ending in "\n".
 std::string LineComments(const std::vector<std::string>& lines);

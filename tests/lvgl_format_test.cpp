@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -285,6 +286,21 @@ TEST(LvglFormat, DecodesToTheStrikeInEveryRelease) {
         EXPECT_GE(font.sparseMaps, 2) << build.what << ": the scattered codes need two maps";
         EXPECT_EQ(font.underlineThickness, strike.facts.metrics.underlineThickness) << build.what;
         EXPECT_EQ(font.underlineTop, strike.facts.metrics.underlineTop) << build.what;
+    }
+}
+
+// The line height the header comment states is the one the font holds, whichever characters
+// set it.
+TEST(LvglFormat, HeaderStatesTheLineHeightItHolds) {
+    for (const char* range : {"0x41-0x43", "0x20-0x7E", "0x2E"}) {
+        const clitest::Result run =
+            clitest::RunCli({"--font-file", testfonts::DejaVuSans(), "--size", "12", "--range",
+                             range, "--format", "lvgl", "--c-array", "f"});
+        ASSERT_EQ(run.code, 0) << range << ": " << run.err;
+        std::smatch field;
+        ASSERT_TRUE(std::regex_search(run.out, field, std::regex(R"(\.line_height = (\d+),)")));
+        EXPECT_NE(run.out.find(", line height " + field[1].str() + " px\n"), std::string::npos)
+            << range << ": line_height " << field[1];
     }
 }
 
