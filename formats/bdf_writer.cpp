@@ -1,6 +1,7 @@
 #include "formats/bdf_writer.h"
 
 #include "formats/c_source.h"
+#include "glyph/safe_text.h"
 #include "glyph/utf8.h"
 
 #include <algorithm>
@@ -27,33 +28,9 @@ constexpr std::size_t kMaxLine = 1000;
 // Comments wrap at this width, to be read.
 constexpr std::size_t kCommentWidth = 78;
 
-// BDF files hold printable ASCII only: other control characters become spaces, '©' becomes
-// "(c)" and any other character '?'.
+// BDF files hold printable ASCII only: see glyph::TextPlace::Bdf.
 std::string Ascii(std::string_view text) {
-    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) {
-        return std::string(text);
-    }
-    std::string out;
-    const std::optional<std::u32string> decoded = glyph::DecodeUtf8(text);
-    if (!decoded) {
-        for (const char c : text) {
-            const auto byte = static_cast<unsigned char>(c);
-            out += byte < 0x20 ? ' ' : byte < 0x7F ? c : '?';
-        }
-        return out;
-    }
-    for (const char32_t c : *decoded) {
-        if (c < 0x20) {
-            out += ' ';
-        } else if (c < 0x7F) {
-            out += static_cast<char>(c);
-        } else if (c == U'\u00A9') {
-            out += "(c)";
-        } else {
-            out += '?';
-        }
-    }
-    return out;
+    return glyph::SafeText(text, glyph::TextPlace::Bdf);
 }
 
 // A property's string value: quoted, with each '"' doubled, cut short with "..." so it takes

@@ -1,6 +1,7 @@
 #include "formats/c_source.h"
 
 #include "glyph/cp1251.h"
+#include "glyph/safe_text.h"
 #include "glyph/utf8.h"
 
 #include <algorithm>
@@ -69,27 +70,46 @@ std::string SymbolName(const FormatOptions& options, const glyph::StrikeFacts& f
 }
 
 std::string CommentText(std::string_view text) {
-    std::string out(text);
-    std::replace(out.begin(), out.end(), '\n', ' ');
-    std::replace(out.begin(), out.end(), '\r', ' ');
-    // "*/" would end a block comment: a space goes between.
-    for (std::size_t at = out.find("*/"); at != std::string::npos; at = out.find("*/", at + 2)) {
-        out.insert(at + 1, 1, ' ');
-    }
+    std::string out = glyph::SafeText(text, glyph::TextPlace::Comment);
     while (!out.empty() && (out.back() == '\\' || out.back() == ' ')) {
         out.pop_back();
     }
     return out;
 }
 
-std::vector<std::string> FontDescription(const glyph::StrikeFacts& facts, std::size_t glyphs) {
+std::vector<std::string> WrapComment(std::string_view text) {
+    const std::string safe = glyph::SafeText(text, glyph::TextPlace::Comment);
+    std::vector<std::string> lines;
+    std::string_view rest = safe;
+    while (rest.size() > kCommentWidth) {
+        std::size_t end = rest.rfind(' ', kCommentWidth);
+        if (end == std::string_view::npos || end == 0) {
+            // One long word: cut it on a character's first byte, never after a backslash.
+            end = kCommentWidth;
+            while (end > 1 && ((static_cast<unsigned char>(rest[end]) & 0xC0) == 0x80 ||
+                               rest[end - 1] == '\\')) {
+                --end;
+            }
+        }
+        lines.push_back(CommentText(rest.substr(0, end)));
+        rest.remove_prefix(end);
+        while (!rest.empty() && rest.front() == ' ') {
+            rest.remove_prefix(1);
+        }
+    }
+    lines.push_back(CommentText(rest));
+    return lines;
+}
+
+std::vector<std::string> FontDescription(const glyph::StrikeFacts& facts, std::size_t glyphs,
+                                         std::optional<int> lineHeight) {
     std::vector<std::string> lines = {
         "Made by rastova-convert.",
         "Font: " + FaceLine(facts.face),
         "Size: " + ShortNumber(facts.points) + " pt, " + std::to_string(facts.metrics.pixelSize) +
             " px at 96 dpi; ascent " + std::to_string(facts.metrics.ascent) + ", descent " +
-            std::to_string(facts.metrics.descent) + ", line height " +
-            std::to_string(facts.metrics.lineHeight) + " px",
+            std::to_string(facts.metrics.descent) +
+            (lineHeight ? ", line height " + std::to_string(*lineHeight) + " px" : ""),
         std::to_string(glyphs) + (glyphs == 1 ? " character" : " characters"),
     };
     if (!facts.face.copyright.empty()) {
@@ -104,9 +124,10 @@ std::vector<std::string> FontDescription(const glyph::StrikeFacts& facts, std::s
 std::string LineComments(const std::vector<std::string>& lines) {
     std::string out;
     for (const std::string& line : lines) {
-        const std::string text = CommentText(line);
-        out += text.empty() ? "//" : "// " + text;
-        out += '\n';
+        for (const std::string& text : WrapComment(line)) {
+            out += text.empty() ? "//" : "// " + text;
+            out += '\n';
+        }
     }
     return out;
 }

@@ -27,15 +27,26 @@ std::string FaceLine(const glyph::FaceFacts& face);
 // asked for and the pixel size, such as "DejaVuSans_Bold_16px".
 std::string SymbolName(const FormatOptions& options, const glyph::StrikeFacts& facts);
 
-// Text safe inside a C comment: on one line, with no "*/" and no line-continuing backslash at
-// its end.
+// Comment lines are broken between words to at most this many bytes after the comment marker,
+// well within the 254 characters X11's XBM reader takes on a line.
+inline constexpr std::size_t kCommentWidth = 120;
+
+// Text safe inside a C comment (glyph::TextPlace::Comment), with no line-continuing backslash
+// or space at its end.
 std::string CommentText(std::string_view text);
+
+// The text of one comment line as CommentText lines of at most kCommentWidth bytes, broken
+// between words (a word longer than a line is cut).
+std::vector<std::string> WrapComment(std::string_view text);
 
 // The lines every format's header comment starts with, without comment markers: the program,
 // face, file, size, character count, and the font's copyright and licence when it has them.
-std::vector<std::string> FontDescription(const glyph::StrikeFacts& facts, std::size_t glyphs);
+// `lineHeight`, stated with the size, is the line height the file itself holds (GFXfont's
+// yAdvance, LVGL's line_height); formats without one state none.
+std::vector<std::string> FontDescription(const glyph::StrikeFacts& facts, std::size_t glyphs,
+                                         std::optional<int> lineHeight = std::nullopt);
 
-// Lines as "// " comments, each passed through CommentText and ending in "\n".
+// Lines as "// " comments, each wrapped by WrapComment and ending in "\n".
 std::string LineComments(const std::vector<std::string>& lines);
 
 // Appends "0xHH," items, `perLine` to a line, each line indented by `indent` and ending in

@@ -161,7 +161,8 @@ private:
     std::string Text(const glyph::Strike& strike, const std::vector<Entry>& entries,
                      const std::vector<std::uint8_t>& bits, int first, int last) const {
         const std::string name = SymbolName(options_, strike.facts);
-        std::vector<std::string> lines = FontDescription(strike.facts, strike.glyphs.size());
+        std::vector<std::string> lines =
+            FontDescription(strike.facts, strike.glyphs.size(), strike.facts.metrics.lineHeight);
         const std::string codes = options_.encoding == Encoding::Cp1251
                                       ? " are Windows-1251 bytes."
                                       : " are Unicode code points.";

@@ -378,7 +378,8 @@ protected:
 
 private:
     void WriteTop(const glyph::Strike& strike, const Layout& layout, std::string& out) const {
-        std::vector<std::string> lines = FontDescription(strike.facts, strike.glyphs.size());
+        std::vector<std::string> lines =
+            FontDescription(strike.facts, strike.glyphs.size(), layout.lineHeight);
         lines.emplace_back();
         if (version_ == 9) {
             lines.emplace_back("LVGL 9 font: lv_font_t over lv_font_fmt_txt, every field of LVGL "

@@ -122,21 +122,25 @@ private:
         const glyph::ScanBounds& b = bounds_;
         const int rows = b.ScanHeight + 1;
         const int rowBytes = b.ScanWidth / 8;
-        const std::string lines[] = {
-            "// Bitmap tables made by rastova-convert.",
-            "// Font: " + CommentText(FaceLine(facts_.face)),
-            "// Size: " + ShortNumber(facts_.points) + " pt, drawn " +
-                std::to_string(facts_.metrics.pixelSize) + " px high (96 dpi)",
-            "// Scan rectangle: columns 0.." + std::to_string(b.ScanWidth) + ", rows 0.." +
-                std::to_string(b.ScanHeight),
-            "// " + Plural(static_cast<long>(glyphs), "glyph", "glyphs") +
-                " in the order named below, " +
-                Plural(static_cast<long>(TableBytesPerGlyph(b)), "byte", "bytes") + " each: " +
-                Plural(rows, "row", "rows") + " of " + Plural(rowBytes, "byte", "bytes"),
-            "// Layout: rows top to bottom; item k of a row holds columns 8k+1 to 8k+8, the",
-            "// leftmost in bit 0; column 0 is drawn in the comments but is in no byte.",
-            "const unsigned char " + name_ + "[] = {",
-        };
+        std::vector<std::string> lines = {"// Bitmap tables made by rastova-convert."};
+        for (const std::string& line : WrapComment("Font: " + FaceLine(facts_.face))) {
+            lines.push_back("// " + line);
+        }
+        lines.insert(
+            lines.end(),
+            {
+                "// Size: " + ShortNumber(facts_.points) + " pt, drawn " +
+                    std::to_string(facts_.metrics.pixelSize) + " px high (96 dpi)",
+                "// Scan rectangle: columns 0.." + std::to_string(b.ScanWidth) + ", rows 0.." +
+                    std::to_string(b.ScanHeight),
+                "// " + Plural(static_cast<long>(glyphs), "glyph", "glyphs") +
+                    " in the order named below, " +
+                    Plural(static_cast<long>(TableBytesPerGlyph(b)), "byte", "bytes") + " each: " +
+                    Plural(rows, "row", "rows") + " of " + Plural(rowBytes, "byte", "bytes"),
+                "// Layout: rows top to bottom; item k of a row holds columns 8k+1 to 8k+8, the",
+                "// leftmost in bit 0; column 0 is drawn in the comments but is in no byte.",
+                "const unsigned char " + name_ + "[] = {",
+            });
         std::string text;
         for (const std::string& line : lines) {
             text += line;

@@ -45,6 +45,10 @@ protected:
             lines.push_back(std::move(line));
         }
         lines.push_back(name + "[] lists them by code point, sorted by code for a binary search.");
+        lines.push_back(
+            "The images are XBM as X11 writes it, static unsigned char, so each opens in XBM "
+            "readers; to keep them in flash rather than RAM, add const (and PROGMEM on "
+            "AVR).");
         std::string text = LineComments(lines);
 
         std::vector<std::uint8_t> bytes;
@@ -57,7 +61,9 @@ protected:
             text += "\n// " + CommentText(glyph::CharacterName(glyph.code)) + "\n";
             text += "#define " + image + "_width " + std::to_string(cell.width) + "\n";
             text += "#define " + image + "_height " + std::to_string(cell.height) + "\n";
-            text += "static const unsigned char " + image + "_bits[] = {\n";
+            // As X11 writes XBM: its readers (libX11, ImageMagick, netpbm) take "static
+            // unsigned char" or "static char" and nothing else, so no const.
+            text += "static unsigned char " + image + "_bits[] = {\n";
             AppendHexBytes(text, bytes, kBytesPerLine, "    ");
             text += "};\n";
             table.emplace_back(glyph.code, image + "_bits");

@@ -1,5 +1,7 @@
 #include "glyph/row_format.h"
 
+#include "glyph/safe_text.h"
+
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -62,8 +64,18 @@ void AppendRowLine(std::string& out, const bool* ink, int scanWidth, std::string
 }
 
 std::string HeaderLine(std::string_view face, int scanWidth, std::string_view eol) {
+    std::string name = SafeText(face, TextPlace::Comment);
+    if (name.size() > kMaxHeaderName) {
+        // Cut on a character's first byte.
+        std::size_t end = kMaxHeaderName;
+        while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) {
+            --end;
+        }
+        name.resize(end);
+        name += "...";
+    }
     std::string line = "// ";
-    line += face;
+    line += name;
     line += " (";
     line += std::to_string(scanWidth);
     line += " pixels wide)";

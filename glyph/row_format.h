@@ -26,7 +26,13 @@ inline constexpr Packing kRowBytes{BitOrder::LsbFirst, Scan::Rows, Padding::Line
 // rows are kRowBytes applied to columns 1..ScanWidth.
 void AppendRowLine(std::string& out, const bool* ink, int scanWidth, std::string_view eol = kCrLf);
 
-// "// <face> (<ScanWidth> pixels wide)" and the line end.
+// Longer face names are cut short in the header line, which stays well within the 250
+// characters any reader of C takes on a line.
+inline constexpr std::size_t kMaxHeaderName = 200;
+
+// "// <face> (<ScanWidth> pixels wide)" and the line end. The face name is the font's own text,
+// written as a C comment allows (see TextPlace::Comment): a name such as "DejaVu Sans" stays
+// as it is, a line break or "*/" in it cannot end the comment.
 std::string HeaderLine(std::string_view face, int scanWidth, std::string_view eol = kCrLf);
 
 } // namespace glyph

@@ -1,5 +1,7 @@
 #include "glyph/utf8.h"
 
+#include "glyph/safe_text.h"
+
 namespace glyph {
 
 std::optional<std::u32string> DecodeUtf8(std::string_view text) {
@@ -94,6 +96,9 @@ std::string CodeName(char32_t c) {
 }
 
 std::string CharacterName(char32_t c) {
+    if (IsInvisible(c)) {
+        return CodeName(c);
+    }
     std::string name = "'";
     AppendUtf8(name, c);
     name += "' ";

@@ -17,7 +17,8 @@ std::string EncodeUtf8(std::u32string_view text);
 
 // "U+0041": the code point in hex, at least four digits.
 std::string CodeName(char32_t c);
-// "'Ж' U+0416": the character as itself and by code.
+// "'Ж' U+0416": the character as itself and by code; only "U+202E" for a character that must
+// not be written as itself (IsInvisible: controls, bidirectional and other format characters).
 std::string CharacterName(char32_t c);
 
 } // namespace glyph

@@ -10,6 +10,7 @@ RASTOVA_PACKAGES=(
     qt6-base-dev qt6-translations-l10n
     help2man man-db bash-completion dpkg-dev file fontconfig
     clang libclang-rt-14-dev
+    libx11-dev
 )
 # The fonts the tests draw with, from their own list.
 mapfile -t -O ${#RASTOVA_PACKAGES[@]} RASTOVA_PACKAGES < <(

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <regex>
+#include <sstream>
 
 namespace {
 
@@ -99,7 +100,7 @@ Decoded ReadXbm(const std::string& text) {
                   Define(text, "f_BASELINE")},
                  {}};
     const std::regex image(R"(#define f_([0-9A-F]+)_width (\d+)\n#define f_\1_height (\d+)\n)"
-                           R"(static const unsigned char f_\1_bits\[\] = \{([^}]*)\};)");
+                           R"(static unsigned char f_\1_bits\[\] = \{([^}]*)\};)");
     for (std::sregex_iterator it(text.begin(), text.end(), image), end; it != end; ++it) {
         const int w = std::stoi((*it)[2]);
         const int h = std::stoi((*it)[3]);
@@ -155,13 +156,74 @@ Decoded ReadSsd1306(const std::string& text) {
 }
 
 // Every glyph of an XBM file, cut out alone, as Qt reads it.
-void ExpectQtReadsEachImage(const std::string& text, const Decoded& file) {
+// Reads XBM files with libX11's XReadBitmapFileData: per file, "W H" and the bytes in hex, or
+// "status N".
+constexpr const char* kX11Reader = R"(#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <stdio.h>
+int main(int argc, char **argv) {
+    int i;
+    for (i = 1; i < argc; ++i) {
+        unsigned width = 0, height = 0, k;
+        unsigned char *data = NULL;
+        int x, y;
+        const int status = XReadBitmapFileData(argv[i], &width, &height, &data, &x, &y);
+        if (status != BitmapSuccess) {
+            printf("status %d\n", status);
+            continue;
+        }
+        printf("%u %u", width, height);
+        for (k = 0; k < (width + 7) / 8 * height; ++k) {
+            printf(" %02X", data[k]);
+        }
+        printf("\n");
+        XFree(data);
+    }
+    return 0;
+}
+)";
+
+// The pixels of one line of kX11Reader's output, or an empty bitmap for a refusal.
+glyph::Bitmap X11Bitmap(const std::string& line) {
+    std::istringstream in(line);
+    int width = 0;
+    int height = 0;
+    if (!(in >> width >> height)) {
+        return {};
+    }
+    glyph::Bitmap bits(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; x += 8) {
+            unsigned byte = 0;
+            in >> std::hex >> byte;
+            for (int bit = 0; bit < 8 && x + bit < width; ++bit) {
+                if (byte >> bit & 1) {
+                    bits.Set(x + bit, y);
+                }
+            }
+        }
+    }
+    return bits;
+}
+
+// Each image cut out of the file, and the file whole (its first image), opens in Qt's and
+// libX11's XBM readers with the pixels the decoder reads.
+void ExpectXbmReadersReadEachImage(const std::string& text, const Decoded& file) {
     const TempDir dir;
+    const commands::Command built =
+        commands::Shell(std::string(RASTOVA_C_COMPILER) + " -o " + dir.Path("x11read") + " " +
+                        dir.File("x11read.c", kX11Reader) + " -lX11");
+    ASSERT_EQ(built.status, 0) << built.output;
     const std::regex image(R"(#define f_([0-9A-F]+)_width[^}]*\};)");
-    int read = 0;
-    for (std::sregex_iterator it(text.begin(), text.end(), image), end; it != end; ++it, ++read) {
-        const QImage qt(QString::fromStdString(dir.File("g.xbm", (*it)[0].str() + "\n")), "XBM");
-        const glyph::Bitmap& bits = file.glyphs.at(std::stol((*it)[1], nullptr, 16));
+    std::vector<long> codes;
+    std::string paths;
+    for (std::sregex_iterator it(text.begin(), text.end(), image), end; it != end; ++it) {
+        const std::string path =
+            dir.File("g" + std::to_string(codes.size()) + ".xbm", (*it)[0].str() + "\n");
+        paths += " '" + path + "'";
+        codes.push_back(std::stol((*it)[1], nullptr, 16));
+        const QImage qt(QString::fromStdString(path), "XBM");
+        const glyph::Bitmap& bits = file.glyphs.at(codes.back());
         ASSERT_EQ(qt.size(), QSize(bits.width(), bits.height())) << (*it)[0];
         for (int y = 0; y < bits.height(); ++y) {
             for (int x = 0; x < bits.width(); ++x) {
@@ -170,7 +232,19 @@ void ExpectQtReadsEachImage(const std::string& text, const Decoded& file) {
             }
         }
     }
-    EXPECT_EQ(read, static_cast<int>(file.glyphs.size()));
+    EXPECT_EQ(codes.size(), file.glyphs.size());
+    ASSERT_FALSE(codes.empty());
+    // The whole file last: libX11 reads its first image.
+    codes.push_back(codes.front());
+    std::istringstream lines(
+        commands::Shell(dir.Path("x11read") + paths + " " + dir.File("all.xbm", text)).output);
+    std::string line;
+    for (const long code : codes) {
+        ASSERT_TRUE(std::getline(lines, line));
+        const glyph::Bitmap& bits = file.glyphs.at(code);
+        EXPECT_TRUE(X11Bitmap(line) == bits) << glyph::CodeName(static_cast<char32_t>(code))
+                                             << ": libX11 read " << line.substr(0, 40);
+    }
 }
 
 TEST(CellFormats, DecodeToTheStrikeInItsCell) {
@@ -226,7 +300,7 @@ TEST(CellFormats, DecodeToTheStrikeInItsCell) {
                                  ? ReadSsd1306(text)
                                  : ReadRaw(text, row.layout, first ? 0x20 : -1, strike);
         if (row.args[0] == "xbm") {
-            ExpectQtReadsEachImage(text, file);
+            ExpectXbmReadersReadEachImage(text, file);
         }
         const formats::Cell cell = ExpectedCell(strike, row.args.back() == "ink");
         EXPECT_EQ(file.cell.width, cell.width);

@@ -128,6 +128,32 @@ TEST(Conversion, HeaderShowsWidthWhilePatternsHaveOneMore) {
                     "0x00, 0x00, //                 \r\n");
 }
 
+// The face's name is the font's own text: normal names come out as they are, and nothing in a
+// name can end the header's comment or change the code around it.
+TEST(Conversion, HeaderLineWritesTheFaceNameSafely) {
+    struct Row {
+        std::string name;
+        std::string header;
+    };
+    const Row rows[] = {
+        {"Courier", "// Courier (16 pixels wide)\r\n"},
+        {"DejaVu Sans Mono", "// DejaVu Sans Mono (16 pixels wide)\r\n"},
+        {"Шрифт 12", "// Шрифт 12 (16 pixels wide)\r\n"},
+        {"Evil\r\n0x41, //", "// Evil  0x41, // (16 pixels wide)\r\n"},
+        {"a*/b/*c", "// a* /b/ *c (16 pixels wide)\r\n"},
+        {"x??/", "// x? ?/ (16 pixels wide)\r\n"},
+        {"x\u202Ey\u2028z", "// x<U+202E>y<U+2028>z (16 pixels wide)\r\n"},
+        {"x\xFFy\x01", "// x<0xFF>y<U+0001> (16 pixels wide)\r\n"},
+        {std::string(300, 'a'), "// " + std::string(200, 'a') + "... (16 pixels wide)\r\n"},
+    };
+    for (const Row& row : rows) {
+        FakeSurface surface;
+        surface.SetFontName(row.name);
+        const std::string text = ConvertToText(surface, U' ', ScanBounds{3, 16});
+        EXPECT_EQ(text.substr(0, text.find('\n') + 1), row.header) << row.name;
+    }
+}
+
 TEST(Conversion, ControlCodesTouchNothing) {
     FakeSurface surface;
     for (char32_t code : {U'\0', U'\x01', U'\b', U'\r', U'\x1B', U'\x1F'}) {

@@ -2,6 +2,7 @@
 // the library's gfxfont.h. A program linked with the font prints it back through those structs;
 // a decoder written here from the library's drawing rules compares every glyph with the strike.
 #include "glyph/utf8.h"
+#include "tests/c_headers.h"
 #include "tests/cli_test_support.h"
 #include "tests/command_support.h"
 #include "tests/font_files.h"
@@ -17,24 +18,9 @@
 
 namespace {
 
+using cheaders::kAdafruitGfx;
 using clitest::RunCli;
 using clitest::TempDir;
-
-// What a font header needs of Adafruit_GFX.h: gfxfont.h's structs (first and last are 16 bits
-// wide in current versions of the library).
-constexpr const char* kAdafruitGfx = R"(#include <stdint.h>
-typedef struct {
-    uint16_t bitmapOffset;
-    uint8_t width, height, xAdvance;
-    int8_t xOffset, yOffset;
-} GFXglyph;
-typedef struct {
-    uint8_t *bitmap;
-    GFXglyph *glyph;
-    uint16_t first, last;
-    uint8_t yAdvance;
-} GFXfont;
-)";
 
 constexpr const char* kReader = R"(#include <stdio.h>
 #include "font.h"

@@ -5,12 +5,14 @@
 #include "formats/font_writer.h"
 #include "glyph/strike.h"
 #include "glyph/utf8.h"
+#include "tests/c_headers.h"
 #include "tests/cli_test_support.h"
 #include "tests/command_support.h"
 #include "tests/font_files.h"
 
 #include <gtest/gtest.h>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,132 +23,9 @@
 
 namespace {
 
+using cheaders::kLvglHeader;
 using clitest::TempDir;
 using commands::Shell;
-
-// LVGL's font declarations, trimmed to what a font file touches; LVGL_VERSION_MAJOR and
-// LVGL_VERSION_MINOR pick the release.
-constexpr const char* kLvglHeader = R"(#ifndef TEST_LVGL_H
-#define TEST_LVGL_H
-#include <stdbool.h>
-#include <stddef.h>
-#include <stdint.h>
-#ifdef __cplusplus
-extern "C" {
-#endif
-#ifndef LV_FONT_FMT_TXT_LARGE
-#define LV_FONT_FMT_TXT_LARGE 0
-#endif
-typedef struct lv_font_glyph_dsc_t lv_font_glyph_dsc_t;
-#if LVGL_VERSION_MAJOR == 8
-#define LV_ATTRIBUTE_LARGE_CONST
-#define LV_USE_USER_DATA 1
-typedef int16_t lv_coord_t;
-typedef struct _lv_font_t {
-    bool (*get_glyph_dsc)(const struct _lv_font_t *, lv_font_glyph_dsc_t *, uint32_t, uint32_t);
-    const uint8_t * (*get_glyph_bitmap)(const struct _lv_font_t *, uint32_t);
-    lv_coord_t line_height;
-    lv_coord_t base_line;
-    uint8_t subpx : 2;
-    int8_t underline_position;
-    int8_t underline_thickness;
-    const void * dsc;
-    const struct _lv_font_t * fallback;
-#if LV_USE_USER_DATA
-    void * user_data;
-#endif
-} lv_font_t;
-enum { LV_FONT_SUBPX_NONE, LV_FONT_SUBPX_HOR, LV_FONT_SUBPX_VER, LV_FONT_SUBPX_BOTH };
-enum { LV_FONT_FMT_TXT_CMAP_FORMAT0_FULL, LV_FONT_FMT_TXT_CMAP_SPARSE_FULL,
-       LV_FONT_FMT_TXT_CMAP_FORMAT0_TINY, LV_FONT_FMT_TXT_CMAP_SPARSE_TINY };
-typedef uint8_t lv_font_fmt_txt_cmap_type_t;
-#else
-typedef struct lv_font_t lv_font_t;
-typedef struct lv_draw_buf_t lv_draw_buf_t;
-typedef enum { LV_FONT_SUBPX_NONE, LV_FONT_SUBPX_HOR, LV_FONT_SUBPX_VER, LV_FONT_SUBPX_BOTH }
-    lv_font_subpx_t;
-typedef enum { LV_FONT_KERNING_NORMAL, LV_FONT_KERNING_NONE } lv_font_kerning_t;
-struct lv_font_t {
-    bool (*get_glyph_dsc)(const lv_font_t *, lv_font_glyph_dsc_t *, uint32_t, uint32_t);
-    const void * (*get_glyph_bitmap)(lv_font_glyph_dsc_t *, lv_draw_buf_t *);
-    void (*release_glyph)(const lv_font_t *, lv_font_glyph_dsc_t *);
-    int32_t line_height;
-    int32_t base_line;
-    uint8_t subpx : 2;
-    uint8_t kerning : 1;
-#if LVGL_VERSION_MINOR >= 3
-    uint8_t static_bitmap : 1;
-#endif
-    int8_t underline_position;
-    int8_t underline_thickness;
-    const void * dsc;
-    const lv_font_t * fallback;
-    void * user_data;
-};
-typedef enum { LV_FONT_FMT_TXT_CMAP_FORMAT0_FULL, LV_FONT_FMT_TXT_CMAP_SPARSE_FULL,
-               LV_FONT_FMT_TXT_CMAP_FORMAT0_TINY, LV_FONT_FMT_TXT_CMAP_SPARSE_TINY }
-    lv_font_fmt_txt_cmap_type_t;
-#endif
-typedef struct {
-#if LV_FONT_FMT_TXT_LARGE == 0
-    uint32_t bitmap_index : 20;
-    uint32_t adv_w : 12;
-    uint8_t box_w;
-    uint8_t box_h;
-    int8_t ofs_x;
-    int8_t ofs_y;
-#else
-    uint32_t bitmap_index;
-    uint32_t adv_w;
-    uint16_t box_w;
-    uint16_t box_h;
-    int16_t ofs_x;
-    int16_t ofs_y;
-#endif
-} lv_font_fmt_txt_glyph_dsc_t;
-typedef struct {
-    uint32_t range_start;
-    uint16_t range_length;
-    uint16_t glyph_id_start;
-    const uint16_t * unicode_list;
-    const void * glyph_id_ofs_list;
-    uint16_t list_length;
-    lv_font_fmt_txt_cmap_type_t type;
-} lv_font_fmt_txt_cmap_t;
-#if LVGL_VERSION_MAJOR == 8
-typedef struct {
-    uint32_t last_letter;
-    uint32_t last_glyph_id;
-} lv_font_fmt_txt_glyph_cache_t;
-#endif
-typedef struct {
-    const uint8_t * glyph_bitmap;
-    const lv_font_fmt_txt_glyph_dsc_t * glyph_dsc;
-    const lv_font_fmt_txt_cmap_t * cmaps;
-    const void * kern_dsc;
-    uint16_t kern_scale;
-    uint16_t cmap_num : 9;
-    uint16_t bpp : 4;
-    uint16_t kern_classes : 1;
-    uint16_t bitmap_format : 2;
-#if LVGL_VERSION_MAJOR == 8
-    lv_font_fmt_txt_glyph_cache_t * cache;
-#elif LVGL_VERSION_MINOR >= 3
-    uint8_t stride;
-#endif
-} lv_font_fmt_txt_dsc_t;
-bool lv_font_get_glyph_dsc_fmt_txt(const lv_font_t *, lv_font_glyph_dsc_t *, uint32_t, uint32_t);
-#if LVGL_VERSION_MAJOR == 8
-const uint8_t * lv_font_get_bitmap_fmt_txt(const lv_font_t *, uint32_t);
-#else
-const void * lv_font_get_bitmap_fmt_txt(lv_font_glyph_dsc_t *, lv_draw_buf_t *);
-#endif
-#define LV_FONT_DECLARE(font_name) extern const lv_font_t font_name;
-#ifdef __cplusplus
-}
-#endif
-#endif
-)";
 
 // Another file of the program names the font only through LV_FONT_DECLARE.
 constexpr const char* kUser = R"(#include "lvgl.h"
@@ -407,6 +286,21 @@ TEST(LvglFormat, DecodesToTheStrikeInEveryRelease) {
         EXPECT_GE(font.sparseMaps, 2) << build.what << ": the scattered codes need two maps";
         EXPECT_EQ(font.underlineThickness, strike.facts.metrics.underlineThickness) << build.what;
         EXPECT_EQ(font.underlineTop, strike.facts.metrics.underlineTop) << build.what;
+    }
+}
+
+// The line height the header comment states is the one the font holds, whichever characters
+// set it.
+TEST(LvglFormat, HeaderStatesTheLineHeightItHolds) {
+    for (const char* range : {"0x41-0x43", "0x20-0x7E", "0x2E"}) {
+        const clitest::Result run =
+            clitest::RunCli({"--font-file", testfonts::DejaVuSans(), "--size", "12", "--range",
+                             range, "--format", "lvgl", "--c-array", "f"});
+        ASSERT_EQ(run.code, 0) << range << ": " << run.err;
+        std::smatch field;
+        ASSERT_TRUE(std::regex_search(run.out, field, std::regex(R"(\.line_height = (\d+),)")));
+        EXPECT_NE(run.out.find(", line height " + field[1].str() + " px\n"), std::string::npos)
+            << range << ": line_height " << field[1];
     }
 }
 

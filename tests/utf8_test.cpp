@@ -42,4 +42,18 @@ TEST(Utf8, CodeNamesHaveAtLeastFourHexDigits) {
     }
 }
 
+// A character that would change the text around it is named by its code alone.
+TEST(Utf8, CharacterNamesShowOnlyVisibleCharacters) {
+    const std::pair<char32_t, const char*> rows[] = {
+        {U'A', "'A' U+0041"}, {U'\u0416', "'\u0416' U+0416"},
+        {0x202E, "U+202E"},   {0x00AD, "U+00AD"},
+        {0x2066, "U+2066"},   {0xFEFF, "U+FEFF"},
+        {0x200F, "U+200F"},   {0x2029, "U+2029"},
+        {0x85, "U+0085"},
+    };
+    for (const auto& [c, name] : rows) {
+        EXPECT_EQ(glyph::CharacterName(c), name);
+    }
+}
+
 } // namespace

@@ -1,0 +1,147 @@
+// Stand-ins for the display libraries' headers the generated C includes, trimmed to what a font
+// file touches, so the tests compile the fonts without the libraries.
+#pragma once
+
+namespace cheaders {
+
+// What a font header needs of Adafruit_GFX.h: gfxfont.h's structs (first and last are 16 bits
+// wide in current versions of the library).
+inline constexpr const char* kAdafruitGfx = R"(#include <stdint.h>
+typedef struct {
+    uint16_t bitmapOffset;
+    uint8_t width, height, xAdvance;
+    int8_t xOffset, yOffset;
+} GFXglyph;
+typedef struct {
+    uint8_t *bitmap;
+    GFXglyph *glyph;
+    uint16_t first, last;
+    uint8_t yAdvance;
+} GFXfont;
+)";
+
+// LVGL's font declarations, trimmed to what a font file touches; LVGL_VERSION_MAJOR and
+// LVGL_VERSION_MINOR pick the release.
+inline constexpr const char* kLvglHeader = R"(#ifndef TEST_LVGL_H
+#define TEST_LVGL_H
+#include <stdbool.h>
+#include <stddef.h>
+#include <stdint.h>
+#ifdef __cplusplus
+extern "C" {
+#endif
+#ifndef LV_FONT_FMT_TXT_LARGE
+#define LV_FONT_FMT_TXT_LARGE 0
+#endif
+typedef struct lv_font_glyph_dsc_t lv_font_glyph_dsc_t;
+#if LVGL_VERSION_MAJOR == 8
+#define LV_ATTRIBUTE_LARGE_CONST
+#define LV_USE_USER_DATA 1
+typedef int16_t lv_coord_t;
+typedef struct _lv_font_t {
+    bool (*get_glyph_dsc)(const struct _lv_font_t *, lv_font_glyph_dsc_t *, uint32_t, uint32_t);
+    const uint8_t * (*get_glyph_bitmap)(const struct _lv_font_t *, uint32_t);
+    lv_coord_t line_height;
+    lv_coord_t base_line;
+    uint8_t subpx : 2;
+    int8_t underline_position;
+    int8_t underline_thickness;
+    const void * dsc;
+    const struct _lv_font_t * fallback;
+#if LV_USE_USER_DATA
+    void * user_data;
+#endif
+} lv_font_t;
+enum { LV_FONT_SUBPX_NONE, LV_FONT_SUBPX_HOR, LV_FONT_SUBPX_VER, LV_FONT_SUBPX_BOTH };
+enum { LV_FONT_FMT_TXT_CMAP_FORMAT0_FULL, LV_FONT_FMT_TXT_CMAP_SPARSE_FULL,
+       LV_FONT_FMT_TXT_CMAP_FORMAT0_TINY, LV_FONT_FMT_TXT_CMAP_SPARSE_TINY };
+typedef uint8_t lv_font_fmt_txt_cmap_type_t;
+#else
+typedef struct lv_font_t lv_font_t;
+typedef struct lv_draw_buf_t lv_draw_buf_t;
+typedef enum { LV_FONT_SUBPX_NONE, LV_FONT_SUBPX_HOR, LV_FONT_SUBPX_VER, LV_FONT_SUBPX_BOTH }
+    lv_font_subpx_t;
+typedef enum { LV_FONT_KERNING_NORMAL, LV_FONT_KERNING_NONE } lv_font_kerning_t;
+struct lv_font_t {
+    bool (*get_glyph_dsc)(const lv_font_t *, lv_font_glyph_dsc_t *, uint32_t, uint32_t);
+    const void * (*get_glyph_bitmap)(lv_font_glyph_dsc_t *, lv_draw_buf_t *);
+    void (*release_glyph)(const lv_font_t *, lv_font_glyph_dsc_t *);
+    int32_t line_height;
+    int32_t base_line;
+    uint8_t subpx : 2;
+    uint8_t kerning : 1;
+#if LVGL_VERSION_MINOR >= 3
+    uint8_t static_bitmap : 1;
+#endif
+    int8_t underline_position;
+    int8_t underline_thickness;
+    const void * dsc;
+    const lv_font_t * fallback;
+    void * user_data;
+};
+typedef enum { LV_FONT_FMT_TXT_CMAP_FORMAT0_FULL, LV_FONT_FMT_TXT_CMAP_SPARSE_FULL,
+               LV_FONT_FMT_TXT_CMAP_FORMAT0_TINY, LV_FONT_FMT_TXT_CMAP_SPARSE_TINY }
+    lv_font_fmt_txt_cmap_type_t;
+#endif
+typedef struct {
+#if LV_FONT_FMT_TXT_LARGE == 0
+    uint32_t bitmap_index : 20;
+    uint32_t adv_w : 12;
+    uint8_t box_w;
+    uint8_t box_h;
+    int8_t ofs_x;
+    int8_t ofs_y;
+#else
+    uint32_t bitmap_index;
+    uint32_t adv_w;
+    uint16_t box_w;
+    uint16_t box_h;
+    int16_t ofs_x;
+    int16_t ofs_y;
+#endif
+} lv_font_fmt_txt_glyph_dsc_t;
+typedef struct {
+    uint32_t range_start;
+    uint16_t range_length;
+    uint16_t glyph_id_start;
+    const uint16_t * unicode_list;
+    const void * glyph_id_ofs_list;
+    uint16_t list_length;
+    lv_font_fmt_txt_cmap_type_t type;
+} lv_font_fmt_txt_cmap_t;
+#if LVGL_VERSION_MAJOR == 8
+typedef struct {
+    uint32_t last_letter;
+    uint32_t last_glyph_id;
+} lv_font_fmt_txt_glyph_cache_t;
+#endif
+typedef struct {
+    const uint8_t * glyph_bitmap;
+    const lv_font_fmt_txt_glyph_dsc_t * glyph_dsc;
+    const lv_font_fmt_txt_cmap_t * cmaps;
+    const void * kern_dsc;
+    uint16_t kern_scale;
+    uint16_t cmap_num : 9;
+    uint16_t bpp : 4;
+    uint16_t kern_classes : 1;
+    uint16_t bitmap_format : 2;
+#if LVGL_VERSION_MAJOR == 8
+    lv_font_fmt_txt_glyph_cache_t * cache;
+#elif LVGL_VERSION_MINOR >= 3
+    uint8_t stride;
+#endif
+} lv_font_fmt_txt_dsc_t;
+bool lv_font_get_glyph_dsc_fmt_txt(const lv_font_t *, lv_font_glyph_dsc_t *, uint32_t, uint32_t);
+#if LVGL_VERSION_MAJOR == 8
+const uint8_t * lv_font_get_bitmap_fmt_txt(const lv_font_t *, uint32_t);
+#else
+const void * lv_font_get_bitmap_fmt_txt(lv_font_glyph_dsc_t *, lv_draw_buf_t *);
+#endif
+#define LV_FONT_DECLARE(font_name) extern const lv_font_t font_name;
+#ifdef __cplusplus
+}
+#endif
+#endif
+)";
+
+} // namespace cheaders
