@@ -507,6 +507,15 @@ void CheckOutput(const std::string& path, std::ostream& stream, const std::strin
     }
 }
 
+bool WritesInPlace(const std::string& path) {
+    try {
+        const Destination::Kind kind = Locate(path).kind;
+        return kind == Destination::Kind::Descriptor || kind == Destination::Kind::InPlace;
+    } catch (const OutputError&) {
+        return false;
+    }
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     Destination one;
     Destination other;

@@ -46,6 +46,10 @@ std::unique_ptr<Output> OpenOutput(const std::string& path, std::ostream& stream
 // opening or making anything (for --dry-run): OutputError.
 void CheckOutput(const std::string& path, std::ostream& stream, const std::string& input = {});
 
+// Whether OpenOutput writes `path` in place: standard output, another descriptor, a device, a
+// pipe or a socket, by any name or link.
+bool WritesInPlace(const std::string& path);
+
 // Whether two outputs as OpenOutput takes them would write over each other: one descriptor of
 // this process however named ("-", /dev/stdout, /dev/fd/1 ...), one file or pipe reached by two
 // names or links, or one file to be made named two ways (a.png, ./a.png, sub/../a.png, a link
