@@ -149,6 +149,29 @@ void ReportDryRun(std::ostream& err, const ConvertOptions& options, const glyph:
     }
 }
 
+// The run's outputs, opened; for a dry run only checked, and none. Neither may be the font
+// being read.
+struct Outputs {
+    std::unique_ptr<Output> text;
+    std::unique_ptr<Output> picture;
+};
+Outputs OpenOutputs(const ConvertOptions& options, std::ostream& out, const std::string& font) {
+    Outputs outputs;
+    const bool preview = !options.preview.empty();
+    if (options.dryRun) {
+        CheckOutput(options.output, out, font);
+        if (preview) {
+            CheckOutput(options.preview, out, font);
+        }
+        return outputs;
+    }
+    outputs.text = OpenOutput(options.output, out, font);
+    if (preview) {
+        outputs.picture = OpenOutput(options.preview, out, font);
+    }
+    return outputs;
+}
+
 int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
     const formats::FormatOptions formatOptions = FormatOptionsOf(options);
     const bool table = options.format == "table";
@@ -181,19 +204,10 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
                          options, true);
     }
 
-    // Neither output may be the font being read. A dry run checks them and opens neither: it
-    // runs on with a sink that only counts.
-    std::unique_ptr<Output> output;
-    std::unique_ptr<Output> previewOutput;
-    if (options.dryRun) {
-        CheckOutput(options.output, out, facts.face.file);
-        if (preview) {
-            CheckOutput(options.preview, out, facts.face.file);
-        }
-    } else {
-        output = OpenOutput(options.output, out, facts.face.file);
-        previewOutput = preview ? OpenOutput(options.preview, out, facts.face.file) : nullptr;
-    }
+    // A dry run opens neither output: it runs on with a sink that only counts.
+    const Outputs outputs = OpenOutputs(options, out, facts.face.file);
+    const std::unique_ptr<Output>& output = outputs.text;
+    const std::unique_ptr<Output>& previewOutput = outputs.picture;
     CountingSink counted;
     formats::LineEndSink lines(output ? static_cast<formats::Sink&>(*output) : counted,
                                table ? "\n" : options.eol);

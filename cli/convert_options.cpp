@@ -325,6 +325,15 @@ void CheckPreviewName(const std::string& name) {
     }
 }
 
+// "--size 16 px": the unit would be TEXT, two characters converted at 16 pt.
+void RefuseUnitAsText(std::string_view size, std::string_view text) {
+    if (text == "px" || text == "pt") {
+        throw UsageError("--size " + Printable(size) + " " + std::string(text) + ": write " +
+                         Printable(size) + std::string(text) + " without a space (or -- " +
+                         std::string(text) + " to convert the letters)");
+    }
+}
+
 std::string FormatList() {
     std::string list;
     for (std::string_view name : formats::FormatNames()) {
@@ -433,12 +442,8 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
         const std::string_view arg = reader.Next(endOfOptions);
         const std::optional<std::string_view> sizeBefore = std::exchange(sizeJustGiven, {});
         if (endOfOptions || arg.empty() || arg[0] != '-' || arg == "-") {
-            if (sizeBefore && !endOfOptions && (arg == "px" || arg == "pt")) {
-                // "--size 16 px": the unit would be converted as two characters at 16 pt.
-                throw UsageError("--size " + Printable(*sizeBefore) + " " + std::string(arg) +
-                                 ": write " + Printable(*sizeBefore) + std::string(arg) +
-                                 " without a space (or -- " + std::string(arg) +
-                                 " to convert the letters)");
+            if (sizeBefore && !endOfOptions) {
+                RefuseUnitAsText(*sizeBefore, arg);
             }
             if (haveText) {
                 throw UsageError("more than one TEXT given: '" + Printable(arg) + "'");
