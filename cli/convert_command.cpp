@@ -12,6 +12,7 @@
 #include "glyph/strike.h"
 #include "glyph/utf8.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -76,6 +77,101 @@ void CheckPreviewSize(const formats::PreviewLayout& layout, const ConvertOptions
                      (options.zoom > 1 ? " or give a smaller --zoom" : " or at a smaller size"));
 }
 
+// The notes a run makes about its glyphs (clipped, missing, drawn in part): each on its own line,
+// or for a dry run counted, the first kept for its summary.
+class GlyphNotes {
+public:
+    GlyphNotes(std::ostream& err, bool dryRun) : err_(err), dryRun_(dryRun) {}
+    void Add(std::string_view message) {
+        ++count_;
+        if (!dryRun_) {
+            Report(err_, message);
+        } else if (first_.empty()) {
+            first_ = message;
+        }
+    }
+    std::size_t count() const { return count_; }
+    const std::string& first() const { return first_; }
+
+private:
+    std::ostream& err_;
+    bool dryRun_;
+    std::size_t count_ = 0;
+    std::string first_;
+};
+
+// Takes a dry run's text and keeps only its size.
+class CountingSink : public formats::Sink {
+public:
+    void Write(std::string_view text) override { bytes += text.size(); }
+    std::uint64_t bytes = 0;
+};
+
+// Draws every character and hands it to the writer, noting what the font lacks or could not draw.
+void DrawAll(const ConvertOptions& options, glyph::FontFaces& faces,
+             const glyph::StrikeFacts& facts, formats::FontWriter& writer, GlyphNotes& notes) {
+    for (char32_t c : options.characters) {
+        glyph::StrikeGlyph glyph = glyph::DrawGlyph(faces, c);
+        if (!glyph.found) {
+            notes.Add(glyph::CharacterName(c) + ": not in " + facts.face.family +
+                      (options.source == FontSource::File ? "" : " or its fallbacks") +
+                      "; the face's missing-glyph box is written instead");
+        }
+        if (!glyph.problem.empty()) {
+            notes.Add(glyph::CharacterName(c) + ": " + glyph.problem);
+        }
+        writer.Add(std::move(glyph));
+    }
+}
+
+// What a dry run found, in a line or two: the face and its file, the characters, the exact size
+// of the output and the notes the run would make.
+void ReportDryRun(std::ostream& err, const ConvertOptions& options, const glyph::StrikeFacts& facts,
+                  std::uint64_t bytes, const GlyphNotes& notes) {
+    const std::string face =
+        facts.face.family + (facts.face.style.empty() ? "" : " " + facts.face.style);
+    const std::size_t count = options.characters.size();
+    const std::string_view typed = options.sizeText;
+    const std::string size =
+        options.sizeText + (typed.ends_with("px") || typed.ends_with("pt") ? "" : " pt");
+    Report(err, "--dry-run: " + std::to_string(count) +
+                    (count == 1 ? " character" : " characters") + " of " + face + " (" +
+                    facts.face.file + ") at " + size + " make " + std::to_string(bytes) +
+                    " bytes of " + options.format + " for " +
+                    (options.output == "-" ? "standard output" : options.output) +
+                    (options.preview.empty() ? "" : ", with a preview in " + options.preview) +
+                    "; nothing was written");
+    if (notes.count() > 0) {
+        Report(err, "--dry-run: " + std::to_string(notes.count()) +
+                        (notes.count() == 1 ? " note" : " notes") + " on the characters" +
+                        (options.strict ? " (--strict fails on them)" : "") +
+                        ", the first: " + notes.first());
+    }
+}
+
+// The run's outputs, opened; for a dry run only checked, and none. Neither may be the font
+// being read.
+struct Outputs {
+    std::unique_ptr<Output> text;
+    std::unique_ptr<Output> picture;
+};
+Outputs OpenOutputs(const ConvertOptions& options, std::ostream& out, const std::string& font) {
+    Outputs outputs;
+    const bool preview = !options.preview.empty();
+    if (options.dryRun) {
+        CheckOutput(options.output, out, font);
+        if (preview) {
+            CheckOutput(options.preview, out, font);
+        }
+        return outputs;
+    }
+    outputs.text = OpenOutput(options.output, out, font);
+    if (preview) {
+        outputs.picture = OpenOutput(options.preview, out, font);
+    }
+    return outputs;
+}
+
 int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
     const formats::FormatOptions formatOptions = FormatOptionsOf(options);
     const bool table = options.format == "table";
@@ -103,63 +199,55 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
                          "); raise it with --max-output " + std::to_string((estimate >> 30) + 1) +
                          "G");
     }
-    if (options.dryRun) {
-        return kExitOk;
-    }
-
     if (preview) {
         CheckPreviewSize(formats::SmallestPreviewLayout(facts, options.characters, options.zoom),
                          options, true);
     }
 
-    // Neither output may be the font being read.
-    const std::unique_ptr<Output> output = OpenOutput(options.output, out, facts.face.file);
-    const std::unique_ptr<Output> previewOutput =
-        preview ? OpenOutput(options.preview, out, facts.face.file) : nullptr;
-    formats::LineEndSink lines(*output, table ? "\n" : options.eol);
-    bool reported = false;
+    // A dry run opens neither output: it runs on with a sink that only counts.
+    const Outputs outputs = OpenOutputs(options, out, facts.face.file);
+    const std::unique_ptr<Output>& output = outputs.text;
+    const std::unique_ptr<Output>& previewOutput = outputs.picture;
+    CountingSink counted;
+    formats::LineEndSink lines(output ? static_cast<formats::Sink&>(*output) : counted,
+                               table ? "\n" : options.eol);
+    GlyphNotes notes(err, options.dryRun);
     std::optional<formats::PreviewSheet> sheet;
     if (preview) {
         sheet.emplace(facts);
     }
     writer->OnWritten([&](const glyph::StrikeGlyph& glyph, const formats::WrittenGlyph& written) {
         for (const std::string& message : ClipMessages(glyph.code, written)) {
-            Report(err, message);
-            reported = true;
+            notes.Add(message);
         }
         if (sheet) {
             sheet->Add(glyph, written);
         }
     });
     writer->Begin(facts, options.characters.size(), lines);
-    for (char32_t c : options.characters) {
-        glyph::StrikeGlyph glyph = glyph::DrawGlyph(faces, c);
-        if (!glyph.found) {
-            Report(err, glyph::CharacterName(c) + ": not in " + facts.face.family +
-                            (options.source == FontSource::File ? "" : " or its fallbacks") +
-                            "; the face's missing-glyph box is written instead");
-            reported = true;
-        }
-        if (!glyph.problem.empty()) {
-            Report(err, glyph::CharacterName(c) + ": " + glyph.problem);
-            reported = true;
-        }
-        writer->Add(std::move(glyph));
-    }
+    DrawAll(options, faces, facts, *writer, notes);
     writer->Finish();
+    const int status = notes.count() > 0 && options.strict ? kExitClipped : kExitOk;
+    std::optional<formats::PreviewLayout> layout;
+    if (sheet) {
+        layout = sheet->Layout(options.zoom);
+        CheckPreviewSize(*layout, options, false);
+    }
+    if (options.dryRun) {
+        ReportDryRun(err, options, facts, counted.bytes, notes);
+        return status;
+    }
     if (sheet) {
         // The picture is written out before either file is put in place, so a picture that
         // cannot be written leaves the output as it was too.
-        const formats::PreviewLayout layout = sheet->Layout(options.zoom);
-        CheckPreviewSize(layout, options, false);
-        sheet->Write(layout, *previewOutput);
+        sheet->Write(*layout, *previewOutput);
         previewOutput->Flush();
     }
     output->Commit();
     if (previewOutput) {
         previewOutput->Commit();
     }
-    return reported && options.strict ? kExitClipped : kExitOk;
+    return status;
 }
 
 } // namespace

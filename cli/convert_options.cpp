@@ -1,7 +1,10 @@
 #include "cli/convert_options.h"
 
+#include "cli/c_library_names.h"
 #include "cli/character_list.h"
+#include "cli/output_file.h"
 #include "cli/printable.h"
+#include "formats/bdf_writer.h"
 #include "formats/preview.h"
 #include "glyph/scan_geometry.h"
 #include "glyph/utf8.h"
@@ -241,7 +244,7 @@ std::optional<std::string> CNameProblem(std::string_view name) {
     if (name == "main") {
         return "names the program's entry point, which C++ does not allow an array to be";
     }
-    return std::nullopt;
+    return CLibraryReservation(name);
 }
 
 // One of `names`, or a UsageError listing them.
@@ -291,6 +294,44 @@ formats::CellRule ParseCell(std::string_view text) {
     cell.width = ParseWhole("--cell", text.substr(0, x), 1, kMaxCell);
     cell.forcedHeight = ParseWhole("--cell", text.substr(x + 1), 1, kMaxCell);
     return cell;
+}
+
+// A BDF font name stands on the FONT line: printable ASCII, and short enough for the line.
+void CheckBdfName(const std::string& name) {
+    const auto printable = [](char c) {
+        return c >= 0x20 && c < 0x7F;
+    };
+    if (name.empty() || !std::all_of(name.begin(), name.end(), printable)) {
+        throw UsageError("--c-array: '" + Printable(name) +
+                         "' is not a BDF font name: give printable ASCII characters (0x20 to "
+                         "0x7E) only");
+    }
+    if (name.size() > formats::kMaxBdfFontName) {
+        throw UsageError("--c-array: a BDF font name may have at most " +
+                         std::to_string(formats::kMaxBdfFontName) + " characters; this one has " +
+                         std::to_string(name.size()));
+    }
+}
+
+// The picture is a PNG file: a file name must say so, so that a slip such as "--preview font.h"
+// does not overwrite a source. Standard output, a descriptor or a device takes it as it is.
+void CheckPreviewName(const std::string& name) {
+    std::string end = name.substr(name.size() < 4 ? 0 : name.size() - 4);
+    std::transform(end.begin(), end.end(), end.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    if (end != ".png" && !WritesInPlace(name)) {
+        throw UsageError("--preview: '" + Printable(name) +
+                         "' does not end in .png; the picture is a PNG file");
+    }
+}
+
+// "--size 16 px": the unit would be TEXT, two characters converted at 16 pt.
+void RefuseUnitAsText(std::string_view size, std::string_view text) {
+    if (text == "px" || text == "pt") {
+        throw UsageError("--size " + Printable(size) + " " + std::string(text) + ": write " +
+                         Printable(size) + std::string(text) + " without a space (or -- " +
+                         std::string(text) + " to convert the letters)");
+    }
 }
 
 std::string FormatList() {
@@ -359,7 +400,10 @@ float ParseSize(std::string_view text) {
         scale = 0.75;
     }
     const double value = ParseNumber(number, text);
-    if (!std::isfinite(value) || value <= 0) {
+    if (!std::isfinite(value)) {
+        throw SizeError(text, "is not a finite number (write 10, 9.75pt or 16px)");
+    }
+    if (value <= 0) {
         throw SizeError(text, "is not above 0");
     }
     if (value > 1e6) {
@@ -391,11 +435,16 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
     bool haveFaceIndex = false;
     bool haveArray = false;
     bool endOfOptions = false;
-    std::vector<std::string_view> given; // options that only some formats take
+    std::vector<std::string_view> given;           // options that only some formats take
+    std::optional<std::string_view> sizeJustGiven; // the value of the argument before, --size's
     ArgReader reader(args);
     while (!reader.Done()) {
         const std::string_view arg = reader.Next(endOfOptions);
+        const std::optional<std::string_view> sizeBefore = std::exchange(sizeJustGiven, {});
         if (endOfOptions || arg.empty() || arg[0] != '-' || arg == "-") {
+            if (sizeBefore && !endOfOptions) {
+                RefuseUnitAsText(*sizeBefore, arg);
+            }
             if (haveText) {
                 throw UsageError("more than one TEXT given: '" + Printable(arg) + "'");
             }
@@ -431,6 +480,7 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
             const std::string_view size = reader.Value(arg);
             options.font.size = ParseSize(size);
             options.sizeText = size;
+            sizeJustGiven = size;
         } else if (arg == "--bold") {
             reader.NoValue(arg);
             options.font.bold = true;
@@ -554,11 +604,11 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
             throw UsageError("--c-array: '" + Printable(options.arrayName) + "' " + *problem);
         }
     }
-    if (haveArray && options.format == "bdf" &&
-        (options.arrayName.empty() ||
-         std::any_of(options.arrayName.begin(), options.arrayName.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))) {
-        throw UsageError("--c-array: a BDF font name is one line of printable characters");
+    if (haveArray && options.format == "bdf") {
+        CheckBdfName(options.arrayName);
+    }
+    if (!options.preview.empty()) {
+        CheckPreviewName(options.preview);
     }
     options.characters = characters.characters();
     if (options.characters.empty()) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -201,11 +202,19 @@ void ForgetTemp() {
     gHaveTemp = 0;
 }
 
-// A temporary file beside the target that is renamed over it on Commit.
+// Who owns a file being replaced.
+struct Owner {
+    uid_t uid;
+    gid_t gid;
+};
+
+// A temporary file beside the target that is renamed over it on Commit, with the target's mode
+// and, where this process may set them, its owner and group.
 class ReplacingOutput : public FdOutput {
 public:
-    ReplacingOutput(int fd, std::string temp, std::string target, mode_t mode)
-        : FdOutput(fd, target), temp_(std::move(temp)), mode_(mode) {}
+    ReplacingOutput(int fd, std::string temp, std::string target, mode_t mode,
+                    std::optional<Owner> owner)
+        : FdOutput(fd, target), temp_(std::move(temp)), mode_(mode), owner_(owner) {}
     ~ReplacingOutput() override {
         if (!committed_) {
             unlink(temp_.c_str());
@@ -217,6 +226,12 @@ public:
 
     void Commit() override {
         Flush();
+        // The owner first: changing it may clear the set-id bits the mode then puts back. A
+        // process that may not give the file away (not root) keeps at least the group where
+        // it may, as the file's owner does.
+        if (owner_ && fchown(fd(), owner_->uid, owner_->gid) != 0) {
+            static_cast<void>(fchown(fd(), static_cast<uid_t>(-1), owner_->gid));
+        }
         if (fchmod(fd(), mode_) != 0) {
             throw OutputError("cannot set the permissions of " + Printable(path()) + ": " +
                               ErrnoText());
@@ -232,22 +247,9 @@ public:
 private:
     std::string temp_;
     mode_t mode_;
+    std::optional<Owner> owner_;
     bool committed_ = false;
 };
-
-// Where a file not made yet would be: its folder resolved, then its name.
-std::string PlaceOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    char* resolved = realpath(folder.c_str(), nullptr);
-    if (resolved == nullptr) {
-        return path;
-    }
-    std::string place = resolved;
-    std::free(resolved);
-    return place + "/" + name;
-}
 
 mode_t NewFileMode() {
     const mode_t mask = umask(0);
@@ -285,16 +287,130 @@ std::optional<int> OwnDescriptor(const std::string& path) {
     return std::nullopt;
 }
 
-bool SameFile(const struct stat& a, const struct stat& b) {
+// Whether two files are one: the same device and inode, by whatever names they were reached.
+// Every comparison of files goes through here.
+bool SameObject(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // Refuses an output that is the file being read, by whatever name it was reached.
 void RefuseInput(const struct stat& output, const std::string& path, const std::string& input) {
     struct stat info {};
-    if (!input.empty() && stat(input.c_str(), &info) == 0 && SameFile(info, output)) {
+    if (!input.empty() && stat(input.c_str(), &info) == 0 && SameObject(info, output)) {
         throw OutputError("output " + Printable(path) + " is the font file being read (" +
                           Printable(input) + "); give another file");
+    }
+}
+
+// Where an output name leads, found without opening or making anything.
+struct Destination {
+    enum class Kind {
+        Descriptor, // one of this process's descriptors, written in place
+        Existing,   // a regular file, replaced
+        New,        // a file not made yet
+        InPlace,    // a device, pipe or socket, written in place
+    };
+    Kind kind = Kind::New;
+    int fd = -1;        // Descriptor
+    std::string target; // the path, links followed
+    // Descriptor, Existing, InPlace: the file itself; New: the folder it is to be made in.
+    struct stat info {};
+    std::string folder; // Existing, New: where the temporary file goes ("" is the current one)
+    std::string name;   // New: its name in the folder
+};
+
+// The folder part of `target` with its slash, "" for a bare name, and the name after it.
+std::pair<std::string, std::string> SplitPath(const std::string& target) {
+    const std::size_t slash = target.rfind('/');
+    if (slash == std::string::npos) {
+        return {"", target};
+    }
+    return {target.substr(0, slash + 1), target.substr(slash + 1)};
+}
+
+// Where the file `target` is to be made: its folder must exist.
+Destination NewFile(const std::string& path, const std::string& target) {
+    Destination place;
+    place.kind = Destination::Kind::New;
+    place.target = target;
+    std::tie(place.folder, place.name) = SplitPath(target);
+    const std::string folder = place.folder.empty() ? "." : place.folder;
+    if (stat(folder.c_str(), &place.info) != 0 || !S_ISDIR(place.info.st_mode)) {
+        throw OutputError("cannot write " + Printable(path) + ": folder " + Printable(folder) +
+                          " does not exist");
+    }
+    return place;
+}
+
+// The next step along the link `target`: what it points to, relative to its folder.
+std::string FollowLink(const std::string& path, const std::string& target) {
+    std::vector<char> buffer(PATH_MAX + 1);
+    const ssize_t length = readlink(target.c_str(), buffer.data(), buffer.size());
+    if (length < 0 || static_cast<std::size_t>(length) >= buffer.size()) {
+        throw OutputError("cannot write " + Printable(path) + ": " + ErrnoText());
+    }
+    const std::string link(buffer.data(), static_cast<std::size_t>(length));
+    return link.starts_with('/') ? link : SplitPath(target).first + link;
+}
+
+// Follows `path` to where its text would go; refuses a folder and what cannot be looked at.
+// Links are followed one at a time, so a link whose file does not exist yet leads to where that
+// file is made, and a name for one of this process's descriptors is seen as one.
+Destination Locate(const std::string& path) {
+    Destination place;
+    if (path == "-") {
+        place.kind = Destination::Kind::Descriptor;
+        place.fd = STDOUT_FILENO;
+        return place;
+    }
+    std::string target = path;
+    for (int links = 0; links < 40; ++links) {
+        if (const std::optional<int> fd = OwnDescriptor(target)) {
+            place.kind = Destination::Kind::Descriptor;
+            place.fd = *fd;
+            return place;
+        }
+        struct stat info {};
+        if (lstat(target.c_str(), &info) != 0) {
+            if (errno != ENOENT) {
+                throw OutputError("cannot write " + Printable(path) + ": " + ErrnoText());
+            }
+            return NewFile(path, target);
+        }
+        if (S_ISLNK(info.st_mode)) {
+            // A link to a pipe or device is opened, like the pipe or device itself; a link such
+            // as /proc/N/fd/1 may name something readlink cannot give as a path.
+            struct stat pointed {};
+            if (stat(target.c_str(), &pointed) != 0 || S_ISREG(pointed.st_mode) ||
+                S_ISDIR(pointed.st_mode)) {
+                target = FollowLink(path, target);
+                continue;
+            }
+            info = pointed;
+        }
+        if (S_ISDIR(info.st_mode)) {
+            throw OutputError("output " + Printable(path) + " is a folder");
+        }
+        place.kind =
+            S_ISREG(info.st_mode) ? Destination::Kind::Existing : Destination::Kind::InPlace;
+        place.target = target;
+        place.info = info;
+        place.folder = SplitPath(target).first;
+        return place;
+    }
+    throw OutputError("cannot write " + Printable(path) + ": " + ErrnoText(ELOOP));
+}
+
+// The descriptor `fd` of this process, checked as DescriptorOutput writes it.
+void CheckDescriptor(int fd, const std::string& path, const std::string& input) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0) {
+        throw OutputError("cannot write " + Printable(path) + ": " + ErrnoText());
+    }
+    RefuseInput(info, path, input);
+    const int flags = fcntl(fd, F_GETFL);
+    if (fd != STDOUT_FILENO && (flags < 0 || (flags & O_ACCMODE) == O_RDONLY)) {
+        throw OutputError("cannot write " + Printable(path) + ": it is open for reading only");
     }
 }
 
@@ -302,17 +418,9 @@ void RefuseInput(const struct stat& output, const std::string& path, const std::
 // it was opened to append, never truncating. Standard output is `stream`.
 std::unique_ptr<Output> DescriptorOutput(int fd, const std::string& path, std::ostream& stream,
                                          const std::string& input) {
-    struct stat info {};
-    if (fstat(fd, &info) != 0) {
-        throw OutputError("cannot write " + Printable(path) + ": " + ErrnoText());
-    }
-    RefuseInput(info, path, input);
+    CheckDescriptor(fd, path, input);
     if (fd == STDOUT_FILENO) {
         return std::make_unique<StreamOutput>(stream);
-    }
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY) {
-        throw OutputError("cannot write " + Printable(path) + ": it is open for reading only");
     }
     const int copy = fcntl(fd, F_DUPFD_CLOEXEC, 3);
     if (copy < 0) {
@@ -321,98 +429,117 @@ std::unique_ptr<Output> DescriptorOutput(int fd, const std::string& path, std::o
     return std::make_unique<FdOutput>(copy, path);
 }
 
-// The file a new output replaces: a temporary file in `target`'s folder, renamed over it on
-// Commit, with `mode`.
-std::unique_ptr<Output> Replacement(const std::string& path, const std::string& target,
-                                    mode_t mode) {
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    struct stat info {};
-    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        throw OutputError("cannot write " + Printable(path) + ": folder " + Printable(folder) +
-                          " does not exist");
-    }
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = (slash == std::string::npos ? "" : folder) + "." + name + ".XXXXXX";
+// The file a new output replaces: a temporary file in `place`'s folder, renamed over it on
+// Commit, with the old file's mode and owner, or a new file's mode.
+std::unique_ptr<Output> Replacement(const Destination& place) {
+    const bool existing = place.kind == Destination::Kind::Existing;
+    const std::string folder = place.folder.empty() ? "." : place.folder;
+    // The temporary name is the target's, cut short where it would pass the longest name a
+    // folder takes, so every name that may be written can be.
+    const std::string name = SplitPath(place.target).second;
+    constexpr std::size_t kTempExtra = 8; // "." before it, ".XXXXXX" after
+    std::string temp = place.folder + "." + name.substr(0, NAME_MAX - kTempExtra) + ".XXXXXX";
     const int fd = MakeTemp(temp);
     if (fd < 0) {
         throw OutputError("cannot write in folder " + Printable(folder) + ": " + ErrnoText());
     }
-    return std::make_unique<ReplacingOutput>(fd, std::move(temp), target, mode);
+    const mode_t mode = existing ? place.info.st_mode & 07777 : NewFileMode();
+    std::optional<Owner> owner;
+    if (existing) {
+        owner = Owner{place.info.st_uid, place.info.st_gid};
+    }
+    return std::make_unique<ReplacingOutput>(fd, std::move(temp), place.target, mode, owner);
+}
+
+// Whether this process may make files in `folder` ("" is the current one).
+void CheckFolderWritable(const std::string& folder) {
+    const std::string name = folder.empty() ? "." : folder;
+    if (faccessat(AT_FDCWD, name.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        throw OutputError("cannot write in folder " + Printable(name) + ": " + ErrnoText());
+    }
 }
 
 } // namespace
 
 std::unique_ptr<Output> OpenOutput(const std::string& path, std::ostream& stream,
                                    const std::string& input) {
-    if (path == "-") {
-        return DescriptorOutput(STDOUT_FILENO, "standard output", stream, input);
+    const Destination place = Locate(path);
+    switch (place.kind) {
+    case Destination::Kind::Descriptor:
+        return DescriptorOutput(place.fd, path == "-" ? "standard output" : path, stream, input);
+    case Destination::Kind::Existing:
+        RefuseInput(place.info, path, input);
+        return Replacement(place);
+    case Destination::Kind::New:
+        return Replacement(place);
+    case Destination::Kind::InPlace:
+        break;
     }
-    // Links are followed one at a time, so a link whose file does not exist yet leads to where
-    // that file is made, and a name for one of this process's descriptors is seen as one.
-    std::string target = path;
-    for (int links = 0; links < 40; ++links) {
-        if (const std::optional<int> fd = OwnDescriptor(target)) {
-            return DescriptorOutput(*fd, path, stream, input);
+    const int fd = open(place.target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        throw OutputError("cannot write " + Printable(path) + ": " + ErrnoText());
+    }
+    return std::make_unique<FdOutput>(fd, path);
+}
+
+void CheckOutput(const std::string& path, std::ostream& stream, const std::string& input) {
+    const Destination place = Locate(path);
+    switch (place.kind) {
+    case Destination::Kind::Descriptor:
+        CheckDescriptor(place.fd, path == "-" ? "standard output" : path, input);
+        if (place.fd == STDOUT_FILENO) {
+            StreamOutput check(stream);
         }
-        struct stat info {};
-        if (lstat(target.c_str(), &info) != 0) {
-            if (errno != ENOENT) {
-                throw OutputError("cannot write " + Printable(path) + ": " + ErrnoText());
-            }
-            return Replacement(path, target, NewFileMode());
-        }
-        if (S_ISLNK(info.st_mode)) {
-            // A link to a pipe or device is opened, like the pipe or device itself; a link such
-            // as /proc/N/fd/1 may name something readlink cannot give as a path.
-            struct stat pointed {};
-            if (stat(target.c_str(), &pointed) == 0 && !S_ISREG(pointed.st_mode) &&
-                !S_ISDIR(pointed.st_mode)) {
-                info = pointed;
-            } else {
-                std::vector<char> buffer(PATH_MAX + 1);
-                const ssize_t length = readlink(target.c_str(), buffer.data(), buffer.size());
-                if (length < 0 || static_cast<std::size_t>(length) >= buffer.size()) {
-                    throw OutputError("cannot write " + Printable(path) + ": " + ErrnoText());
-                }
-                const std::string link(buffer.data(), static_cast<std::size_t>(length));
-                const std::size_t slash = target.rfind('/');
-                target = link.starts_with('/') || slash == std::string::npos
-                             ? link
-                             : target.substr(0, slash + 1) + link;
-                continue;
-            }
-        }
-        if (S_ISDIR(info.st_mode)) {
-            throw OutputError("output " + Printable(path) + " is a folder");
-        }
-        if (S_ISREG(info.st_mode)) {
-            RefuseInput(info, path, input);
-            return Replacement(path, target, info.st_mode & 07777);
-        }
-        // A device, pipe or socket is written in place.
-        const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
-        if (fd < 0) {
+        return;
+    case Destination::Kind::Existing:
+        RefuseInput(place.info, path, input);
+        CheckFolderWritable(place.folder);
+        return;
+    case Destination::Kind::New:
+        CheckFolderWritable(place.folder);
+        return;
+    case Destination::Kind::InPlace:
+        // Not opened: a pipe would wait for its reader.
+        if (faccessat(AT_FDCWD, place.target.c_str(), W_OK, AT_EACCESS) != 0) {
             throw OutputError("cannot write " + Printable(path) + ": " + ErrnoText());
         }
-        return std::make_unique<FdOutput>(fd, path);
+        return;
     }
-    throw OutputError("cannot write " + Printable(path) + ": " + ErrnoText(ELOOP));
+}
+
+bool WritesInPlace(const std::string& path) {
+    try {
+        const Destination::Kind kind = Locate(path).kind;
+        return kind == Destination::Kind::Descriptor || kind == Destination::Kind::InPlace;
+    } catch (const OutputError&) {
+        return false;
+    }
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-    if (a == "-" || b == "-") {
-        return a == b;
+    Destination one;
+    Destination other;
+    try {
+        one = Locate(a);
+        other = Locate(b);
+    } catch (const OutputError&) {
+        return false; // refused when it is opened
     }
-    struct stat infoA {};
-    struct stat infoB {};
-    const bool hasA = stat(a.c_str(), &infoA) == 0;
-    const bool hasB = stat(b.c_str(), &infoB) == 0;
-    if (hasA && hasB) {
-        return S_ISREG(infoA.st_mode) && infoA.st_dev == infoB.st_dev &&
-               infoA.st_ino == infoB.st_ino;
+    using Kind = Destination::Kind;
+    if (one.kind == Kind::Descriptor && other.kind == Kind::Descriptor && one.fd == other.fd) {
+        return true;
     }
-    return !hasA && !hasB && PlaceOf(a) == PlaceOf(b);
+    if (one.kind == Kind::New || other.kind == Kind::New) {
+        // One name in one folder, however the folder was reached.
+        return one.kind == other.kind && one.name == other.name && SameObject(one.info, other.info);
+    }
+    for (Destination* place : {&one, &other}) {
+        if (place->kind == Kind::Descriptor && fstat(place->fd, &place->info) != 0) {
+            return false;
+        }
+    }
+    // A terminal or /dev/null takes both harmlessly; a file or a pipe would hold both mixed.
+    return SameObject(one.info, other.info) && !S_ISCHR(one.info.st_mode);
 }
 
 } // namespace cli

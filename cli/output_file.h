@@ -32,7 +32,8 @@ public:
 // - Another descriptor of this process named so (/dev/fd/N, /proc/self/fd/N, /dev/stderr) is
 //   written in place through a duplicate of it, at its offset: appending when it appends.
 // - A regular file, or a new one, is written to a temporary file in the same folder that
-//   replaces it on Commit, keeping the old file's permissions. Links are followed, also to a
+//   replaces it on Commit, keeping the old file's permissions, and its owner and group where
+//   the process may set them (as root may). Links are followed, also to a
 //   file that does not exist yet, so the link stays a link. An ending signal (SIGHUP, SIGINT,
 //   SIGTERM) removes the temporary file before it ends the process.
 // - A device, pipe or socket is written in place.
@@ -41,9 +42,19 @@ public:
 std::unique_ptr<Output> OpenOutput(const std::string& path, std::ostream& stream,
                                    const std::string& input = {});
 
-// Whether two outputs as OpenOutput takes them would write over each other: both "-", or one
-// regular file (existing, or to be made) named two ways. Devices such as /dev/null are shared
-// harmlessly and count as different.
+// Refuses what OpenOutput would refuse, and a folder this process may not make files in, without
+// opening or making anything (for --dry-run): OutputError.
+void CheckOutput(const std::string& path, std::ostream& stream, const std::string& input = {});
+
+// Whether OpenOutput writes `path` in place: standard output, another descriptor, a device, a
+// pipe or a socket, by any name or link.
+bool WritesInPlace(const std::string& path);
+
+// Whether two outputs as OpenOutput takes them would write over each other: one descriptor of
+// this process however named ("-", /dev/stdout, /dev/fd/1 ...), one file or pipe reached by two
+// names or links, or one file to be made named two ways (a.png, ./a.png, sub/../a.png, a link
+// to it). Terminals and devices such as /dev/null are shared harmlessly and count as
+// different.
 bool SameFile(const std::string& a, const std::string& b);
 
 } // namespace cli

@@ -25,6 +25,7 @@ constexpr glyph::Packing kBdfRows{glyph::BitOrder::MsbFirst, glyph::Scan::Rows,
 constexpr std::size_t kFlushSize = 1 << 16;
 // X11's and u8g2's BDF readers read lines into 1024-byte buffers; a longer line breaks in two.
 constexpr std::size_t kMaxLine = 1000;
+static_assert(kMaxBdfFontName + std::string_view("FONT ").size() == kMaxLine);
 // Comments wrap at this width, to be read.
 constexpr std::size_t kCommentWidth = 78;
 

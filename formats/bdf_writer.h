@@ -4,6 +4,7 @@
 
 #include "formats/font_writer.h"
 
+#include <cstddef>
 #include <memory>
 
 namespace formats {
@@ -34,5 +35,8 @@ namespace formats {
 // property string ends in "..." (the comments hold it whole). A glyph too large for readers
 // (over 65535 bytes of bitmap) is a FormatError.
 std::unique_ptr<FontWriter> MakeBdfWriter(const FormatOptions& options);
+
+// The longest font name (FormatOptions::name) whose FONT line readers take.
+inline constexpr std::size_t kMaxBdfFontName = 995;
 
 } // namespace formats

@@ -124,13 +124,16 @@ protected:
             if (glyph.ink.empty()) {
                 continue;
             }
-            if (entry.offset > kMaxOffset) {
-                throw FormatError(name + ": its bitmap starts at byte " +
-                                  std::to_string(entry.offset) +
-                                  ", past the 65535 GFXglyph.bitmapOffset holds");
-            }
             glyph::Pack(glyph, glyph.Box(), kGfxBits, bits);
             entry.bytes = bits.size() - static_cast<std::size_t>(entry.offset);
+            // The library reads the glyph through its 16-bit offset, counting it up byte by
+            // byte, so the glyph's last byte too must lie within it.
+            const long end = entry.offset + static_cast<long>(entry.bytes) - 1;
+            if (end > kMaxOffset) {
+                throw FormatError(name + ": its bitmap takes bytes " +
+                                  std::to_string(entry.offset) + " to " + std::to_string(end) +
+                                  "; GFXglyph.bitmapOffset reaches 65535 (16 bits)");
+            }
         }
 
         // After the glyphs, which name what is too large more closely.

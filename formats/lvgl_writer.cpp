@@ -266,12 +266,18 @@ Layout Plan(const glyph::Strike& strike, int version) {
         }
     }
 
+    // LVGL finds a glyph's bitmap at glyph_bitmap + bitmap_index and reads on from there with
+    // full-width arithmetic, so only where each bitmap starts must fit the field; that includes
+    // the empty descriptor after a guarded map, which holds where the next bitmap starts.
     std::int64_t offset = 0;
     int top = 0;
     int bottom = 0;
     bool ink = false;
-    for (std::size_t index : layout.order) {
+    std::vector<std::int64_t> ends(layout.order.size());
+    for (std::size_t k = 0; k < layout.order.size(); ++k) {
+        const std::size_t index = layout.order[k];
         const glyph::StrikeGlyph& g = glyphs[index];
+        ends[k] = offset;
         CheckField(kBitmapIndex, offset, g.code, layout.large);
         CheckField(kAdvance, std::int64_t{g.advance} * 16, g.code, layout.large);
         if (g.ink.empty()) {
@@ -283,9 +289,16 @@ Layout Plan(const glyph::Strike& strike, int version) {
         CheckField(kOffsetY, g.top - g.ink.height(), g.code, layout.large);
         offset +=
             static_cast<std::int64_t>(glyph::PackedSize(g.ink.width(), g.ink.height(), kPacking));
+        ends[k] = offset;
         top = std::max(top, g.top);
         bottom = std::min(bottom, g.top - g.ink.height());
         ink = true;
+    }
+    for (const CharacterMap& map : layout.maps) {
+        if (map.guarded) {
+            const std::size_t last = map.first + map.count - 1;
+            CheckField(kBitmapIndex, ends[last], layout.codes[last] + 1, layout.large);
+        }
     }
     // The line holds the ink of every glyph and the baseline; a set without ink gets the face's.
     if (!ink) {

@@ -131,6 +131,36 @@ TEST(AddFontArguments, BadArgumentsStopCMakeNamingTheArgument) {
     EXPECT_TRUE(Has(twice.output, "NAME 'ok' is already a font")) << twice.output;
 }
 
+// CMake splits lists at ';': TEXT holding one is still one text, its characters in order.
+TEST(AddFontArguments, TextKeepsItsSemicolons) {
+    const TempDir dir;
+    fs::create_directory(dir.Path("src"));
+    dir.File("src/main.c", "extern const unsigned char f[];\nint main(void) { return f[0]; }\n");
+    dir.File("src/CMakeLists.txt", "cmake_minimum_required(VERSION 3.16)\nproject(semicolons C)\n"
+                                   "set(RASTOVA_CONVERT_EXECUTABLE \"" RASTOVA_CONVERT_PATH "\")\n"
+                                   "include(\"" RASTOVA_FONT_MODULE "\")\n"
+                                   "add_executable(show main.c)\n"
+                                   "rastova_add_font(show NAME f FORMAT table FONT_FILE \"" +
+                                       testfonts::DejaVuSans() + "\" SIZE 10 TEXT \"a;b;;\")\n");
+    const commands::Command configured = Configure(dir.Path("src"), dir.Path("build"));
+    ASSERT_EQ(configured.status, 0) << configured.output;
+    const commands::Command built = Build(dir.Path("build"));
+    ASSERT_EQ(built.status, 0) << built.output;
+    const std::string folder = dir.Path("build/rastova");
+    const std::vector<std::string> args = RecordedArguments(folder + "/f.args");
+    ASSERT_FALSE(args.empty());
+    EXPECT_EQ(args.back(), "a;b;;");
+    const std::string made = ReadFile(folder + "/f.c");
+    const std::size_t a = made.find("U+0061");
+    const std::size_t semicolon = made.find("U+003B");
+    const std::size_t b = made.find("U+0062");
+    ASSERT_NE(semicolon, std::string::npos) << made;
+    EXPECT_LT(a, semicolon);
+    EXPECT_LT(semicolon, b);
+    EXPECT_NE(b, std::string::npos);
+    ExpectMadeFromRecord(folder, "f");
+}
+
 // Rastova installed from this build into a prefix of its own, as `cmake --install` does.
 class InstalledPackage : public testing::Test {
 protected:

@@ -246,36 +246,59 @@ TEST(ConvertCommand, OutputFileIsLeftAloneOnBadInput) {
     EXPECT_EQ(clitest::TempDir::EntriesOf(locked), std::vector<std::string>{"font.ttf"});
 }
 
+// A dry run is the run with its text counted instead of written: it refuses what the run
+// refuses, and states the face, the characters and the exact size.
 TEST(ConvertCommand, DryRunChecksEverythingAndWritesNothing) {
     const TempDir dir;
     const std::string out = dir.File("font.h", "earlier\n");
+    const std::string sans = testfonts::DejaVuSans();
     struct Row {
         std::vector<std::string> args;
         int code;
-        std::string mentions; // on stderr; empty: stderr is empty
+        std::string mentions; // on stderr
     };
     const Row rows[] = {
-        {{"--font", "DejaVu Sans", "--set", "cp1251"}, 0, ""},
-        {{"--font-file", testfonts::DejaVuSans(), "--c-array", "f", "A"}, 0, ""},
+        {{"--font", "DejaVu Sans", "--set", "cp1251"}, 0, "222 characters of DejaVu Sans Book"},
+        {{"--font-file", sans, "--c-array", "f", "A"}, 0, "DejaVuSans.ttf"},
+        {{"--font-file", sans, "--format", "lvgl", "--size", "16px", "--set", "ascii"},
+         0,
+         "bytes of lvgl"},
+        {{"--font-file", sans, "--strict", "A"}, 1, "1 note on the characters (--strict fails"},
         {{"--font-file", dir.Path("none.ttf"), "A"}, 2, "No such file"},
         {{"--range", "0xD800"}, 2, "surrogate"},
         {{"--format", "table", "--cell", "ink", "A"}, 2, "--cell applies to"},
         {{"--max-output", "100", "--set", "ascii"}, 2, "--max-output allows"},
+        // Found only as the glyphs are written.
+        {{"--font-file", sans, "--size", "100px", "--format", "u8g2", "--set", "ascii"},
+         2,
+         "bytes a glyph"},
+        {{"--font-file", sans, "--size", "90px", "--format", "gfx", "--range",
+          "0x20-0x7E,0xA0-0xFF"},
+         2,
+         "bitmapOffset"},
+        {{"--font-file", sans, "--preview", "sheet.png", "--size", "12", "--zoom", "64",
+          "0123456789abcdefghiklmnopqrsuxz"},
+         2,
+         "million a preview may have"},
+        {{"--font-file", sans, "-o", dir.Path("none/font.h"), "A"}, 2, "does not exist"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.args));
-        std::vector<std::string> args = row.args;
-        args.insert(args.end(), {"--dry-run", "-o", out});
+        std::vector<std::string> args = {"--dry-run", "-o", out};
+        args.insert(args.end(), row.args.begin(), row.args.end());
         const Result result = RunCli(args);
         EXPECT_EQ(result.code, row.code);
         EXPECT_EQ(result.out, "");
-        if (row.mentions.empty()) {
-            EXPECT_EQ(result.err, "");
-        } else {
-            EXPECT_NE(result.err.find(row.mentions), std::string::npos) << result.err;
-        }
+        EXPECT_NE(result.err.find(row.mentions), std::string::npos) << result.err;
         EXPECT_EQ(clitest::ReadFile(out), "earlier\n");
         EXPECT_EQ(dir.Entries().size(), 1U) << "no temporary file either";
+        if (row.code == 0) {
+            const Result real = RunCli(row.args);
+            EXPECT_NE(result.err.find(" make " + std::to_string(real.out.size()) + " bytes of "),
+                      std::string::npos)
+                << "the size the run writes: " << real.out.size() << "\n"
+                << result.err;
+        }
     }
 }
 

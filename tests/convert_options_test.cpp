@@ -193,7 +193,20 @@ TEST(ConvertOptions, ReadsEveryOption) {
     EXPECT_EQ(file.output, "-");
     EXPECT_TRUE(file.arrayName.empty());
     EXPECT_FALSE(file.strict);
+
+    // Close to what is refused, but free.
+    const std::vector<std::vector<std::string_view>> accepted = {
+        {"A", "--c-array", "is_font"},   {"A", "--c-array", "Strings"},
+        {"A", "--c-array", "sine"},      {"A", "--c-array", "tO_font"},
+        {"A", "--preview", "Sheet.PNG"}, {"A", "-o", "x.c", "--preview", "-"},
+        {"--size", "16", "--", "px"},    {"--size", "16", "--bold", "px"},
+    };
+    for (const auto& args : accepted) {
+        EXPECT_NO_THROW(Parse(args)) << testing::PrintToString(args);
+    }
 }
+
+const std::string kLongBdfName(996, 'n');
 
 TEST(ConvertOptions, RefusesBadCombinationsAndValues) {
     struct Row {
@@ -229,6 +242,27 @@ TEST(ConvertOptions, RefusesBadCombinationsAndValues) {
         {{"A", "--c-array", ""}, "not a C identifier"},
         {{"A", "--eol", "cr"}, "neither lf nor crlf"},
         {{"A", "--size", "0"}, "not above 0"},
+        // A unit after a space would be TEXT: a 16 pt font of 'p' and 'x'.
+        {{"--size", "16", "px"}, "write 16px"},
+        {{"--size=9.5", "pt"}, "write 9.5pt"},
+        {{"A", "--preview", "sheet.txt"}, "'sheet.txt' does not end in .png"},
+        {{"A", "--preview", "font.h"}, "does not end in .png"},
+        // Names the C library links by: the array would replace them.
+        {{"A", "--c-array", "exit"}, "C standard library"},
+        {{"A", "--c-array", "stdin"}, "C standard library"},
+        {{"A", "--c-array", "printf"}, "C standard library"},
+        {{"A", "--c-array", "memcpy"}, "C standard library"},
+        {{"A", "--c-array", "strlen"}, "C standard library"},
+        {{"A", "--c-array", "errno"}, "C standard library"},
+        {{"A", "--c-array", "sqrtf"}, "C standard library"},
+        {{"A", "--c-array", "clog10l"}, "C standard library"},
+        {{"A", "--c-array", "wmemset"}, "C standard library"},
+        {{"A", "--c-array", "timespec_get"}, "C standard library"},
+        {{"A", "--c-array", "tolower_font"}, "beginning with to and a lowercase letter"},
+        {{"A", "--c-array", "thrd_font"}, "<threads.h>"},
+        {{"A", "--format", "bdf", "--c-array", "caf\xC3\xA9"}, "printable ASCII"},
+        {{"A", "--format", "bdf", "--c-array", "a\tb"}, "printable ASCII"},
+        {{"A", "--format", "bdf", "--c-array", kLongBdfName}, "at most 995 characters"},
     };
     for (const Row& row : rows) {
         const std::string message = UsageMessage([&] { Parse(row.args); });
@@ -257,12 +291,26 @@ TEST(Size, RefusesWhatIsNotASize) {
         const char* mentions;
     };
     const Row rows[] = {
-        {"", "not a number"},      {"pt", "not a number"},    {"px", "not a number"},
-        {"abc", "not a number"},   {"12 pt", "not a number"}, {"12PT", "not a number"},
-        {"12pt ", "not a number"}, {"+12", "not a number"},   {"0x10", "not a number"},
-        {"12em", "not a number"},  {"0", "not above 0"},      {"0px", "not above 0"},
-        {"-3", "not above 0"},     {"-0", "not above 0"},     {"nan", "not above 0"},
-        {"inf", "not above 0"},    {"1e7", "too large"},      {"1e-50", "too small"},
+        {"", "not a number"},
+        {"pt", "not a number"},
+        {"px", "not a number"},
+        {"abc", "not a number"},
+        {"12 pt", "not a number"},
+        {"12PT", "not a number"},
+        {"12pt ", "not a number"},
+        {"+12", "not a number"},
+        {"0x10", "not a number"},
+        {"12em", "not a number"},
+        {"0", "not above 0"},
+        {"0px", "not above 0"},
+        {"-3", "not above 0"},
+        {"-0", "not above 0"},
+        {"nan", "not a finite number"},
+        {"inf", "not a finite number"},
+        {"-inf", "not a finite number"},
+        {"infpx", "not a finite number"},
+        {"1e7", "too large"},
+        {"1e-50", "too small"},
         {"1e-46px", "too small"},
     };
     for (const Row& row : rows) {

@@ -199,17 +199,23 @@ TEST(GfxFormat, ValuesTooLargeForTheirFieldsAreRefused) {
     for (char c = 0x20; c < 0x7F; ++c) {
         ascii += c;
     }
+    std::string latin1 = ascii;
+    for (char32_t c = 0xA0; c <= 0xFF; ++c) {
+        glyph::AppendUtf8(latin1, c);
+    }
     const Row rows[] = {
         {"300px", "W", {"'W' U+0057", "width"}},
         {"300px", "|", {"'|' U+007C", "height"}},
         {"900px", " ", {"' ' U+0020", "xAdvance"}},
         {"200px", "'", {"U+0027", "yOffset"}},      // the apostrophe's top: 145 rows up
         {"140px", ascii, {"U+00", "bitmapOffset"}}, // over 64 KiB of bitmaps
+        // 'ÿ' starts below 64 KiB and ends above it
+        {"90px", latin1, {"U+00FF", "65535", "bitmapOffset"}},
         {"240px", ".", {"line height", "yAdvance"}},
         {"16px", "\xD0\x96", {"'\xD0\x96' U+0416", "cp1251"}}, // without --encoding cp1251
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.named.back());
+        SCOPED_TRACE(std::string(row.size) + " " + row.named.back());
         const TempDir dir;
         const clitest::Result result =
             RunCli({"--font-file", testfonts::DejaVuSans(), "--size", row.size, "--format", "gfx",

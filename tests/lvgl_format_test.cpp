@@ -361,6 +361,30 @@ TEST(LvglFormat, WideGlyphsNeedTheLargeDescriptors) {
     }
 }
 
+// LVGL 8 reads an empty descriptor after a run of codes; it holds where the next bitmap would
+// start, which passes 20 bits here although every glyph starts below.
+TEST(LvglFormat, TheDescriptorAfterARunNeedsTheLargeDescriptorsPastTwentyBits) {
+    glyph::Strike strike;
+    strike.facts.metrics = {300, 255, 0, 300};
+    glyph::Bitmap full(255, 255); // 8129 bytes: 129 of them pass 1 MiB, 128 do not
+    for (int y = 0; y < 255; ++y) {
+        for (int x = 0; x < 255; ++x) {
+            full.Set(x, y);
+        }
+    }
+    for (char32_t c = 0x100; c < 0x100 + 129; ++c) {
+        glyph::StrikeGlyph g;
+        g.code = c;
+        g.ink = full;
+        g.top = 255;
+        g.advance = 255;
+        strike.glyphs.push_back(g);
+    }
+    const std::string font = WriteLvgl(strike, 8);
+    EXPECT_NE(font.find("bitmap_index = 1048641"), std::string::npos);
+    EXPECT_NE(font.find("needs LV_FONT_FMT_TXT_LARGE 1"), std::string::npos);
+}
+
 TEST(LvglFormat, RefusesWhatNoDescriptorHolds) {
     struct Row {
         const char* what;

@@ -34,23 +34,29 @@ TEST(OutputFile, ReplacesOnlyOnCommit) {
     const TempDir dir;
     std::ostringstream unused;
     const std::string big(200000, 'x'); // more than the write buffer holds
+    // The longest name a folder takes: the temporary file's name must not pass it.
+    const std::string longest = std::string(253, 'n') + ".c";
     struct Row {
         const char* what;
         bool existing;
         bool commit;
         std::string expected; // "" with !existing && !commit: no file at all
+        std::string name = "out.c";
     };
     const Row rows[] = {
         {"new file, committed", false, true, "head" + big},
         {"new file, abandoned", false, false, ""},
         {"old file, committed", true, true, "head" + big},
         {"old file, abandoned", true, false, "earlier"},
+        {"new file of a 255-byte name", false, true, "head" + big, longest},
+        {"old file of a 255-byte name", true, true, "head" + big, longest},
     };
     for (const Row& row : rows) {
-        const std::string path = dir.Path("out.c");
-        fs::remove(path);
+        const std::string path = dir.Path(row.name);
+        fs::remove(dir.Path("out.c"));
+        fs::remove(dir.Path(longest));
         if (row.existing) {
-            dir.File("out.c", "earlier");
+            dir.File(row.name, "earlier");
         }
         {
             auto output = OpenOutput(path, unused);
@@ -72,17 +78,49 @@ TEST(OutputFile, ReplacesOnlyOnCommit) {
 TEST(OutputFile, KeepsPermissionsOrFollowsTheUmask) {
     const TempDir dir;
     std::ostringstream unused;
-    const std::string old = dir.File("old.c", "earlier");
-    fs::permissions(old, fs::perms(0640));
+    struct Row {
+        const char* name;
+        mode_t before; // 0: no file before
+        mode_t after;
+    };
+    const Row rows[] = {
+        {"new.c", 0, 0640}, // 0666 less the umask 027
+        {"kept.c", 0640, 0640},
+        {"not-the-umasks.c", 0604, 0604}, // the umask would give 0640
+        {"executable.sh", 0751, 0751},
+    };
     const mode_t mask = umask(027);
-    for (const std::string& path : {old, dir.Path("new.c")}) {
-        auto output = OpenOutput(path, unused);
+    for (const Row& row : rows) {
+        if (row.before != 0) {
+            fs::permissions(dir.File(row.name, "earlier"), fs::perms(row.before));
+        }
+        auto output = OpenOutput(dir.Path(row.name), unused);
         output->Write("x");
         output->Commit();
+        EXPECT_EQ(ModeOf(dir.Path(row.name)), row.after) << row.name;
     }
     umask(mask);
-    EXPECT_EQ(ModeOf(old), 0640U) << "a replaced file keeps its mode";
-    EXPECT_EQ(ModeOf(dir.Path("new.c")), 0640U) << "0666 less the umask 027";
+}
+
+// Root replaces a user's file as that user's: its owner and group stay.
+TEST(OutputFile, KeepsOwnerAndGroupWhereItMay) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root may give a file to another user";
+    }
+    const TempDir dir;
+    std::ostringstream unused;
+    const std::string old = dir.File("old.c", "earlier");
+    ASSERT_EQ(chown(old.c_str(), 4321, 8765), 0);
+    fs::permissions(old, fs::perms(0640));
+    auto output = OpenOutput(old, unused);
+    output->Write("x");
+    output->Commit();
+    struct stat info {};
+    ASSERT_EQ(stat(old.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321U);
+    EXPECT_EQ(info.st_gid, 8765U);
+    EXPECT_EQ(info.st_mode & 07777, 0640U);
+    EXPECT_EQ(ReadFile(old), "x");
 }
 
 TEST(OutputFile, ALinkKeepsPointingAtTheNewContent) {

@@ -299,8 +299,11 @@ TEST(Preview, FailedRunLeavesEarlierFilesAndNoPreviewUnasked) {
     const TempDir dir;
     const std::string out = dir.File("font.txt", "earlier text\n");
     const std::string png = dir.File("sheet.png", "earlier picture");
-    const std::string link = dir.Path("link.txt");
+    const std::string link = dir.Path("link.png"); // a picture's name for the text
     std::filesystem::create_symlink(out, link);
+    std::filesystem::create_directory(dir.Path("sub"));
+    // Points to a picture not made yet.
+    std::filesystem::create_symlink("new.png", dir.Path("dangling.png"));
     const std::string font = testfonts::DejaVuSans();
     struct Row {
         std::vector<std::string> args;
@@ -308,9 +311,22 @@ TEST(Preview, FailedRunLeavesEarlierFilesAndNoPreviewUnasked) {
     };
     const Row rows[] = {
         {{"--font-file", dir.Path("none.ttf"), "-o", out, "--preview", png, "A"}, "none.ttf"},
-        {{"--font-file", font, "-o", out, "--preview", out, "A"}, "is the output file too"},
-        {{"--font-file", font, "-o", link, "--preview", out, "A"}, "is the output file too"},
+        {{"--font-file", font, "-o", png, "--preview", png, "A"}, "is the output file too"},
+        {{"--font-file", font, "-o", out, "--preview", link, "A"}, "is the output file too"},
         {{"--font-file", font, "--preview", "-", "A"}, "is the output file too"},
+        {{"--font-file", font, "--preview", "/dev/stdout", "A"}, "is the output file too"},
+        {{"--font-file", font, "-o", "/proc/self/fd/1", "--preview", "/dev/fd/1", "A"},
+         "is the output file too"},
+        // One picture not made yet, spelt two ways, or reached through a link.
+        {{"--font-file", font, "-o", dir.Path("new.png"), "--preview", dir.Path("sub/../new.png"),
+          "A"},
+         "is the output file too"},
+        {{"--font-file", font, "-o", dir.Path("sub/.//../new.png"), "--preview",
+          dir.Path("./new.png"), "A"},
+         "is the output file too"},
+        {{"--font-file", font, "-o", dir.Path("dangling.png"), "--preview", dir.Path("new.png"),
+          "A"},
+         "is the output file too"},
         {{"--font-file", font, "-o", out, "--preview", dir.Path("no/sheet.png"), "A"},
          "does not exist"},
         {{"--font-file", font, "-o", out, "--preview", "/dev/full", "o"}, "No space left"},
@@ -337,7 +353,8 @@ TEST(Preview, FailedRunLeavesEarlierFilesAndNoPreviewUnasked) {
     EXPECT_EQ(clitest::ReadFile(png), "earlier picture") << "no preview unasked";
     std::vector<std::string> entries = dir.Entries();
     std::sort(entries.begin(), entries.end());
-    EXPECT_EQ(entries, (std::vector<std::string>{"font.txt", "link.txt", "sheet.png"}))
+    EXPECT_EQ(entries, (std::vector<std::string>{"dangling.png", "font.txt", "link.png",
+                                                 "sheet.png", "sub"}))
         << "no temporary file left";
 }
 

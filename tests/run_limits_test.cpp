@@ -58,6 +58,9 @@ TEST(RunLimits, NoOutputExceedsTheLimit) {
         {"--set", "cp1251", "--size", "40px", "--format", "lvgl"},
         {"--set", "cp1251", "--size", "30px", "--format", "u8g2"},
         {"--set", "ascii", "--size", "40px", "--format", "xbm"},
+        // A forced cell larger than the face's: the estimate must follow the cell.
+        {"--set", "ascii", "--size", "12px", "--format", "xbm", "--cell", "40x40"},
+        {"--set", "ascii", "--size", "12px", "--format", "raw", "--cell", "64x48"},
         {"--set", "ascii", "--size", "40px", "--format", "ssd1306"},
         {"--set", "ascii", "--size", "40px", "--format", "raw", "--first", "0"},
     };

@@ -259,8 +259,10 @@ function(rastova_add_font target)
     endif()
     list(APPEND args ${ARG_OPTIONS})
     if(DEFINED ARG_TEXT)
-        # After "--", so text starting with "-" is text.
-        list(APPEND args -- "${ARG_TEXT}")
+        # After "--", so text starting with "-" is text; its ';' escaped, so it stays one
+        # argument of the list and the command lines rather than splitting it.
+        string(REPLACE ";" "\\;" text "${ARG_TEXT}")
+        list(APPEND args -- "${text}")
     endif()
 
     # The record the build depends on: rewritten only when the arguments or the file FONT
