@@ -47,6 +47,7 @@ struct FontFaces::State {
 
     bool valid = false;
     bool fontconfigReady = false;
+    bool exact = false; // see FontFaces::RequireExact
     FaceFacts facts;
     SizeMetrics metrics;
     FaceSlot primary;
@@ -68,10 +69,16 @@ struct FontFaces::State {
     State& operator=(const State&) = delete;
 
     void Resolve(const FontSource& source, const FontSpec& font);
+    void ResolveFile(const FontSource& source, const FontSpec& font, int pixelSize);
+    void ResolvePattern(const FontSource& source, const FontSpec& font, int pixelSize);
+    void Measure(int pixelSize);
     // The slot to draw c with: the primary face when it has the glyph, else the first ranked
     // fallback that has it, else nullptr.
     const FaceSlot* SlotFor(char32_t c);
-    static void SetSize(const FaceSlot& slot);
+    // Sizes the slot's face; a bitmap face takes the strike of the slot's size (see exact).
+    void SetSize(const FaceSlot& slot) const;
+    // The file a face was opened from.
+    std::string FileOf(FT_Face face) const;
 };
 
 } // namespace glyph
