@@ -65,6 +65,89 @@ TEST(FontFaces, EveryInstalledFaceConvertsASample) {
     }
 }
 
+// A TrueType file as its table directory describes it, read here from the sfnt layout: a 12-byte
+// header whose bytes 4-5 count the tables, then 16 bytes a table: tag, checksum, offset, length.
+struct Sfnt {
+    std::string bytes;
+    std::size_t at = 0; // where the table directory starts
+
+    std::uint32_t U32(std::size_t i) const {
+        const auto b = [&](std::size_t k) {
+            return static_cast<std::uint8_t>(bytes[i + k]);
+        };
+        return std::uint32_t{b(0)} << 24 | std::uint32_t{b(1)} << 16 | b(2) << 8 | b(3);
+    }
+    void SetU32(std::size_t i, std::uint32_t value) {
+        for (int k = 0; k < 4; ++k) {
+            bytes[i + k] = static_cast<char>(value >> (24 - 8 * k));
+        }
+    }
+    // The directory record of `tag`: its offset field is 8 bytes in, its length 12.
+    std::size_t Record(const std::string& tag) const {
+        const std::size_t tables = U32(at + 4) >> 16;
+        for (std::size_t i = 0; i < tables; ++i) {
+            if (bytes.compare(at + 12 + 16 * i, 4, tag) == 0) {
+                return at + 12 + 16 * i;
+            }
+        }
+        ADD_FAILURE() << "no " << tag << " table";
+        return at + 12;
+    }
+    std::uint32_t Offset(const std::string& tag) const { return U32(Record(tag) + 8); }
+    std::uint32_t Length(const std::string& tag) const { return U32(Record(tag) + 12); }
+
+    // The same font as the only face of a collection: a 'ttcf' header, version 1.0, one face
+    // whose directory follows at byte 16; every table moves 16 bytes on.
+    Sfnt Collection() const {
+        Sfnt ttc{std::string("ttcf\0\1\0\0\0\0\0\1\0\0\0\x10", 16) + bytes, 16};
+        const std::size_t tables = U32(at + 4) >> 16;
+        for (std::size_t i = 0; i < tables; ++i) {
+            ttc.SetU32(16 + 12 + 16 * i + 8, U32(at + 12 + 16 * i + 8) + 16);
+        }
+        return ttc;
+    }
+};
+
+// Sets the loca entries of glyph `index` (where its outline starts and ends in 'glyf') to
+// `start` and `end`; head's indexToLocFormat (bytes 50-51) says whether they are 32-bit.
+void SetOutlinePlace(Sfnt& font, std::uint32_t index, std::uint32_t start, std::uint32_t end) {
+    const std::size_t loca = font.Offset("loca");
+    ASSERT_NE(font.U32(font.Offset("head") + 48) & 0xFFFF, 0U) << "DejaVu Sans has long offsets";
+    font.SetU32(loca + 4 * index, start);
+    font.SetU32(loca + 4 * index + 4, end);
+}
+
+// DejaVu Sans made a colour bitmap font, as emoji fonts are: its outlines hidden (the 'glyf' tag
+// becomes 'CBDT') and its 'kern' table rewritten as a 'CBLC' table with one 16 px strike of
+// 32-bit pixels for 'A' (glyph 36). FreeType opens it as a font of colour pictures only.
+std::string ColourOnlyFont(const clitest::TempDir& dir) {
+    Sfnt font{clitest::ReadFile(testfonts::DejaVuSans())};
+    font.bytes.replace(font.Record("glyf"), 4, "CBDT");
+    const std::size_t kern = font.Record("kern");
+    std::string cblc;
+    const auto put = [&](std::uint32_t value, int bytes) {
+        for (int k = bytes - 1; k >= 0; --k) {
+            cblc += static_cast<char>(value >> (8 * k));
+        }
+    };
+    put(3, 2), put(0, 2), put(1, 4); // version 3.0, one size
+    // The size: its index subtables at byte 56, 24 bytes of them, one; no colour reference.
+    put(56, 4), put(24, 4), put(1, 4), put(0, 4);
+    for (int direction = 0; direction < 2; ++direction) {
+        // Line metrics: ascender 16, descender -4, widest 16, slope 1/0, the rest 0.
+        for (const int value : {16, -4, 16, 1, 0, 0, 0, 0, 16, -4, 0, 0}) {
+            put(static_cast<std::uint8_t>(value), 1);
+        }
+    }
+    put(36, 2), put(36, 2), put(16, 1), put(16, 1), put(32, 1), put(1, 1); // glyphs, ppem, depth
+    put(36, 2), put(36, 2), put(8, 4);                                     // index subtable array
+    put(1, 2), put(17, 2), put(0, 4), put(0, 4), put(0, 4); // format 1 of PNG images, offsets
+    font.bytes.replace(font.U32(kern + 8), cblc.size(), cblc);
+    font.bytes.replace(kern, 4, "CBLC");
+    font.SetU32(kern + 12, static_cast<std::uint32_t>(cblc.size()));
+    return dir.File("colour.ttf", font.bytes);
+}
+
 // An 8-pixel bitmap font with one glyph, 'A', 7 pixels above the baseline and 1 below.
 constexpr const char* kBdf = R"(STARTFONT 2.1
 FONT -rastova-test-medium-r-normal--8-80-75-75-c-80-iso10646-1
@@ -143,6 +226,8 @@ TEST(FontFaces, BitmapFontsAreDrawnOnlyAtTheirOwnSizes) {
     twelveText.replace(twelveText.find("STARTPROPERTIES 5"), 17,
                        "STARTPROPERTIES 6\nPIXEL_SIZE 12");
     const std::string twelve = dir.File("twelve.bdf", twelveText);
+    const std::string colour = ColourOnlyFont(dir);
+    const std::string pictures = "colour.ttf holds its glyphs as colour pictures only";
     struct Row {
         std::string font;
         std::string size;
@@ -157,6 +242,8 @@ TEST(FontFaces, BitmapFontsAreDrawnOnlyAtTheirOwnSizes) {
         {eight, "6", 8, ""},
         {twelve, "8px", 0, "twelve.bdf is a bitmap font with no 8 px size; it has 12 px (9 pt)"},
         {twelve, "12px", 12, ""},
+        {colour, "16px", 0, pictures},
+        {colour, "30px", 0, pictures},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.font + " at " + row.size);
@@ -207,58 +294,6 @@ TEST(FontFaces, GlyphWithoutPixelsIsReportedNotRead) {
             << format << ": " << result.err;
         EXPECT_EQ(result.out.find('#'), std::string::npos) << format << ": " << result.out;
     }
-}
-
-// A TrueType file as its table directory describes it, read here from the sfnt layout: a 12-byte
-// header whose bytes 4-5 count the tables, then 16 bytes a table: tag, checksum, offset, length.
-struct Sfnt {
-    std::string bytes;
-    std::size_t at = 0; // where the table directory starts
-
-    std::uint32_t U32(std::size_t i) const {
-        const auto b = [&](std::size_t k) {
-            return static_cast<std::uint8_t>(bytes[i + k]);
-        };
-        return std::uint32_t{b(0)} << 24 | std::uint32_t{b(1)} << 16 | b(2) << 8 | b(3);
-    }
-    void SetU32(std::size_t i, std::uint32_t value) {
-        for (int k = 0; k < 4; ++k) {
-            bytes[i + k] = static_cast<char>(value >> (24 - 8 * k));
-        }
-    }
-    // The directory record of `tag`: its offset field is 8 bytes in, its length 12.
-    std::size_t Record(const std::string& tag) const {
-        const std::size_t tables = U32(at + 4) >> 16;
-        for (std::size_t i = 0; i < tables; ++i) {
-            if (bytes.compare(at + 12 + 16 * i, 4, tag) == 0) {
-                return at + 12 + 16 * i;
-            }
-        }
-        ADD_FAILURE() << "no " << tag << " table";
-        return at + 12;
-    }
-    std::uint32_t Offset(const std::string& tag) const { return U32(Record(tag) + 8); }
-    std::uint32_t Length(const std::string& tag) const { return U32(Record(tag) + 12); }
-
-    // The same font as the only face of a collection: a 'ttcf' header, version 1.0, one face
-    // whose directory follows at byte 16; every table moves 16 bytes on.
-    Sfnt Collection() const {
-        Sfnt ttc{std::string("ttcf\0\1\0\0\0\0\0\1\0\0\0\x10", 16) + bytes, 16};
-        const std::size_t tables = U32(at + 4) >> 16;
-        for (std::size_t i = 0; i < tables; ++i) {
-            ttc.SetU32(16 + 12 + 16 * i + 8, U32(at + 12 + 16 * i + 8) + 16);
-        }
-        return ttc;
-    }
-};
-
-// Sets the loca entries of glyph `index` (where its outline starts and ends in 'glyf') to
-// `start` and `end`; head's indexToLocFormat (bytes 50-51) says whether they are 32-bit.
-void SetOutlinePlace(Sfnt& font, std::uint32_t index, std::uint32_t start, std::uint32_t end) {
-    const std::size_t loca = font.Offset("loca");
-    ASSERT_NE(font.U32(font.Offset("head") + 48) & 0xFFFF, 0U) << "DejaVu Sans has long offsets";
-    font.SetU32(loca + 4 * index, start);
-    font.SetU32(loca + 4 * index + 4, end);
 }
 
 // Damaged or cut copies of DejaVu Sans: a file FreeType would open without all its tables is
