@@ -37,6 +37,11 @@ struct FaceSlot {
     int pixelSize = 0;
 };
 
+// Why the TrueType outline of glyph `index`, or of a glyph it is built from, is not in the
+// font; "" when it is, or when the face has no TrueType outlines. FreeType draws such a glyph
+// blank, or without the part, and reports no error.
+std::string MissingOutline(FT_Face face, FT_UInt index);
+
 // The words for a FreeType error code: Debian's FreeType is built without its own strings.
 std::string FreeTypeMessage(FT_Error error);
 

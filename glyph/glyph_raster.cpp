@@ -4,8 +4,6 @@
 
 #include FT_OUTLINE_H
 #include FT_SYNTHESIS_H
-#include FT_TRUETYPE_TABLES_H
-#include FT_TRUETYPE_TAGS_H
 
 #include <algorithm>
 #include <cstdio>
@@ -56,41 +54,6 @@ void RenderLargeOutline(FontFaces::State& state, FT_GlyphSlot glyph, GlyphRaster
     raster.pitch = target.pitch;
     raster.pixels = GlyphRaster::Pixels::Mono;
     raster.buffer = state.partial.data();
-}
-
-// Why the TrueType outline of glyph `index` is not in the font, or "" when it is (or the face
-// has no TrueType outlines). The `loca` table gives where each glyph's outline starts in the
-// `glyf` table, the next entry where it ends; FreeType draws a glyph whose entries point outside
-// `glyf`, or that has no entry, as blank without an error.
-std::string MissingOutline(FT_Face face, FT_UInt index) {
-    FT_ULong glyfLength = 0;
-    FT_ULong locaLength = 0;
-    const auto* head = static_cast<const TT_Header*>(FT_Get_Sfnt_Table(face, FT_SFNT_HEAD));
-    if (!FT_IS_SFNT(face) || head == nullptr ||
-        FT_Load_Sfnt_Table(face, TTAG_loca, 0, nullptr, &locaLength) != 0 ||
-        FT_Load_Sfnt_Table(face, TTAG_glyf, 0, nullptr, &glyfLength) != 0) {
-        return {};
-    }
-    const FT_ULong entry = head->Index_To_Loc_Format != 0 ? 4 : 2;
-    unsigned char bytes[8] = {};
-    FT_ULong length = 2 * entry;
-    if ((FT_ULong{index} + 2) * entry > locaLength ||
-        FT_Load_Sfnt_Table(face, TTAG_loca, index * entry, bytes, &length) != 0) {
-        return "the font's loca table has no entry for its outline: the font file is damaged";
-    }
-    const auto at = [&](int k) -> FT_ULong {
-        const unsigned char* p = bytes + k * entry;
-        return entry == 4 ? FT_ULong{p[0]} << 24 | FT_ULong{p[1]} << 16 | FT_ULong{p[2]} << 8 | p[3]
-                          : (FT_ULong{p[0]} << 8 | p[1]) * 2;
-    };
-    const FT_ULong start = at(0);
-    const FT_ULong end = at(1);
-    if (end < start || end > glyfLength) {
-        return "its outline (bytes " + std::to_string(start) + " to " + std::to_string(end) +
-               " of the glyf table) is not in the font's " + std::to_string(glyfLength) +
-               "-byte glyf table: the font file is damaged";
-    }
-    return {};
 }
 
 } // namespace
