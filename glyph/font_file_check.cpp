@@ -82,9 +82,6 @@ std::uint32_t Be32(const unsigned char* p) {
 std::uint16_t Be16(const unsigned char* p) {
     return static_cast<std::uint16_t>(p[0] << 8 | p[1]);
 }
-std::uint32_t Le32(const unsigned char* p) {
-    return std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
-}
 
 // A four-byte table tag as text; a damaged file may hold any bytes there.
 std::string TagText(const unsigned char* p) {
@@ -166,22 +163,6 @@ void CheckWoff(const FontFile& file) {
     CheckParts(file, std::move(parts));
 }
 
-// PCF: "\1fcp", a count, then 16 bytes a table (type, format, size, offset), little-endian.
-void CheckPcf(const FontFile& file) {
-    const std::vector<unsigned char> header = ReadList(file, 0, 1, 8, "the PCF header");
-    const std::uint32_t tables = Le32(&header[4]);
-    const std::vector<unsigned char> records =
-        ReadList(file, 8, tables, 16, "the PCF table of contents");
-    std::vector<Part> parts;
-    for (std::uint32_t i = 0; i < tables; ++i) {
-        const unsigned char* record = &records[16U * i];
-        parts.push_back(
-            {"PCF table " + std::to_string(i) + " (type " + std::to_string(Le32(record)) + ")",
-             Le32(record + 12), Le32(record + 8)});
-    }
-    CheckParts(file, std::move(parts));
-}
-
 } // namespace
 
 void CheckFontFileComplete(const std::string& path) {
@@ -209,9 +190,6 @@ void CheckFontFileComplete(const std::string& path) {
         CheckParts(file, {{"the length its header states", 0, Be32(&header[8])}});
         break;
     }
-    case 0x01666370: // "\1fcp"
-        CheckPcf(file);
-        break;
     default:
         break;
     }

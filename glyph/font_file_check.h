@@ -12,9 +12,10 @@ namespace glyph {
 // header lists lies past the end of the file:
 //   TrueType and OpenType: every table of the table directory (and the directory itself);
 //   collections (.ttc, .otc): the directory of every face, and each face's tables;
-//   WOFF: every table, and the length the header states; WOFF2: that length;
-//   PCF: every table of its table of contents.
-// Other formats (BDF and Type 1 are text, checked by their own parsers) pass unchecked.
+//   WOFF: every table, and the length the header states; WOFF2: that length.
+// Other formats pass unchecked: FreeType refuses a BDF or PCF file that ends early itself (and
+// bdftopcf states its last table longer than it writes it, so a PCF's table of contents is no
+// measure).
 // Also throws FontError when the file cannot be read.
 void CheckFontFileComplete(const std::string& path);
 

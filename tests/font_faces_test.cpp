@@ -1,5 +1,6 @@
 // rastova-convert across faces: every face installed on the machine, and a bitmap font made here.
 #include "tests/cli_test_support.h"
+#include "tests/command_support.h"
 #include "tests/font_files.h"
 #include "tests/table_rows.h"
 
@@ -226,6 +227,10 @@ TEST(FontFaces, BitmapFontsAreDrawnOnlyAtTheirOwnSizes) {
     twelveText.replace(twelveText.find("STARTPROPERTIES 5"), 17,
                        "STARTPROPERTIES 6\nPIXEL_SIZE 12");
     const std::string twelve = dir.File("twelve.bdf", twelveText);
+    const std::string pcf = dir.Path("eight.pcf");
+    const commands::Command compiled =
+        commands::Shell(std::string(RASTOVA_BDFTOPCF) + " -o '" + pcf + "' '" + eight + "'");
+    ASSERT_EQ(compiled.status, 0) << compiled.output;
     const std::string colour = ColourOnlyFont(dir);
     const std::string pictures = "colour.ttf holds its glyphs as colour pictures only";
     struct Row {
@@ -242,6 +247,8 @@ TEST(FontFaces, BitmapFontsAreDrawnOnlyAtTheirOwnSizes) {
         {eight, "6", 8, ""},
         {twelve, "8px", 0, "twelve.bdf is a bitmap font with no 8 px size; it has 12 px (9 pt)"},
         {twelve, "12px", 12, ""},
+        {pcf, "30px", 0, "eight.pcf is a bitmap font with no 30 px size; it has 8 px (6 pt)"},
+        {pcf, "8px", 8, ""},
         {colour, "16px", 0, pictures},
         {colour, "30px", 0, pictures},
     };
