@@ -55,11 +55,13 @@ std::string FileHint(const ConvertOptions& options) {
 
 // A family fontconfig does not have, and the installed families closest to it.
 std::string NotInstalled(const ConvertOptions& options) {
-    const std::string named = glyph::NamedFamily(options.font.family);
-    const std::string message = "no installed font family is \"" + named + "\"";
+    const std::string& value = options.font.family;
     if (const std::string hint = FileHint(options); !hint.empty()) {
-        return message + hint;
+        return "no installed font family is \"" + value + "\"" + hint;
     }
+    const std::string named = glyph::NamedFamily(value);
+    const std::string message = "no installed font family is \"" + named + "\"" +
+                                (named == value ? "" : " (--font \"" + value + "\")");
     const std::vector<std::string> closest = glyph::ClosestFamilies(named, 3);
     std::string suggestions = message;
     for (std::size_t i = 0; i < closest.size(); ++i) {

@@ -385,6 +385,10 @@ TEST(ConvertCommand, ReportsClippingAndStrictMakesItAFailure) {
 // Generic names and fontconfig's aliases resolve, and say what to; missing glyphs are noted.
 TEST(ConvertCommand, NotesSubstitutesAndMissingGlyphs) {
     const std::string serif = testfonts::FileFor("DejaVu Serif:style=Book");
+    const TempDir dir;
+    // fontconfig reads "-font.ttf" as a size: the file is named whole all the same.
+    const std::string hyphenated = dir.Path("my-font.ttf");
+    std::filesystem::copy_file(serif, hyphenated);
     struct Row {
         std::vector<std::string> args;
         int code;
@@ -396,10 +400,14 @@ TEST(ConvertCommand, NotesSubstitutesAndMissingGlyphs) {
          "rastova-convert: no installed font family is \"No Such Family Rastova\"; did you mean "
          "\"DejaVu"},
         {{"--font", "DejaVu Sanz", "o"}, 2, "; did you mean \"DejaVu Sans\", \"DejaVu Serif\" or "},
-        {{"--font", "No Such Family Rastova:bold", "o"}, 2, "is \"No Such Family Rastova\";"},
+        {{"--font", "No Such Family Rastova:bold", "o"},
+         2,
+         "is \"No Such Family Rastova\" (--font"},
         {{"--font", serif, "o"},
          2,
          "is \"" + serif + "\"; " + serif + " is a file: give it with --font-file\n"},
+        {{"--font", hyphenated, "o"}, 2, "is \"" + hyphenated + "\"; " + hyphenated + " is a file"},
+        {{"--font", "No Such-Family", "o"}, 2, "is \"No Such\" (--font \"No Such-Family\"); did"},
         {{"--font", "dejavu serif", "o"}, 0, ""},
         {{"--font", "DejaVu Serif", "o"}, 0, ""},
         {{"o"}, 0, ""}, // the default, sans-serif, is not news
