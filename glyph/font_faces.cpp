@@ -490,7 +490,8 @@ void FontFaces::State::ResolvePattern(const FontSource& source, const FontSpec& 
 void FontFaces::State::Measure(int pixelSize) {
     SetSize(primary);
     const FT_Size_Metrics& size = primary.face->size->metrics;
-    metrics.pixelSize = FT_IS_SCALABLE(primary.face) ? pixelSize : size.y_ppem;
+    metrics.strike = !FT_IS_SCALABLE(primary.face);
+    metrics.pixelSize = metrics.strike ? size.y_ppem : pixelSize;
     metrics.ascent = static_cast<int>((size.ascender + 63) >> 6);
     metrics.descent = static_cast<int>((-size.descender + 63) >> 6);
     metrics.lineHeight = static_cast<int>((size.height + 63) >> 6);

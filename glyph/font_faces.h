@@ -74,6 +74,7 @@ struct SizeMetrics {
     // below it) and its thickness. Both 0 when the face gives none (bitmap fonts).
     int underlineTop = 0;
     int underlineThickness = 0;
+    bool strike = false; // a bitmap font drawn at one of its own sizes, not scaled
 };
 
 // A glyph as FreeType drew it, its box placed relative to the pen on the baseline. The pixels

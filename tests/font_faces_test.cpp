@@ -245,6 +245,7 @@ TEST(FontFaces, BitmapFontsAreDrawnOnlyAtTheirOwnSizes) {
         {eight, "9px", 0, "with no 9 px size"},
         {eight, "8px", 8, ""},
         {eight, "6", 8, ""},
+        {eight, "5.8", 8, ""}, // 7.7 px: the strike's 6 pt are stated, not 5.8
         {twelve, "8px", 0, "twelve.bdf is a bitmap font with no 8 px size; it has 12 px (9 pt)"},
         {twelve, "12px", 12, ""},
         {pcf, "30px", 0, "eight.pcf is a bitmap font with no 30 px size; it has 8 px (6 pt)"},
