@@ -75,8 +75,8 @@ std::string NotInstalled(const ConvertOptions& options) {
 
 // The face, exactly as asked for: a family fontconfig does not have is refused, not replaced
 // by another; a generic name or alias fontconfig resolves is said what it resolved to.
-glyph::StrikeFacts OpenFace(glyph::FontFaces& faces, const ConvertOptions& options,
-                            std::ostream& err) {
+glyph::StrikeFacts ResolveFace(glyph::FontFaces& faces, const ConvertOptions& options,
+                               std::ostream& err) {
     faces.RequireExact(true);
     faces.Select(SourceOf(options), options.font);
     glyph::StrikeFacts facts;
@@ -149,7 +149,7 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
 
     // The font is opened now, so a bad font is reported before any output.
     glyph::FontFaces faces;
-    const glyph::StrikeFacts facts = OpenFace(faces, options, err);
+    const glyph::StrikeFacts facts = ResolveFace(faces, options, err);
     const std::uint64_t estimate = writer->EstimateSize(facts, options.characters.size());
     if (estimate > options.maxOutput) {
         throw UsageError("the output would be about " + ByteCountText(estimate) +
