@@ -8,6 +8,7 @@
 #include "formats/font_writer.h"
 #include "formats/preview.h"
 #include "formats/table_writer.h"
+#include "glyph/family_names.h"
 #include "glyph/font_faces.h"
 #include "glyph/strike.h"
 #include "glyph/utf8.h"
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -40,6 +42,63 @@ glyph::FontSource SourceOf(const ConvertOptions& options) {
     return options.source == FontSource::File
                ? glyph::FontSource::File(options.fontFile, options.faceIndex)
                : glyph::FontSource::Pattern(options.font.family);
+}
+
+// A --font value that names a file was meant for --font-file.
+std::string FileHint(const ConvertOptions& options) {
+    std::error_code ignored;
+    if (options.source == FontSource::File ||
+        !std::filesystem::is_regular_file(options.font.family, ignored)) {
+        return {};
+    }
+    return "; " + options.font.family + " is a file: give it with --font-file";
+}
+
+// A family fontconfig does not have, and the installed families closest to it.
+std::string NotInstalled(const ConvertOptions& options) {
+    const std::string& value = options.font.family;
+    if (const std::string hint = FileHint(options); !hint.empty()) {
+        return "no installed font family is \"" + value + "\"" + hint;
+    }
+    const std::string named = glyph::NamedFamily(value);
+    const std::string message = "no installed font family is \"" + named + "\"" +
+                                (named == value ? "" : " (--font \"" + value + "\")");
+    const std::vector<std::string> closest = glyph::ClosestFamilies(named, 3);
+    std::string suggestions = message;
+    for (std::size_t i = 0; i < closest.size(); ++i) {
+        suggestions += (i == 0                    ? "; did you mean \""
+                        : i + 1 == closest.size() ? " or \""
+                                                  : ", \"") +
+                       closest[i] + "\"";
+    }
+    return suggestions + (closest.empty() ? "" : "?");
+}
+
+// The face, exactly as asked for: a family fontconfig does not have is refused, not replaced
+// by another; a generic name or alias fontconfig resolves is said what it resolved to.
+glyph::StrikeFacts ResolveFace(glyph::FontFaces& faces, const ConvertOptions& options,
+                               std::ostream& err) {
+    faces.RequireExact(true);
+    faces.Select(SourceOf(options), options.font);
+    glyph::StrikeFacts facts;
+    try {
+        facts = glyph::FactsOf(faces);
+    } catch (const glyph::FontError& error) {
+        const std::string hint = FileHint(options);
+        if (hint.empty()) {
+            throw;
+        }
+        throw glyph::FontError(error.what() + hint);
+    }
+    const glyph::FaceFacts& face = facts.face;
+    if (face.replaced && face.alias.empty()) {
+        throw glyph::FontError(NotInstalled(options));
+    }
+    if (!face.alias.empty() && options.fontNamed) {
+        Report(err, "\"" + options.font.family + "\" resolves to " + face.family + " " +
+                        face.style + " (" + face.file + ")");
+    }
+    return facts;
 }
 
 formats::FormatOptions FormatOptionsOf(const ConvertOptions& options) {
@@ -186,12 +245,7 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
 
     // The font is opened now, so a bad font is reported before any output.
     glyph::FontFaces faces;
-    faces.Select(SourceOf(options), options.font);
-    const glyph::StrikeFacts facts = glyph::FactsOf(faces);
-    if (facts.face.replaced) {
-        Report(err, "no font matches \"" + options.font.family + "\" by name; using " +
-                        facts.face.family + " " + facts.face.style + " (" + facts.face.file + ")");
-    }
+    const glyph::StrikeFacts facts = ResolveFace(faces, options, err);
     const std::uint64_t estimate = writer->EstimateSize(facts, options.characters.size());
     if (estimate > options.maxOutput) {
         throw UsageError("the output would be about " + ByteCountText(estimate) +

@@ -467,6 +467,7 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
                 throw UsageError("--font needs a family name or pattern");
             }
             haveFont = true;
+            options.fontNamed = true;
         } else if (arg == "--font-file") {
             options.fontFile = reader.Value(arg);
             if (options.fontFile.empty()) {

@@ -26,6 +26,7 @@ struct ConvertOptions {
     glyph::FontSpec font{"sans-serif", 10.0F, false, false};
     std::string sizeText = "10"; // the size as typed, for messages
     FontSource source = FontSource::Pattern;
+    bool fontNamed = false; // --font was given, not left at its default
     std::string fontFile;
     int faceIndex = 0;
     std::string_view eol = "\n";

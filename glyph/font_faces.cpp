@@ -1,6 +1,8 @@
 #include "glyph/font_faces.h"
 
+#include "glyph/family_names.h"
 #include "glyph/font_faces_state.h"
+#include "glyph/font_file_check.h"
 #include "glyph/utf8.h"
 
 #include FT_BDF_H
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -67,40 +70,6 @@ std::vector<std::string> Families(FcPattern* pattern) {
     }
 }
 
-// Family names compare as fontconfig compares them: ignoring case and blanks.
-bool SameFamily(std::string_view a, std::string_view b) {
-    const auto next = [](std::string_view s, std::size_t& i) -> int {
-        while (i < s.size() && s[i] == ' ') {
-            ++i;
-        }
-        if (i == s.size()) {
-            return -1;
-        }
-        const char c = s[i++];
-        return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : static_cast<unsigned char>(c);
-    };
-    std::size_t i = 0;
-    std::size_t j = 0;
-    for (;;) {
-        const int x = next(a, i);
-        if (x != next(b, j)) {
-            return false;
-        }
-        if (x < 0) {
-            return true;
-        }
-    }
-}
-
-// Names fontconfig's configuration maps to whatever the system prefers.
-bool IsGenericFamily(std::string_view family) {
-    static constexpr std::string_view kGeneric[] = {"sans-serif", "sans",    "serif",   "monospace",
-                                                    "mono",       "cursive", "fantasy", "system-ui",
-                                                    "emoji",      "math"};
-    return std::any_of(std::begin(kGeneric), std::end(kGeneric),
-                       [&](std::string_view generic) { return SameFamily(family, generic); });
-}
-
 // Whether none of the families asked for, generic names aside, is among those the match has.
 bool Replaced(const std::vector<std::string>& asked, const std::vector<std::string>& matched) {
     bool named = false;
@@ -116,6 +85,25 @@ bool Replaced(const std::vector<std::string>& asked, const std::vector<std::stri
         }
     }
     return named;
+}
+
+// The name asked for that fontconfig's configuration resolved to the match: the first generic
+// name or configured alias asked for, when no family asked for is matched by name.
+std::string AliasResolved(const std::vector<std::string>& asked,
+                          const std::vector<std::string>& matched) {
+    for (const std::string& family : asked) {
+        for (const std::string& have : matched) {
+            if (SameFamily(family, have)) {
+                return {};
+            }
+        }
+    }
+    for (const std::string& family : asked) {
+        if (IsConfiguredFamily(family)) {
+            return family;
+        }
+    }
+    return {};
 }
 
 // A font file must be a regular file this process can read; FreeType's own errors would not
@@ -324,6 +312,9 @@ FT_Face OpenFace(FontFaces::State& state, const std::string& path, int index) {
     if (auto found = state.faces.find(key); found != state.faces.end()) {
         return found->second;
     }
+    if (state.exact) {
+        CheckFontFileComplete(path);
+    }
     FT_Face face = nullptr;
     if (const FT_Error error = FT_New_Face(state.library, path.c_str(), index, &face)) {
         throw FileError(state.library, path, index, error);
@@ -356,7 +347,43 @@ FaceSlot OpenSlot(FontFaces::State& state, FcPattern* pattern, int pixelSize) {
 
 } // namespace
 
-void FontFaces::State::SetSize(const FaceSlot& slot) {
+namespace {
+
+// A strike's size in whole pixels, as FT_Select_Size rounds it: its nominal em (a BDF or PCF
+// font's PIXEL_SIZE), not its line height.
+int StrikePixels(const FT_Bitmap_Size& strike) {
+    return static_cast<int>((strike.y_ppem + 32) >> 6);
+}
+
+// "8 px (6 pt), 13 px (9.75 pt)": the sizes a bitmap face has, smallest first.
+std::string StrikeList(FT_Face face) {
+    std::vector<int> sizes;
+    for (int i = 0; i < face->num_fixed_sizes; ++i) {
+        sizes.push_back(StrikePixels(face->available_sizes[i]));
+    }
+    std::sort(sizes.begin(), sizes.end());
+    sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
+    std::string list;
+    for (const int pixels : sizes) {
+        char points[32];
+        std::snprintf(points, sizeof points, "%g", pixels * 72.0 / kDotsPerInch);
+        list += (list.empty() ? "" : ", ") + std::to_string(pixels) + " px (" + points + " pt)";
+    }
+    return list;
+}
+
+} // namespace
+
+std::string FontFaces::State::FileOf(FT_Face face) const {
+    for (const auto& [key, open] : faces) {
+        if (open == face) {
+            return key.first;
+        }
+    }
+    return {};
+}
+
+void FontFaces::State::SetSize(const FaceSlot& slot) const {
     FT_Face face = slot.face;
     if (FT_IS_SCALABLE(face)) {
         if (const FT_Error error = FT_Set_Pixel_Sizes(face, 0, slot.pixelSize)) {
@@ -365,103 +392,106 @@ void FontFaces::State::SetSize(const FaceSlot& slot) {
         }
         return;
     }
-    // A bitmap font: the strike nearest the size asked for.
-    int best = 0;
-    for (int i = 1; i < face->num_fixed_sizes; ++i) {
+    if (exact && FT_HAS_COLOR(face)) {
+        throw FontError("font file " + FileOf(face) +
+                        " holds its glyphs as colour pictures only (a colour emoji font); "
+                        "1-bit glyphs are drawn from outlines or monochrome bitmaps");
+    }
+    // A bitmap font: the strike of the size asked for; when not exact, the nearest one.
+    int best = -1;
+    for (int i = 0; i < face->num_fixed_sizes; ++i) {
         const auto distance = [&](int k) {
-            return std::abs(face->available_sizes[k].height - slot.pixelSize);
+            return exact ? std::abs(StrikePixels(face->available_sizes[k]) - slot.pixelSize)
+                         : std::abs(face->available_sizes[k].height - slot.pixelSize);
         };
-        if (distance(i) < distance(best)) {
+        if (best < 0 || distance(i) < distance(best)) {
             best = i;
         }
     }
-    if (face->num_fixed_sizes == 0 || FT_Select_Size(face, best) != 0) {
+    if (exact && best >= 0 && StrikePixels(face->available_sizes[best]) != slot.pixelSize) {
+        throw FontError("font file " + FileOf(face) + " is a bitmap font with no " +
+                        std::to_string(slot.pixelSize) + " px size; it has " + StrikeList(face));
+    }
+    if (best < 0 || FT_Select_Size(face, best) != 0) {
         throw FontError("font has no usable size");
     }
 }
 
-void FontFaces::State::Resolve(const FontSource& source, const FontSpec& font) {
-    valid = false;
-    ranked.reset();
-    request.reset();
-    rankedSlots.clear();
-    fallbackFor.clear();
-    facts = FaceFacts{};
-    metrics = SizeMetrics{};
-    primary = FaceSlot{};
-    const int pixelSize = PointsToPixels(font.size);
-
-    if (source.kind == FontSource::Kind::File) {
-        CheckFontFile(source.name);
-        FT_Face face = OpenFace(*this, source.name, source.faceIndex);
-        primary.face = face;
-        primary.pixelSize = pixelSize;
-        const bool scalable = FT_IS_SCALABLE(face);
-        primary.embolden = scalable && font.bold && (face->style_flags & FT_STYLE_FLAG_BOLD) == 0;
-        if (scalable && font.italic && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0) {
-            primary.matrix = kSyntheticOblique;
-            primary.transformed = true;
-        }
-        facts.family = face->family_name != nullptr ? face->family_name : source.name;
-        facts.file = source.name;
-        facts.faceIndex = source.faceIndex;
-    } else {
-        if (!fontconfigReady) {
-            if (FcInit() == FcFalse) {
-                throw FontError("fontconfig could not be initialised");
-            }
-            fontconfigReady = true;
-        }
-        const std::string& text = source.name;
-        if (source.kind == FontSource::Kind::Pattern) {
-            request.reset(FcNameParse(reinterpret_cast<const FcChar8*>(text.c_str())));
-            if (request == nullptr) {
-                throw FontError("\"" + text + "\" is not a fontconfig pattern");
-            }
-            FcPatternDel(request.get(), FC_SIZE);
-            FcPatternDel(request.get(), FC_PIXEL_SIZE);
-        } else {
-            request.reset(FcPatternCreate());
-            FcPatternAddString(request.get(), FC_FAMILY,
-                               reinterpret_cast<const FcChar8*>(text.c_str()));
-        }
-        const std::vector<std::string> asked = Families(request.get());
-        FcValue unused{};
-        if (font.bold || FcPatternGet(request.get(), FC_WEIGHT, 0, &unused) != FcResultMatch) {
-            FcPatternDel(request.get(), FC_WEIGHT);
-            FcPatternAddInteger(request.get(), FC_WEIGHT,
-                                font.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-        }
-        if (font.italic || FcPatternGet(request.get(), FC_SLANT, 0, &unused) != FcResultMatch) {
-            FcPatternDel(request.get(), FC_SLANT);
-            FcPatternAddInteger(request.get(), FC_SLANT,
-                                font.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-        }
-        FcPatternAddDouble(request.get(), FC_PIXEL_SIZE, pixelSize);
-        FcConfigSubstitute(nullptr, request.get(), FcMatchPattern);
-        FcDefaultSubstitute(request.get());
-
-        FcResult result = FcResultNoMatch;
-        const PatternPtr match(FcFontMatch(nullptr, request.get(), &result));
-        if (match == nullptr) {
-            throw FontError("no font matches \"" + text + "\"");
-        }
-        primary = OpenSlot(*this, match.get(), pixelSize);
-        facts.family = PatternString(match.get(), FC_FAMILY);
-        facts.file = PatternString(match.get(), FC_FILE);
-        FcPatternGetInteger(match.get(), FC_INDEX, 0, &facts.faceIndex);
-        facts.replaced = Replaced(asked, Families(match.get()));
-        if (facts.family.empty()) {
-            facts.family = primary.face->family_name != nullptr ? primary.face->family_name : "";
-        }
+void FontFaces::State::ResolveFile(const FontSource& source, const FontSpec& font, int pixelSize) {
+    CheckFontFile(source.name);
+    FT_Face face = OpenFace(*this, source.name, source.faceIndex);
+    primary.face = face;
+    primary.pixelSize = pixelSize;
+    const bool scalable = FT_IS_SCALABLE(face);
+    primary.embolden = scalable && font.bold && (face->style_flags & FT_STYLE_FLAG_BOLD) == 0;
+    if (scalable && font.italic && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0) {
+        primary.matrix = kSyntheticOblique;
+        primary.transformed = true;
     }
-    facts.style = StyleOf(primary);
-    ReadLegalNames(primary.face, facts);
-    facts.foundry = FoundryOf(primary.face);
+    facts.family = face->family_name != nullptr ? face->family_name : source.name;
+    facts.file = source.name;
+    facts.faceIndex = source.faceIndex;
+}
 
+void FontFaces::State::ResolvePattern(const FontSource& source, const FontSpec& font,
+                                      int pixelSize) {
+    if (!fontconfigReady) {
+        if (FcInit() == FcFalse) {
+            throw FontError("fontconfig could not be initialised");
+        }
+        fontconfigReady = true;
+    }
+    const std::string& text = source.name;
+    if (source.kind == FontSource::Kind::Pattern) {
+        request.reset(FcNameParse(reinterpret_cast<const FcChar8*>(text.c_str())));
+        if (request == nullptr) {
+            throw FontError("\"" + text + "\" is not a fontconfig pattern");
+        }
+        FcPatternDel(request.get(), FC_SIZE);
+        FcPatternDel(request.get(), FC_PIXEL_SIZE);
+    } else {
+        request.reset(FcPatternCreate());
+        FcPatternAddString(request.get(), FC_FAMILY,
+                           reinterpret_cast<const FcChar8*>(text.c_str()));
+    }
+    const std::vector<std::string> asked = Families(request.get());
+    FcValue unused{};
+    if (font.bold || FcPatternGet(request.get(), FC_WEIGHT, 0, &unused) != FcResultMatch) {
+        FcPatternDel(request.get(), FC_WEIGHT);
+        FcPatternAddInteger(request.get(), FC_WEIGHT,
+                            font.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    }
+    if (font.italic || FcPatternGet(request.get(), FC_SLANT, 0, &unused) != FcResultMatch) {
+        FcPatternDel(request.get(), FC_SLANT);
+        FcPatternAddInteger(request.get(), FC_SLANT,
+                            font.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    }
+    FcPatternAddDouble(request.get(), FC_PIXEL_SIZE, pixelSize);
+    FcConfigSubstitute(nullptr, request.get(), FcMatchPattern);
+    FcDefaultSubstitute(request.get());
+
+    FcResult result = FcResultNoMatch;
+    const PatternPtr match(FcFontMatch(nullptr, request.get(), &result));
+    if (match == nullptr) {
+        throw FontError("no font matches \"" + text + "\"");
+    }
+    primary = OpenSlot(*this, match.get(), pixelSize);
+    facts.family = PatternString(match.get(), FC_FAMILY);
+    facts.file = PatternString(match.get(), FC_FILE);
+    FcPatternGetInteger(match.get(), FC_INDEX, 0, &facts.faceIndex);
+    const std::vector<std::string> matched = Families(match.get());
+    facts.replaced = Replaced(asked, matched);
+    facts.alias = AliasResolved(asked, matched);
+    if (facts.family.empty()) {
+        facts.family = primary.face->family_name != nullptr ? primary.face->family_name : "";
+    }
+}
+
+void FontFaces::State::Measure(int pixelSize) {
     SetSize(primary);
     const FT_Size_Metrics& size = primary.face->size->metrics;
-    metrics.pixelSize = FT_IS_SCALABLE(primary.face) ? pixelSize : size.y_ppem;
+    metrics.strike = !FT_IS_SCALABLE(primary.face);
+    metrics.pixelSize = metrics.strike ? size.y_ppem : pixelSize;
     metrics.ascent = static_cast<int>((size.ascender + 63) >> 6);
     metrics.descent = static_cast<int>((-size.descender + 63) >> 6);
     metrics.lineHeight = static_cast<int>((size.height + 63) >> 6);
@@ -476,6 +506,27 @@ void FontFaces::State::Resolve(const FontSource& source, const FontSpec& font) {
         metrics.underlineThickness =
             static_cast<int>((FT_MulFix(face->underline_thickness, size.y_scale) + 32) >> 6);
     }
+}
+
+void FontFaces::State::Resolve(const FontSource& source, const FontSpec& font) {
+    valid = false;
+    ranked.reset();
+    request.reset();
+    rankedSlots.clear();
+    fallbackFor.clear();
+    facts = FaceFacts{};
+    metrics = SizeMetrics{};
+    primary = FaceSlot{};
+    const int pixelSize = PointsToPixels(font.size);
+    if (source.kind == FontSource::Kind::File) {
+        ResolveFile(source, font, pixelSize);
+    } else {
+        ResolvePattern(source, font, pixelSize);
+    }
+    facts.style = StyleOf(primary);
+    ReadLegalNames(primary.face, facts);
+    facts.foundry = FoundryOf(primary.face);
+    Measure(pixelSize);
     valid = true;
 }
 
@@ -524,6 +575,11 @@ const FaceSlot* FontFaces::State::SlotFor(char32_t c) {
 
 FontFaces::FontFaces() : state_(std::make_unique<State>()) {}
 FontFaces::~FontFaces() = default;
+
+void FontFaces::RequireExact(bool exact) {
+    state_->exact = exact;
+    state_->valid = false;
+}
 
 void FontFaces::Select(FontSource source, const FontSpec& font) {
     source_ = std::move(source);

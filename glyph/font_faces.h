@@ -53,6 +53,10 @@ struct FaceFacts {
     // fontconfig matched a family other than the one asked for. Generic names such as
     // "sans-serif" are never replaced, nor is a face given by file.
     bool replaced = false;
+    // When no family asked for is the family matched: the first one asked for that fontconfig's
+    // configuration resolves, a generic name ("sans-serif") or an alias ("Arial"). Empty when a
+    // family asked for was matched by name, when none was named, or for a face given by file.
+    std::string alias;
     // From the font's name table (or a bitmap font's properties), on one line; may be empty.
     std::string copyright;
     std::string licence;
@@ -70,6 +74,7 @@ struct SizeMetrics {
     // below it) and its thickness. Both 0 when the face gives none (bitmap fonts).
     int underlineTop = 0;
     int underlineThickness = 0;
+    bool strike = false; // a bitmap font drawn at one of its own sizes, not scaled
 };
 
 // A glyph as FreeType drew it, its box placed relative to the pen on the baseline. The pixels
@@ -107,6 +112,12 @@ public:
     // pattern's weight and slant and are synthesised where the face lacks them; a size in a
     // pattern is replaced by the font's size.
     void Select(FontSource source, const FontSpec& font);
+    // Exact faces only, for a conversion whose result must be what was asked for. A font file
+    // whose header lists parts past its end, a bitmap-only face without a strike of the size
+    // asked for, and a face that holds only colour pictures then throw FontError instead of
+    // being drawn (a bitmap face at its nearest strike otherwise); fallback faces that are
+    // any of these are passed over.
+    void RequireExact(bool exact);
     const FontSource& source() const { return source_; }
     const FontSpec& font() const { return font_; }
 

@@ -37,6 +37,11 @@ struct FaceSlot {
     int pixelSize = 0;
 };
 
+// Why the TrueType outline of glyph `index`, or of a glyph it is built from, is not in the
+// font; "" when it is, or when the face has no TrueType outlines. FreeType draws such a glyph
+// blank, or without the part, and reports no error.
+std::string MissingOutline(FT_Face face, FT_UInt index);
+
 // The words for a FreeType error code: Debian's FreeType is built without its own strings.
 std::string FreeTypeMessage(FT_Error error);
 
@@ -47,6 +52,7 @@ struct FontFaces::State {
 
     bool valid = false;
     bool fontconfigReady = false;
+    bool exact = false; // see FontFaces::RequireExact
     FaceFacts facts;
     SizeMetrics metrics;
     FaceSlot primary;
@@ -68,10 +74,16 @@ struct FontFaces::State {
     State& operator=(const State&) = delete;
 
     void Resolve(const FontSource& source, const FontSpec& font);
+    void ResolveFile(const FontSource& source, const FontSpec& font, int pixelSize);
+    void ResolvePattern(const FontSource& source, const FontSpec& font, int pixelSize);
+    void Measure(int pixelSize);
     // The slot to draw c with: the primary face when it has the glyph, else the first ranked
     // fallback that has it, else nullptr.
     const FaceSlot* SlotFor(char32_t c);
-    static void SetSize(const FaceSlot& slot);
+    // Sizes the slot's face; a bitmap face takes the strike of the slot's size (see exact).
+    void SetSize(const FaceSlot& slot) const;
+    // The file a face was opened from.
+    std::string FileOf(FT_Face face) const;
 };
 
 } // namespace glyph

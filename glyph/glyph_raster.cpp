@@ -84,7 +84,7 @@ const GlyphRaster& FontFaces::Render(char32_t c) {
     const FaceSlot& slot = found != nullptr ? *found : state.primary;
     FT_Face face = slot.face;
     if (&slot != &state.primary || face->size->metrics.y_ppem == 0) {
-        State::SetSize(slot);
+        state.SetSize(slot);
     }
     // Faces are shared between slots, so the transform is set before every load.
     FT_Set_Transform(face, slot.transformed ? const_cast<FT_Matrix*>(&slot.matrix) : nullptr,
@@ -93,12 +93,19 @@ const GlyphRaster& FontFaces::Render(char32_t c) {
     if (FT_HAS_COLOR(face)) {
         flags |= FT_LOAD_COLOR;
     }
-    if (const FT_Error error = FT_Load_Glyph(face, FT_Get_Char_Index(face, c), flags)) {
+    const FT_UInt index = FT_Get_Char_Index(face, c);
+    if (const FT_Error error = FT_Load_Glyph(face, index, flags)) {
         raster.problem = "FreeType could not load it: " + FreeTypeMessage(error);
         return raster;
     }
     FT_GlyphSlot glyph = face->glyph;
     raster.advance = glyph->advance.x;
+    if (glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+        raster.problem = MissingOutline(face, index);
+        if (!raster.problem.empty()) {
+            return raster;
+        }
+    }
     if (slot.embolden && glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
         FT_GlyphSlot_Embolden(glyph);
         raster.advance = glyph->advance.x;

@@ -39,7 +39,10 @@ StrikeFacts FactsOf(FontFaces& faces) {
     StrikeFacts facts;
     facts.face = faces.Facts();
     facts.metrics = faces.Metrics();
-    facts.points = faces.font().size;
+    // A bitmap font's size is its strike's, whatever size in points led to it.
+    facts.points = facts.metrics.strike
+                       ? static_cast<float>(facts.metrics.pixelSize * 72.0 / kDotsPerInch)
+                       : faces.font().size;
     facts.bold = faces.font().bold;
     facts.italic = faces.font().italic;
     return facts;

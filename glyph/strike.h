@@ -48,7 +48,7 @@ struct StrikeGlyph {
 // Facts of the face and size every glyph of a strike shares.
 struct StrikeFacts {
     FaceFacts face;
-    float points = 0;
+    float points = 0; // as asked for; a bitmap font's strike: its own size
     bool bold = false;
     bool italic = false;
     SizeMetrics metrics;

@@ -8,7 +8,7 @@ RASTOVA_PACKAGES=(
     libfreetype-dev libfontconfig-dev libpng-dev
     libgtest-dev libbenchmark-dev
     qt6-base-dev qt6-translations-l10n
-    help2man man-db bash-completion dpkg-dev file fontconfig
+    help2man man-db bash-completion dpkg-dev file fontconfig xfonts-utils
     clang libclang-rt-14-dev
     libx11-dev
 )

@@ -26,6 +26,19 @@ bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+// `text` with every run of blanks and line breaks as one space, as CMake's wrapped messages
+// read.
+std::string Flat(const std::string& text) {
+    std::string flat;
+    for (char c : text) {
+        const bool blank = c == ' ' || c == '\n';
+        if (!blank || (!flat.empty() && flat.back() != ' ')) {
+            flat += blank ? ' ' : c;
+        }
+    }
+    return flat;
+}
+
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
     const std::size_t at = text.find(from);
     EXPECT_NE(at, std::string::npos) << from;
@@ -118,13 +131,18 @@ TEST(AddFontArguments, BadArgumentsStopCMakeNamingTheArgument) {
         // What only rastova-convert knows is asked of it now, not at build time.
         {"show NAME f FORMAT table " + file + " SIZE 10 RANGE 0xD800", "surrogate"},
         {"show NAME f FORMAT table " + file + " SIZE 10 TEXT A OPTIONS --cell ink", "--cell"},
+        {"show NAME f FORMAT table FONT \"DejaVu Sanz\" SIZE 10 TEXT A",
+         "f: rastova-convert: no installed font family is \"DejaVu Sanz\"; did you mean "
+         "\"DejaVu Sans\""},
+        {"show NAME f FORMAT table FONT \"" + font + "\" SIZE 10 TEXT A",
+         "is a file: give it with --font-file"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.call);
         const commands::Command run = project("rastova_add_font(" + row.call + ")");
         EXPECT_NE(run.status, 0);
         EXPECT_TRUE(Has(run.output, "rastova_add_font: ")) << run.output;
-        EXPECT_TRUE(Has(run.output, row.names)) << run.output;
+        EXPECT_TRUE(Has(Flat(run.output), row.names)) << run.output;
     }
     const commands::Command twice =
         project("rastova_add_font(show " + good + ")\nrastova_add_font(show " + good + ")");
@@ -159,6 +177,43 @@ TEST(AddFontArguments, TextKeepsItsSemicolons) {
     EXPECT_LT(semicolon, b);
     EXPECT_NE(b, std::string::npos);
     ExpectMadeFromRecord(folder, "f");
+}
+
+// A FONT that was installed when CMake first ran and is gone when it runs again stops CMake;
+// it does not become whatever family fontconfig offers instead.
+TEST(AddFontArguments, AFontUninstalledSinceTheLastRunStopsCMake) {
+    const TempDir dir;
+    fs::create_directory(dir.Path("fonts"));
+    fs::copy_file(testfonts::DejaVuSans(), dir.Path("fonts/sans.ttf"));
+    fs::copy_file(testfonts::FileFor("DejaVu Serif:style=Book"), dir.Path("fonts/serif.ttf"));
+    // The fonts this test installs and removes, and no others.
+    const std::string conf =
+        dir.File("fonts.conf", "<?xml version=\"1.0\"?>\n<fontconfig>\n  <dir>" +
+                                   dir.Path("fonts") + "</dir>\n  <cachedir>" + dir.Path("cache") +
+                                   "</cachedir>\n</fontconfig>\n");
+    fs::create_directory(dir.Path("src"));
+    dir.File("src/main.c", "int main(void) { return 0; }\n");
+    dir.File(
+        "src/CMakeLists.txt",
+        "cmake_minimum_required(VERSION 3.16)\nproject(uninstalled C)\n"
+        "set(RASTOVA_CONVERT_EXECUTABLE \"" RASTOVA_CONVERT_PATH "\")\n"
+        "include(\"" RASTOVA_FONT_MODULE "\")\n"
+        "add_executable(show main.c)\n"
+        "rastova_add_font(show NAME serif FORMAT table FONT \"DejaVu Serif\" SIZE 10 TEXT A)\n");
+    const auto configure = [&] {
+        return commands::Shell("FONTCONFIG_FILE=" + Quote(conf) + " " + Quote(RASTOVA_CMAKE) +
+                               " -S " + Quote(dir.Path("src")) + " -B " + Quote(dir.Path("build")) +
+                               " -G Ninja -DCMAKE_MAKE_PROGRAM=" + Quote(RASTOVA_NINJA));
+    };
+    const commands::Command installed = configure();
+    ASSERT_EQ(installed.status, 0) << installed.output;
+    fs::remove(dir.Path("fonts/serif.ttf"));
+    const commands::Command removed = configure();
+    EXPECT_NE(removed.status, 0) << removed.output;
+    EXPECT_TRUE(Has(Flat(removed.output),
+                    "rastova_add_font: serif: rastova-convert: no installed font "
+                    "family is \"DejaVu Serif\"; did you mean \"DejaVu Sans\"?"))
+        << removed.output;
 }
 
 // Rastova installed from this build into a prefix of its own, as `cmake --install` does.

@@ -191,8 +191,8 @@ TEST(ConvertCommand, QuotedInputCannotBreakTheLineOrDriveTheTerminal) {
         {{"--eol", "\xC2\x9B"}, 2, "--eol: '\\u009b'"},
         {{"--font-file", dir.Path("no\nfont.ttf"), "A"}, 2, "no\\nfont.ttf: No such file"},
         {{"-o", dir.Path("new\tfolder/out.c"), "A"}, 2, "new\\tfolder/ does not exist"},
-        {{"--font", "No Such\x1b[2J Family", "o"}, 0, "\"No Such\\e[2J Family\" by name"},
-        {{"--font-file", bdf, "Z"}, 0, "not in Ti\\e[2Jny"},
+        {{"--font", "No Such\x1b[2J Family", "o"}, 2, "family is \"No Such\\e[2J Family\";"},
+        {{"--font-file", bdf, "--size", "6", "Z"}, 0, "not in Ti\\e[2Jny"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.args));
@@ -404,28 +404,59 @@ TEST(ConvertCommand, ReportsClippingAndStrictMakesItAFailure) {
     }
 }
 
+// The face asked for, or a refusal: a family that is not installed is never replaced by another.
+// Generic names and fontconfig's aliases resolve, and say what to; missing glyphs are noted.
 TEST(ConvertCommand, NotesSubstitutesAndMissingGlyphs) {
     const std::string serif = testfonts::FileFor("DejaVu Serif:style=Book");
+    const TempDir dir;
+    // fontconfig reads "-font.ttf" as a size: the file is named whole all the same.
+    const std::string hyphenated = dir.Path("my-font.ttf");
+    std::filesystem::copy_file(serif, hyphenated);
     struct Row {
         std::vector<std::string> args;
-        std::string mentions; // empty: no such note
+        int code;
+        std::string mentions; // empty: no note
     };
     const Row rows[] = {
         {{"--font", "No Such Family Rastova", "o"},
-         "no font matches \"No Such Family Rastova\" by name; using "},
-        {{"--font", "DejaVu Serif", "o"}, ""},
-        {{"--font-file", serif, "\xD7\x90"}, "'\xD7\x90' U+05D0: not in DejaVu Serif; the face"},
-        {{"--font", "DejaVu Serif", "\xD7\x90"}, ""}, // a fallback has it
-        {{"--font", "DejaVu Serif", "--range", "U+10FFFD"}, "not in DejaVu Serif or its fallbacks"},
+         2,
+         "rastova-convert: no installed font family is \"No Such Family Rastova\"; did you mean "
+         "\"DejaVu"},
+        {{"--font", "DejaVu Sanz", "o"}, 2, "; did you mean \"DejaVu Sans\", \"DejaVu Serif\" or "},
+        {{"--font", "No Such Family Rastova:bold", "o"},
+         2,
+         "is \"No Such Family Rastova\" (--font"},
+        {{"--font", serif, "o"},
+         2,
+         "is \"" + serif + "\"; " + serif + " is a file: give it with --font-file\n"},
+        {{"--font", hyphenated, "o"}, 2, "is \"" + hyphenated + "\"; " + hyphenated + " is a file"},
+        {{"--font", "No Such-Family", "o"}, 2, "is \"No Such\" (--font \"No Such-Family\"); did"},
+        {{"--font", "dejavu serif", "o"}, 0, ""},
+        {{"--font", "DejaVu Serif", "o"}, 0, ""},
+        {{"o"}, 0, ""}, // the default, sans-serif, is not news
+        {{"--font", "sans-serif", "o"}, 0, "\"sans-serif\" resolves to DejaVu Sans Book ("},
+        {{"--font", "monospace:bold", "o"},
+         0,
+         "\"monospace:bold\" resolves to DejaVu Sans Mono Bold"},
+        {{"--font", "serif", "o"}, 0, "\"serif\" resolves to DejaVu Serif Book"},
+        // An alias in fontconfig's own configuration, not an installed family.
+        {{"--font", "Courier", "o"}, 0, "\"Courier\" resolves to DejaVu Sans Mono Book"},
+        {{"--font", "No Such Family Rastova,DejaVu Serif", "o"}, 0, ""},
+        {{"--font-file", serif, "\xD7\x90"}, 0, "'\xD7\x90' U+05D0: not in DejaVu Serif; the face"},
+        {{"--font", "DejaVu Serif", "\xD7\x90"}, 0, ""}, // a fallback has it
+        {{"--font", "DejaVu Serif", "--range", "U+10FFFD"},
+         0,
+         "not in DejaVu Serif or its fallbacks"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.args));
         const Result result = RunCli(row.args);
-        EXPECT_EQ(result.code, 0);
-        EXPECT_FALSE(result.out.empty());
+        EXPECT_EQ(result.code, row.code) << result.err;
+        EXPECT_EQ(result.out.empty(), row.code != 0);
         if (row.mentions.empty()) {
-            EXPECT_EQ(result.err.find("not in"), std::string::npos) << result.err;
-            EXPECT_EQ(result.err.find("no font matches"), std::string::npos) << result.err;
+            for (const char* note : {"not in", "resolves", "installed"}) {
+                EXPECT_EQ(result.err.find(note), std::string::npos) << result.err;
+            }
         } else {
             EXPECT_NE(result.err.find(row.mentions), std::string::npos) << result.err;
         }

@@ -30,8 +30,11 @@
 # <target>'s include folders (PUBLIC, build tree only).
 #
 # FONT is resolved to a file now, with fc-match, so that the build depends on that file; re-run
-# CMake after installing or removing fonts. Faces fontconfig falls back to for characters the
-# font lacks are not followed. A bad argument stops CMake here: every argument is checked, the
+# CMake after installing or removing fonts. A FONT family that is not installed stops CMake,
+# also when it was installed at an earlier run: the file it resolves to changes, so the command
+# line is checked again and rastova-convert refuses a family it does not have (generic names and
+# fontconfig's aliases resolve). Faces fontconfig falls back to for characters the font lacks
+# are not followed. A bad argument stops CMake here: every argument is checked, the
 # whole command line by `rastova-convert --dry-run` too (once per change of the arguments).
 #
 # rastova-convert is RASTOVA_CONVERT_EXECUTABLE (set by find_package(Rastova)); it runs on the
