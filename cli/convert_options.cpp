@@ -98,7 +98,7 @@ standard error.
 Exit status: 0 on success, 1 when --strict and a glyph is reported, 2 on bad
 input.
 
-Each format's layout, and more examples: man rastova-convert
+The manual describes each format's layout: man rastova-convert
 
 Examples:
   $ rastova-convert --font "DejaVu Sans" --size 12 A
