@@ -83,7 +83,8 @@ public:
         released_ = true;
         qInstallMessageHandler(previous_);
         for (const Held& message : held_) {
-            previous_(message.type, QMessageLogContext(), message.text);
+            const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
+            previous_(message.type, context, message.text);
         }
         held_.clear();
     }
@@ -91,15 +92,16 @@ public:
 private:
     struct Held {
         QtMsgType type;
+        QByteArray category;
         QString text;
     };
 
-    static void Hold(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    static void Hold(QtMsgType type, const QMessageLogContext& context, const QString& text) {
         if (type == QtFatalMsg) {
             std::fputs(kNoDisplay, stderr);
             std::_Exit(2);
         }
-        held_.push_back({type, text});
+        held_.push_back({type, QByteArray(context.category), text});
     }
 
     static inline std::vector<Held> held_;
