@@ -22,69 +22,91 @@ namespace cli {
 const char* const kConvertUsage =
     R"(Usage: rastova-convert [OPTIONS] [TEXT]
 
-Draws characters in the chosen font and writes them as bitmap data for embedded displays: the
-window's tables (the default), or a font file a display library reads as it stands.
+Draws characters in the chosen font and writes them as bitmap data for embedded
+displays: the window's tables (the default), or a font file a display library
+reads as it stands.
 
-Characters (combined in the order given; a character asked for twice is converted once):
+Characters (in the order given; a character asked for twice is converted once):
   TEXT              UTF-8 text; each code point is one character
-  --range LIST      code points and ranges, comma-separated: 0x20-0x7E,U+0410-U+044F,65
-  --set NAME        ascii (0x20-0x7E) or cp1251 (every character of Windows-1251, in its order)
+  --range LIST      code points and ranges, comma-separated:
+                    0x20-0x7E,U+0410-U+044F,65
+  --set NAME        ascii (0x20-0x7E) or cp1251 (every character of
+                    Windows-1251, in its order)
 
 Font:
-  --font PATTERN    fontconfig pattern or family, e.g. "DejaVu Serif:bold" (default: sans-serif)
-  --font-file PATH  font file opened directly (TTF, OTF, PCF, BDF, ...); no fontconfig, no
-                    fallbacks
+  --font PATTERN    fontconfig pattern or family, e.g. "DejaVu Serif:bold"
+                    (default: sans-serif)
+  --font-file PATH  font file opened directly (TTF, OTF, PCF, BDF, ...); no
+                    fontconfig, no fallbacks
   --face-index N    face in a font collection file (default: 0)
-  --size SIZE       10, 9.75pt (points) or 16px (pixels at 96 dpi) (default: 10)
+  --size SIZE       10, 9.75pt (points) or 16px (pixels at 96 dpi); default 10
   --bold            bold weight
   --italic          italic slant; widens the table format's scanned area
 
 Format:
   --format NAME     what to write: one of the formats below (default: table)
-  --c-array NAME    the C symbol the font is named by (for bdf, the font name); with table,
-                    wraps the tables in const unsigned char NAME[] = { ... };
-  --encoding ENC    gfx and ssd1306 index glyphs by single bytes: unicode (code points up to
-                    0xFF, the default) or cp1251 (each character's Windows-1251 byte)
+  --c-array NAME    the C symbol the font is named by (for bdf, the font name);
+                    with table, wraps the tables in
+                    const unsigned char NAME[] = { ... };
+  --encoding ENC    gfx and ssd1306 index glyphs by single bytes: unicode (code
+                    points up to 0xFF, the default) or cp1251 (each character's
+                    Windows-1251 byte)
   --lvgl-version V  9 (default) or 8 (8.3)
-  --cell CELL       xbm, ssd1306, raw: font (ascent + descent, the default), ink (the set's
-                    own ink) or WIDTHxHEIGHT; the width is the widest advance
+  --cell CELL       xbm, ssd1306, raw: font (ascent + descent, the default),
+                    ink (the set's own ink) or WIDTHxHEIGHT; the width is the
+                    widest advance
   --bit-order ORDER
                     raw: msb (default) or lsb first in each byte
-  --scan SCAN       raw: rows (default, 8 pixels across a byte) or columns (vertical bytes in
-                    pages of 8 rows, least significant bit at the top, as SSD1306/SH1106 take)
-  --first CODE      raw: the code of the first record; codes up to the first character are
-                    empty records
+  --scan SCAN       raw: rows (default, 8 pixels across a byte) or columns
+                    (vertical bytes in pages of 8 rows, least significant bit
+                    at the top, as SSD1306/SH1106 take)
+  --first CODE      raw: the code of the first record; codes up to the first
+                    character are empty records
 
 Formats:
-  table    a table per character: header line, then one line per pixel row, its bytes as
-           hex literals and a comment drawing the row
+  table    a table per character: header line, then one line per pixel row,
+           its bytes as hex literals and a comment drawing the row
   bdf      BDF 2.1 bitmap font (X11, u8g2's bdfconv, console font tools)
   gfx      Adafruit GFX font header (GFXfont)
   lvgl     LVGL font, 1 bit per pixel (lv_font_t)
   u8g2     u8g2 font, run-length encoded (const uint8_t[])
   xbm      one XBM image per character in a fixed cell
   ssd1306  ESP8266/ESP32 OLED library font (column-major, fixed height)
-  raw      one fixed-size record per character, laid out by --bit-order and --scan
+  raw      one fixed-size record per character, laid out by --bit-order and
+           --scan
 
 Output:
   -o, --output FILE
-                    write FILE through a temporary file; - is standard output (default)
-  --preview PNG     also draw the converted set as a PNG picture, read back from what was
-                    written
-  --zoom N          pixels of the picture per font pixel (default: fit about 1600 wide)
+                    write FILE through a temporary file; - is standard output
+                    (default)
+  --preview PNG     also draw the converted set as a PNG picture, read back
+                    from what was written
+  --zoom N          pixels of the picture per font pixel (default: fit about
+                    1600 wide)
   --eol lf|crlf     line ends (default: lf)
   --max-output SIZE
-                    refuse a run whose output would be larger (default: 1G; K, M, G)
-  --strict          exit with status 1 when any glyph is clipped, missing from the font, or
-                    could not be drawn whole
-  --dry-run         check the arguments, the font and the characters, and write nothing
+                    refuse a run whose output would be larger (default: 1G; K,
+                    M, G)
+  --strict          exit with status 1 when any glyph is clipped, missing from
+                    the font, or could not be drawn whole
+  --dry-run         check the arguments, the font and the characters, and write
+                    nothing
   -h, --help        show this help and exit
   --version         show the version and exit
 
-Ink a format cannot hold (outside the table's scan rectangle or in its column 0, outside a
-forced cell) and characters the font lacks are reported on standard error.
+Ink a format cannot hold (outside the table's scan rectangle or in its column
+0, outside a forced cell) and characters the font lacks are reported on
+standard error.
 
-Exit status: 0 on success, 1 when --strict and a glyph is reported, 2 on bad input.
+Exit status: 0 on success, 1 when --strict and a glyph is reported, 2 on bad
+input.
+
+The manual describes each format's layout: man rastova-convert
+
+Examples:
+  $ rastova-convert --font "DejaVu Sans" --size 12 A
+  $ rastova-convert --set ascii --size 16px --format gfx --c-array f16 -o f.h
+  $ rastova-convert --set cp1251 --size 12px --format u8g2 --c-array r12 -o r.h
 )";
 
 namespace {

@@ -37,12 +37,17 @@ rastova_install_deps() {
         "${missing[@]}"
 }
 
-# Configures (once) and builds into $1 with any further CMake arguments.
-rastova_build() {
+# Configures $1 once, with any further CMake arguments.
+rastova_configure() {
     local dir=$1
     shift
     if [ ! -f "$dir/build.ninja" ]; then
         cmake -S . -B "$dir" -G Ninja "$@"
     fi
-    cmake --build "$dir"
+}
+
+# Configures (once) and builds everything into $1 with any further CMake arguments.
+rastova_build() {
+    rastova_configure "$@"
+    cmake --build "$1"
 }

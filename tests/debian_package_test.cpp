@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -22,6 +24,47 @@ std::vector<std::string> Lines(const std::string& text) {
         lines.push_back(line);
     }
     return lines;
+}
+
+// The Debian package that holds a file, by dpkg's own records, which name it as its package
+// ships it: with or without /usr, through a link or not.
+std::string PackageOf(const std::string& path) {
+    const std::string real = std::filesystem::canonical(path).string();
+    for (const std::string& name :
+         {path, real, real.substr(real.rfind("/usr/", 0) == 0 ? 4 : 0), "/usr" + path}) {
+        const commands::Command query = commands::Shell("dpkg-query -S " + Quote(name));
+        if (query.status == 0) {
+            return query.output.substr(0, query.output.find(':'));
+        }
+    }
+    return "";
+}
+
+// The packages of the shared libraries a program opens itself as it runs (dlopen), by the
+// loader's own account: "file=libX.so.1 [0];  dynamically loaded by PROGRAM", and where it found
+// them: "calling init: /lib/.../libX.so.1".
+std::set<std::string> PackagesOpenedBy(const std::string& command) {
+    const std::string log =
+        commands::Shell("{ LD_DEBUG=files,libs " + command + " >/dev/null; }").output;
+    std::set<std::string> sonames;
+    std::map<std::string, std::string> paths;
+    const std::regex opened(R"(file=(\S+) \[0\];  dynamically loaded by )");
+    const std::regex init(R"(calling init: (/\S+))");
+    for (const std::string& line : Lines(log)) {
+        std::smatch match;
+        if (std::regex_search(line, match, opened)) {
+            sonames.insert(match[1]);
+        } else if (std::regex_search(line, match, init)) {
+            paths[std::filesystem::path(match[1].str()).filename()] = match[1];
+        }
+    }
+    std::set<std::string> packages;
+    for (const std::string& soname : sonames) {
+        const std::string owner = paths.count(soname) ? PackageOf(paths[soname]) : "";
+        EXPECT_FALSE(owner.empty()) << "no package holds " << soname << "\n" << log;
+        packages.insert(owner);
+    }
+    return packages;
 }
 
 // The Debian packages holding the shared libraries `binary` names as needed, by dpkg's own
@@ -55,18 +98,7 @@ std::set<std::string> PackagesNeededBy(const std::string& binary) {
             ADD_FAILURE() << soname << " not loaded:\n" << resolved;
             continue;
         }
-        // dpkg records a file under the name its package ships it by: with or without /usr,
-        // through a link or not.
-        const std::string real = std::filesystem::canonical(path).string();
-        std::string owner;
-        for (const std::string& name :
-             {path, real, real.substr(real.rfind("/usr/", 0) == 0 ? 4 : 0), "/usr" + path}) {
-            const commands::Command query = commands::Shell("dpkg-query -S " + Quote(name));
-            if (query.status == 0) {
-                owner = query.output.substr(0, query.output.find(':'));
-                break;
-            }
-        }
+        const std::string owner = PackageOf(path);
         EXPECT_FALSE(owner.empty()) << soname << ": no package holds " << path;
         packages.insert(owner);
     }
@@ -128,8 +160,8 @@ TEST(DebianPackage, HoldsEverythingDependsOnWhatItLoadsAndRunsFromAScratchRoot) 
     const commands::Command unpack = commands::Shell("dpkg -x " + Quote(deb) + " " + Quote(root));
     ASSERT_EQ(unpack.status, 0) << unpack.output;
 
-    // Every package a program loads a library from is a dependency; fontconfig's settings too,
-    // which a fontconfig linked in statically reads all the same.
+    // Every package a program loads a library from is a dependency, also one rastova-convert
+    // opens only when a run needs it; fontconfig's settings too.
     const std::string depends = field("Depends");
     std::set<std::string> needed = {"fontconfig-config"};
     for (const char* program : {"/usr/bin/rastova", "/usr/bin/rastova-convert"}) {
@@ -137,6 +169,14 @@ TEST(DebianPackage, HoldsEverythingDependsOnWhatItLoadsAndRunsFromAScratchRoot) 
         needed.insert(loaded.begin(), loaded.end());
     }
     EXPECT_TRUE(needed.count("libqt6widgets6")) << "the window links Qt Widgets";
+    // FreeType parses untrusted font files: Debian's security updates to it must reach the
+    // packaged program, so it is linked, not carried inside.
+    EXPECT_TRUE(PackagesNeededBy(root + "/usr/bin/rastova-convert").count("libfreetype6"));
+    const std::set<std::string> opened = PackagesOpenedBy(
+        Quote(root + "/usr/bin/rastova-convert") + " --font 'DejaVu Sans' --size 12 -o /dev/null" +
+        " --preview " + Quote(dir.Path("run.png")) + " A");
+    EXPECT_TRUE(opened.count("libfontconfig1")) << "a run by pattern opens fontconfig";
+    needed.insert(opened.begin(), opened.end());
     for (const std::string& package : needed) {
         EXPECT_TRUE(Has(depends, package)) << package << " in " << depends;
     }

@@ -163,20 +163,47 @@ private slots:
         QCOMPARE(form->scanBounds(), bounds);
     }
 
-    // A key typed while rows are still appearing replaces that conversion.
+    // A key typed while rows are still appearing, into either box, stops that table at its next
+    // row and converts the new key in its place.
+    void keyDuringConversionRestartsIt_data() {
+        QTest::addColumn<bool>("intoText1");
+        QTest::newRow("into Picture1") << false;
+        QTest::newRow("into Text1") << true;
+    }
     void keyDuringConversionRestartsIt() {
+        QFETCH(bool, intoText1);
         QVERIFY(form->ApplyFontChoice({"DejaVu Sans", 72}));
+        const int fullTable = form->scanBounds().ScanHeight;
         int typed = 0;
+        // Looking between two rows: the lines in the box and the ink of the character drawn,
+        // which changes when the second conversion begins.
+        int seenLines = 0;
+        int seenInk = -1;
+        int firstTable = -1; // lines the first table had when the second replaced it
         QTimer timer;
         connect(&timer, &QTimer::timeout, form.get(), [&] {
-            if (typed == 0 && form->isConverting()) {
+            if (!form->isConverting()) {
+                return;
+            }
+            const int ink = test::InkInRows(form->surface(), 0, glyph::kMinExtent);
+            if (firstTable < 0 && seenInk >= 0 && ink != seenInk) {
+                firstTable = seenLines;
+            }
+            seenInk = ink;
+            seenLines = test::CountOf(form->Text1->text(), "\r\n");
+            if (typed == 0) {
                 ++typed;
-                QTest::keyClick(form->Picture1, 'W');
+                QTest::keyClick(intoText1 ? static_cast<QWidget*>(form->Text1) : form->Picture1,
+                                'W');
             }
         });
         timer.start(0);
         QTest::keyClick(form->Picture1, 'I');
         QCOMPARE(typed, 1);
+        QVERIFY2(firstTable > 0 && firstTable < fullTable / 4,
+                 qPrintable(QStringLiteral("the first table ran to %1 lines of %2")
+                                .arg(firstTable)
+                                .arg(fullTable)));
         const std::string text = form->Text1->text();
         QCOMPARE(test::CountOf(text, "pixels wide"), 1);
         QCOMPARE(text, CoreTextNow(U'W'));

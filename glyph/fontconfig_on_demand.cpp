@@ -1,0 +1,105 @@
+// fontconfig, opened the first time a run calls it.
+//
+// A program linked with this file instead of libfontconfig defines the fontconfig functions the
+// core calls; the first call opens Debian's shared fontconfig and every later call goes straight
+// through to it. A run that never looks a font up by pattern (--font-file) then never loads
+// fontconfig and expat, nor spends start-up time relocating them: a whole conversion takes only
+// a few milliseconds, so that cost is a large part of it. The library is the system's, so its
+// security updates apply as to any shared library.
+//
+// The core calling a fontconfig function that is not listed below fails to link with the program
+// that uses this file: add its row to RASTOVA_FONTCONFIG_FUNCTIONS.
+#include "glyph/font_faces.h"
+
+#include <array>
+#include <dlfcn.h>
+#include <fontconfig/fontconfig.h>
+#include <string>
+
+// Each function as fontconfig.h declares it: return type, name, parameters, arguments.
+#define RASTOVA_FONTCONFIG_FUNCTIONS(X)                                                            \
+    X(FcBool, FcInit, (void), ())                                                                  \
+    X(FcPattern*, FcNameParse, (const FcChar8* name), (name))                                      \
+    X(FcPattern*, FcPatternCreate, (void), ())                                                     \
+    X(void, FcPatternDestroy, (FcPattern * p), (p))                                                \
+    X(FcBool, FcPatternDel, (FcPattern * p, const char* object), (p, object))                      \
+    X(FcBool, FcPatternAddInteger, (FcPattern * p, const char* object, int i), (p, object, i))     \
+    X(FcBool, FcPatternAddDouble, (FcPattern * p, const char* object, double d), (p, object, d))   \
+    X(FcBool, FcPatternAddString, (FcPattern * p, const char* object, const FcChar8* s),           \
+      (p, object, s))                                                                              \
+    X(FcResult, FcPatternGet, (const FcPattern* p, const char* object, int id, FcValue* v),        \
+      (p, object, id, v))                                                                          \
+    X(FcResult, FcPatternGetInteger, (const FcPattern* p, const char* object, int n, int* i),      \
+      (p, object, n, i))                                                                           \
+    X(FcResult, FcPatternGetString, (const FcPattern* p, const char* object, int n, FcChar8** s),  \
+      (p, object, n, s))                                                                           \
+    X(FcResult, FcPatternGetMatrix, (const FcPattern* p, const char* object, int n, FcMatrix** s), \
+      (p, object, n, s))                                                                           \
+    X(FcResult, FcPatternGetCharSet,                                                               \
+      (const FcPattern* p, const char* object, int n, FcCharSet** c), (p, object, n, c))           \
+    X(FcResult, FcPatternGetBool, (const FcPattern* p, const char* object, int n, FcBool* b),      \
+      (p, object, n, b))                                                                           \
+    X(FcBool, FcConfigSubstitute, (FcConfig * config, FcPattern * p, FcMatchKind kind),            \
+      (config, p, kind))                                                                           \
+    X(void, FcDefaultSubstitute, (FcPattern * pattern), (pattern))                                 \
+    X(FcPattern*, FcFontMatch, (FcConfig * config, FcPattern * p, FcResult * result),              \
+      (config, p, result))                                                                         \
+    X(FcFontSet*, FcFontSort,                                                                      \
+      (FcConfig * config, FcPattern * p, FcBool trim, FcCharSet * *csp, FcResult * result),        \
+      (config, p, trim, csp, result))                                                              \
+    X(void, FcFontSetDestroy, (FcFontSet * s), (s))                                                \
+    X(FcPattern*, FcFontRenderPrepare, (FcConfig * config, FcPattern * pat, FcPattern * font),     \
+      (config, pat, font))                                                                         \
+    X(FcBool, FcCharSetHasChar, (const FcCharSet* fcs, FcChar32 ucs4), (fcs, ucs4))
+
+namespace {
+
+// The library's name as Debian installs it (package libfontconfig1).
+constexpr char kLibrary[] = "libfontconfig.so.1";
+
+#define RASTOVA_NAME(ret, name, params, args) #name,
+constexpr const char* kFunctions[] = {RASTOVA_FONTCONFIG_FUNCTIONS(RASTOVA_NAME)};
+#undef RASTOVA_NAME
+
+enum Slot : std::size_t {
+#define RASTOVA_SLOT(ret, name, params, args) k##name,
+    RASTOVA_FONTCONFIG_FUNCTIONS(RASTOVA_SLOT)
+#undef RASTOVA_SLOT
+};
+
+using Entries = std::array<void*, std::size(kFunctions)>;
+
+// Opens the library and finds every function at once, so a library that cannot be used fails
+// on the first call (FcInit, before any font is looked up) and never halfway through a run.
+Entries Open() {
+    void* library = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        const char* reason = dlerror();
+        throw glyph::FontError(std::string("cannot load fontconfig: ") +
+                               (reason != nullptr ? reason : kLibrary));
+    }
+    Entries entries{};
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        entries[i] = dlsym(library, kFunctions[i]);
+        if (entries[i] == nullptr) {
+            throw glyph::FontError(std::string("cannot load fontconfig: ") + kLibrary + " has no " +
+                                   kFunctions[i]);
+        }
+    }
+    return entries;
+}
+
+void* Entry(Slot slot) {
+    // Thread-safe, and tried again on the next call if opening failed.
+    static const Entries entries = Open();
+    return entries[slot];
+}
+
+} // namespace
+
+#define RASTOVA_FORWARD(ret, name, params, args)                                                   \
+    extern "C" ret name params {                                                                   \
+        return reinterpret_cast<decltype(&name)>(Entry(k##name)) args;                             \
+    }
+RASTOVA_FONTCONFIG_FUNCTIONS(RASTOVA_FORWARD)
+#undef RASTOVA_FORWARD
