@@ -67,8 +67,10 @@ std::size_t EditDistance(std::string_view a, std::string_view b) {
 // Every family name of every installed face, each once.
 std::vector<std::string> InstalledFamilies() {
     const std::unique_ptr<FcPattern, PatternDeleter> all(FcPatternCreate());
-    const std::unique_ptr<FcObjectSet, ObjectSetDeleter> objects(
-        FcObjectSetBuild(FC_FAMILY, nullptr));
+    const std::unique_ptr<FcObjectSet, ObjectSetDeleter> objects(FcObjectSetCreate());
+    if (objects == nullptr || !FcObjectSetAdd(objects.get(), FC_FAMILY)) {
+        return {};
+    }
     const std::unique_ptr<FcFontSet, FontSetDeleter> set(
         FcFontList(nullptr, all.get(), objects.get()));
     std::vector<std::string> families;

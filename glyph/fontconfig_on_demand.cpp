@@ -50,7 +50,11 @@
     X(void, FcFontSetDestroy, (FcFontSet * s), (s))                                                \
     X(FcPattern*, FcFontRenderPrepare, (FcConfig * config, FcPattern * pat, FcPattern * font),     \
       (config, pat, font))                                                                         \
-    X(FcBool, FcCharSetHasChar, (const FcCharSet* fcs, FcChar32 ucs4), (fcs, ucs4))
+    X(FcBool, FcCharSetHasChar, (const FcCharSet* fcs, FcChar32 ucs4), (fcs, ucs4))                \
+    X(FcObjectSet*, FcObjectSetCreate, (void), ())                                                 \
+    X(FcBool, FcObjectSetAdd, (FcObjectSet * os, const char* object), (os, object))                \
+    X(void, FcObjectSetDestroy, (FcObjectSet * os), (os))                                          \
+    X(FcFontSet*, FcFontList, (FcConfig * config, FcPattern * p, FcObjectSet * os), (config, p, os))
 
 namespace {
 
