@@ -57,9 +57,7 @@ std::string ConvertToText(Surface& surface, char32_t KeyAscii, ScanBounds bounds
     }
     Conversion conversion(surface, KeyAscii, bounds, eol);
     std::string text = conversion.header();
-    // Each row is at most 6 bytes per item, the pattern and the line end.
-    const std::size_t rowSize = static_cast<std::size_t>(bounds.ScanWidth) / 8 * 6 + 2 +
-                                static_cast<std::size_t>(bounds.ScanWidth) + 1 + eol.size();
+    const std::size_t rowSize = RowLineSize(bounds.ScanWidth, eol.size());
     text.reserve(text.size() + rowSize * static_cast<std::size_t>(conversion.rowCount()));
     while (conversion.NextRow(text)) {
     }
