@@ -217,9 +217,8 @@ void CheckFontField(std::string_view field, int value, FieldRange range) {
     }
 }
 
-Layout Plan(const glyph::Strike& strike, int version) {
-    const std::vector<glyph::StrikeGlyph>& glyphs = strike.glyphs;
-    Layout layout;
+// The glyphs in code order; a code given twice is refused.
+void OrderByCode(const std::vector<glyph::StrikeGlyph>& glyphs, Layout& layout) {
     layout.order.resize(glyphs.size());
     for (std::size_t i = 0; i < glyphs.size(); ++i) {
         layout.order[i] = i;
@@ -235,7 +234,10 @@ Layout Plan(const glyph::Strike& strike, int version) {
         }
         layout.codes.push_back(code);
     }
+}
 
+// The character maps, and the glyph ids each starts at.
+void PlanCharacterMaps(int version, Layout& layout) {
     // LVGL 8 takes the code just past a FORMAT0_TINY map for the map's own (it tests
     // rcp > range_length), so an empty descriptor follows such a map: that code then draws
     // nothing instead of the next map's first glyph, or whatever lies past the descriptors.
@@ -269,7 +271,12 @@ Layout Plan(const glyph::Strike& strike, int version) {
             ++next;
         }
     }
+}
 
+// Where each glyph's bitmap starts, the first value that needs the large descriptors, and the
+// line that holds every glyph.
+void PlanBitmaps(const glyph::Strike& strike, int version, Layout& layout) {
+    const std::vector<glyph::StrikeGlyph>& glyphs = strike.glyphs;
     // LVGL finds a glyph's bitmap at glyph_bitmap + bitmap_index and reads on from there with
     // full-width arithmetic, so only where each bitmap starts must fit the field; that includes
     // the empty descriptor after a guarded map, which holds where the next bitmap starts.
@@ -316,6 +323,13 @@ Layout Plan(const glyph::Strike& strike, int version) {
         layout.largeCoord = "line_height " + std::to_string(layout.lineHeight) +
                             " does not fit LVGL 8's 16-bit lv_coord_t";
     }
+}
+
+Layout Plan(const glyph::Strike& strike, int version) {
+    Layout layout;
+    OrderByCode(strike.glyphs, layout);
+    PlanCharacterMaps(version, layout);
+    PlanBitmaps(strike, version, layout);
     CheckFontField("underline_position", strike.facts.metrics.underlineTop, {-128, 127});
     CheckFontField("underline_thickness", strike.facts.metrics.underlineThickness, {-128, 127});
     return layout;

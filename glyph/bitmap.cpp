@@ -114,13 +114,8 @@ long Bitmap::InkCount() const {
 
 // Counts a byte at a time at Depth::One, so that a glyph thousands of pixels across (a damaged
 // or oversized font) is read in a blink rather than pixel by pixel.
-InkSpan Bitmap::InkIn(int y, int from, int to) const {
+InkSpan Bitmap::InkInside(int y, int from, int to) const {
     InkSpan ink;
-    from = std::max(from, 0);
-    to = std::min(to, width_);
-    if (y < 0 || y >= height_ || from >= to) {
-        return ink;
-    }
     const std::uint8_t* bytes = Row(y);
     if (depth_ != Depth::One) {
         for (int x = from; x < to; ++x) {

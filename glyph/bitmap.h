@@ -1,6 +1,7 @@
 // A picture of one glyph: its ink, as FreeType's rasteriser lays it out.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -103,7 +104,14 @@ public:
     // Number of ink pixels.
     long InkCount() const;
     // The ink of row y over columns [from, to); columns outside the picture hold none.
-    InkSpan InkIn(int y, int from, int to) const;
+    InkSpan InkIn(int y, int from, int to) const {
+        from = std::max(from, 0);
+        to = std::min(to, width_);
+        if (y < 0 || y >= height_ || from >= to) {
+            return {};
+        }
+        return InkInside(y, from, to);
+    }
     // The smallest area holding every ink pixel; empty when there is none.
     BitmapArea InkArea() const;
     // The pixels of `area`, which may reach past the picture (read as paper) or cut it.
@@ -112,6 +120,8 @@ public:
     friend bool operator==(const Bitmap&, const Bitmap&) = default;
 
 private:
+    // InkIn for columns inside the picture, from < to.
+    InkSpan InkInside(int y, int from, int to) const;
     bool RowHasInk(int y) const;
 
     int width_ = 0;
