@@ -82,7 +82,7 @@ glyph::StrikeFacts ResolveFace(glyph::FontFaces& faces, const ConvertOptions& op
     faces.Select(SourceOf(options), options.font);
     glyph::StrikeFacts facts;
     try {
-        facts = glyph::FactsOf(faces);
+        facts = glyph::FactsOf(faces, options.characters);
     } catch (const glyph::FontError& error) {
         const std::string hint = FileHint(options);
         if (hint.empty()) {

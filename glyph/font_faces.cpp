@@ -606,4 +606,31 @@ bool FontFaces::HasGlyph(char32_t c) {
     return Resolved().SlotFor(c) != nullptr;
 }
 
+std::vector<FaceFacts> FontFaces::FallbackFacts(std::u32string_view characters) {
+    State& state = Resolved();
+    std::vector<FT_Face> seen;
+    std::vector<FaceFacts> fallbacks;
+    for (char32_t c : characters) {
+        const FaceSlot* slot = state.SlotFor(c);
+        if (slot == nullptr || slot == &state.primary ||
+            std::find(seen.begin(), seen.end(), slot->face) != seen.end()) {
+            continue;
+        }
+        seen.push_back(slot->face);
+        FaceFacts facts;
+        facts.family = slot->face->family_name != nullptr ? slot->face->family_name : "";
+        for (const auto& [key, face] : state.faces) {
+            if (face == slot->face) {
+                facts.file = key.first;
+                facts.faceIndex = key.second;
+            }
+        }
+        facts.style = StyleOf(*slot);
+        ReadLegalNames(slot->face, facts);
+        facts.foundry = FoundryOf(slot->face);
+        fallbacks.push_back(std::move(facts));
+    }
+    return fallbacks;
+}
+
 } // namespace glyph

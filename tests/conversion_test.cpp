@@ -141,7 +141,7 @@ TEST(Conversion, HeaderLineWritesTheFaceNameSafely) {
         {"Шрифт 12", "// Шрифт 12 (16 pixels wide)\r\n"},
         {"Evil\r\n0x41, //", "// Evil  0x41, // (16 pixels wide)\r\n"},
         {"a*/b/*c", "// a* /b/ *c (16 pixels wide)\r\n"},
-        {"x??/", "// x? ?/ (16 pixels wide)\r\n"},
+        {"x?\?/", "// x? ?/ (16 pixels wide)\r\n"},
         {"x\u202Ey\u2028z", "// x<U+202E>y<U+2028>z (16 pixels wide)\r\n"},
         {"x\xFFy\x01", "// x<0xFF>y<U+0001> (16 pixels wide)\r\n"},
         {std::string(300, 'a'), "// " + std::string(200, 'a') + "... (16 pixels wide)\r\n"},
