@@ -155,20 +155,48 @@ Split SplitRun(int length, int most, int pairBits) {
     if (length == 0) {
         return {};
     }
+    if (length <= most) {
+        return {most, 0, length, pairBits + 1L};
+    }
     Split best{most, length / most, length % most, 0};
-    best.bits = (best.count > 0 ? pairBits + best.count : 0) + (best.rest > 0 ? pairBits + 1 : 0);
-    for (int part = std::min(most, length); part > 0; --part) {
-        const long bits = pairBits + length / part;
-        if (bits >= best.bits) {
-            break;
-        }
-        if (length % part == 0) {
-            best = {part, length / part, 0, bits};
+    best.bits = pairBits + best.count + (best.rest > 0 ? pairBits + 1 : 0);
+    // One group: the fewest equal parts that divide the run.
+    for (int count = (length + most - 1) / most; pairBits + count < best.bits; ++count) {
+        if (length % count == 0) {
+            best = {length / count, count, 0, pairBits + static_cast<long>(count)};
             break;
         }
     }
     return best;
 }
+
+// SplitRun at one run width, remembered by length: a font's glyphs share most run lengths.
+class SplitMemo {
+public:
+    SplitMemo(int most, int pairBits) : most_(most), pairBits_(pairBits) {}
+    Split operator()(int length) {
+        if (length <= most_) {
+            return length == 0 ? Split{} : Split{most_, 0, length, pairBits_ + 1L};
+        }
+        return Long(length);
+    }
+
+private:
+    Split Long(int length) {
+        const auto at = static_cast<std::size_t>(length - most_ - 1);
+        if (at >= known_.size()) {
+            known_.resize(at + 1);
+        }
+        if (known_[at].bits == 0) {
+            known_[at] = SplitRun(length, most_, pairBits_);
+        }
+        return known_[at];
+    }
+
+    int most_;
+    int pairBits_;
+    std::vector<Split> known_; // bits 0: not yet known
+};
 
 // How a run pair is given.
 enum class Way : std::uint8_t {
@@ -181,31 +209,43 @@ enum class Way : std::uint8_t {
 // The paper of a pair of both that leaves the fewest bits for the paper alone before it: the
 // paper beyond the last whole multiple of the longest run.
 int JoinedPart(int length, int most) {
-    return length - most * ((length - 1) / most);
+    return length <= most ? length : length - most * ((length - 1) / most);
 }
 
+// The cheapest pairs of a glyph's runs at given run widths, as groups. One walk serves every
+// glyph of the font.
 class PairWalk {
 public:
-    PairWalk(const std::vector<int>& runs, RunBits bits) : runs_(runs), bits_(bits) {}
+    explicit PairWalk(RunBits bits)
+        : bits_(bits), paperAlone_(bits.MostPaper(), bits.Pair()),
+          inkAlone_(bits.MostInk(), bits.Pair()) {}
 
-    std::vector<PairGroup> Groups() {
-        const std::size_t count = runs_.size() / 2;
-        steps_.assign(count, {});
-        for (std::size_t i = 0; i < count; ++i) {
-            Price(i);
-        }
-        std::vector<Way> ways(count);
+    // The bits of the pairs of `runs` (paper and ink in turn over the box, paper first, an
+    // even count): for each group its pair and a flag bit after each of its pairs. Pixels given
+    // by no pair still end in one 0 bit, as bdfconv ends them.
+    long Bits(const std::vector<int>& runs) {
+        Price(runs);
+        const long bits = steps_.back()[0].bits;
+        return bits == 0 ? 1 : bits;
+    }
+
+    // The groups that take those bits.
+    const std::vector<PairGroup>& Groups(const std::vector<int>& runs) {
+        Price(runs);
+        const std::size_t count = steps_.size();
+        ways_.resize(count);
         bool chained = false;
         for (std::size_t i = count; i-- > 0;) {
             const Step& step = steps_[i][chained ? 1 : 0];
-            ways[i] = step.way;
+            ways_[i] = step.way;
             chained = step.fromChain;
         }
+        groups_.clear();
         for (std::size_t i = 0; i < count; ++i) {
-            Emit(i, ways[i]);
+            Emit(i, ways_[i]);
         }
         Flush();
-        return std::move(groups_);
+        return groups_;
     }
 
 private:
@@ -216,14 +256,22 @@ private:
         bool fromChain = false;
     };
 
-    int Paper(std::size_t i) const { return i < runs_.size() / 2 ? runs_[2 * i] : 0; }
-    int Ink(std::size_t i) const { return runs_[2 * i + 1]; }
-    Split PaperAlone(int length) const { return SplitRun(length, bits_.MostPaper(), bits_.Pair()); }
-    Split InkAlone(int length) const { return SplitRun(length, bits_.MostInk(), bits_.Pair()); }
+    int Paper(std::size_t i) const { return i < steps_.size() ? (*runs_)[2 * i] : 0; }
+    int Ink(std::size_t i) const { return (*runs_)[2 * i + 1]; }
+    Split PaperAlone(int length) { return paperAlone_(length); }
+    Split InkAlone(int length) { return inkAlone_(length); }
 
     static void Offer(Step& step, long bits, Way way, bool fromChain) {
         if (bits < step.bits) {
             step = {bits, way, fromChain};
+        }
+    }
+
+    void Price(const std::vector<int>& runs) {
+        runs_ = &runs;
+        steps_.assign(runs.size() / 2, {});
+        for (std::size_t i = 0; i < steps_.size(); ++i) {
+            Price(i);
         }
     }
 
@@ -312,9 +360,12 @@ private:
         pending_ = {};
     }
 
-    const std::vector<int>& runs_;
     RunBits bits_;
+    SplitMemo paperAlone_;
+    SplitMemo inkAlone_;
+    const std::vector<int>* runs_ = nullptr;
     std::vector<std::array<Step, 2>> steps_;
+    std::vector<Way> ways_;
     std::vector<PairGroup> groups_;
     PairGroup pending_;
 };
@@ -337,15 +388,9 @@ FieldBits FieldBitsOf(const std::vector<Glyph>& glyphs) {
     return fields;
 }
 
-// Bytes of a glyph's record: its code, the size byte, then the fields and its pairs; a glyph
-// without pixels still ends in a 0 bit, as bdfconv ends it.
-int RecordSize(const Glyph& glyph, const FieldBits& fields, const std::vector<PairGroup>& groups,
-               RunBits runBits) {
-    long bits = fields.Total() + (groups.empty() ? 1 : 0);
-    for (const PairGroup& group : groups) {
-        bits += runBits.Pair() + group.count;
-    }
-    return glyph.CodeBytes() + 1 + static_cast<int>((bits + 7) / 8);
+// Bytes of a glyph's record: its code, the size byte, then the fields and its pairs.
+int RecordSize(const Glyph& glyph, const FieldBits& fields, long pairBits) {
+    return glyph.CodeBytes() + 1 + static_cast<int>((fields.Total() + pairBits + 7) / 8);
 }
 
 // Appends values least significant bit first.
@@ -368,7 +413,7 @@ private:
     int position_ = 0;
 };
 
-void AppendRecord(const Glyph& glyph, const FieldBits& fields, RunBits runBits,
+void AppendRecord(const Glyph& glyph, const FieldBits& fields, RunBits runBits, PairWalk& walk,
                   std::vector<std::uint8_t>& out) {
     const std::size_t start = out.size();
     if (glyph.CodeBytes() == 2) {
@@ -382,7 +427,7 @@ void AppendRecord(const Glyph& glyph, const FieldBits& fields, RunBits runBits,
     bits.Put(static_cast<unsigned>(glyph.x + (1 << (fields.x - 1))), fields.x);
     bits.Put(static_cast<unsigned>(glyph.y + (1 << (fields.y - 1))), fields.y);
     bits.Put(static_cast<unsigned>(glyph.advance + (1 << (fields.advance - 1))), fields.advance);
-    const std::vector<PairGroup> groups = PairWalk(glyph.runs, runBits).Groups();
+    const std::vector<PairGroup>& groups = walk.Groups(glyph.runs);
     for (const PairGroup& group : groups) {
         bits.Put(static_cast<unsigned>(group.paper), runBits.paper);
         bits.Put(static_cast<unsigned>(group.ink), runBits.ink);
@@ -412,9 +457,14 @@ RunBits ChooseRunBits(const std::vector<Glyph>& glyphs, const FieldBits& fields)
     for (int bits0 = kMinBits0; bits0 <= kMaxBits0; ++bits0) {
         for (int bits1 = kMinBits1; bits1 <= kMaxBits1; ++bits1) {
             const RunBits runBits{bits0, bits1};
+            PairWalk walk(runBits);
             Choice choice{0, runBits};
             for (const Glyph& g : glyphs) {
-                const int size = RecordSize(g, fields, PairWalk(g.runs, runBits).Groups(), runBits);
+                // Past both the smallest and the smallest fitting so far: it can be neither.
+                if (choice.total >= smallest.total && choice.total >= fitting.total) {
+                    break;
+                }
+                const int size = RecordSize(g, fields, walk.Bits(g.runs));
                 choice.total += size;
                 if (size > kMaxRecordSize && choice.tooLarge == nullptr) {
                     choice = {choice.total, runBits, &g, size};
@@ -547,7 +597,7 @@ public:
     RecordWriter(const std::vector<Glyph>& glyphs, const FieldBits& fields, RunBits runBits,
                  std::vector<std::uint8_t>& bytes)
         : glyphs_(glyphs), fields_(fields), runBits_(runBits), bytes_(bytes),
-          recordOf_(glyphs.size()) {}
+          recordOf_(glyphs.size()), walk_(runBits) {}
 
     std::vector<std::size_t> Write() {
         std::size_t i = 0;
@@ -570,7 +620,7 @@ public:
 private:
     void Append(std::size_t i) {
         recordOf_[i] = bytes_.size();
-        AppendRecord(glyphs_[i], fields_, runBits_, bytes_);
+        AppendRecord(glyphs_[i], fields_, runBits_, walk_, bytes_);
     }
 
     // The jump table, then the glyphs from `first` on. Entry k's offset leads from where entry
@@ -612,6 +662,7 @@ private:
     RunBits runBits_;
     std::vector<std::uint8_t>& bytes_;
     std::vector<std::size_t> recordOf_;
+    PairWalk walk_;
 };
 
 } // namespace
