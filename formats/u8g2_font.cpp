@@ -281,30 +281,30 @@ private:
         const int paper = Paper(i), ink = Ink(i), next = Paper(i + 1);
         const long before = i == 0 ? 0 : steps_[i - 1][0].bits;
         const long chain = i == 0 ? kNever : steps_[i - 1][1].bits;
-        Step& free = steps_[i][0];
-        Step& chainOut = steps_[i][1];
-        Offer(free, before + PaperAlone(paper).bits + InkAlone(ink).bits, Way::Apart, false);
+        Step& anyEnd = steps_[i][0];
+        Step& chainEnd = steps_[i][1];
+        Offer(anyEnd, before + PaperAlone(paper).bits + InkAlone(ink).bits, Way::Apart, false);
         if (paper > 0 && ink > 0) {
             const int part = JoinedPart(paper, bits_.MostPaper());
             const int inkPart = JoinedPart(ink, bits_.MostInk());
-            Offer(free,
+            Offer(anyEnd,
                   before + PaperAlone(paper - part).bits + bits_.Pair() + 1 +
                       InkAlone(ink - inkPart).bits,
                   Way::Joined, false);
         }
         if (chain != kNever && ink >= Ink(i - 1)) {
-            Offer(free, chain + 1 + InkAlone(ink - Ink(i - 1)).bits, Way::Repeated, true);
+            Offer(anyEnd, chain + 1 + InkAlone(ink - Ink(i - 1)).bits, Way::Repeated, true);
             if (ink == Ink(i - 1) && next == paper) {
-                Offer(chainOut, chain + 1, Way::Repeated, true);
+                Offer(chainEnd, chain + 1, Way::Repeated, true);
             }
         }
         if (next > 0 && next <= std::min(paper, bits_.MostPaper()) && ink > 0 &&
             ink <= bits_.MostInk()) {
-            Offer(chainOut, before + PaperAlone(paper - next).bits + bits_.Pair() + 1,
+            Offer(chainEnd, before + PaperAlone(paper - next).bits + bits_.Pair() + 1,
                   Way::ChainOut, false);
         }
-        if (chainOut.bits < free.bits) {
-            free = chainOut;
+        if (chainEnd.bits < anyEnd.bits) {
+            anyEnd = chainEnd;
         }
     }
 
