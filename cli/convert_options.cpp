@@ -43,7 +43,7 @@ constexpr int kMaxPixels = 32767;
 
 constexpr std::string_view kTooWide = "the scan rectangle would be wider than 32767 pixels";
 
-// Refuses a size the format cannot be drawn at: for the table format, one whose scan rectangle
+// Refuses a size the format cannot be drawn at: for the window's tables, one whose scan rectangle
 // cannot be made or scans no whole byte for a C array; for the others, one whose em is larger
 // than FreeType draws. Messages give the size in the units it was typed in.
 void CheckSize(const ConvertOptions& options) {
@@ -407,7 +407,7 @@ void ApplyEol(ParseState& state, std::string_view, std::string_view value) {
     }
 }
 
-// Every option, with what it does to the options. The table format's options come last.
+// Every option, with what it does to the options and which formats' rows must take it.
 const OptionRule kOptionRules[] = {
     {"--help", "-h", Takes::Anything,
      [](ParseState& s, std::string_view, std::string_view) {

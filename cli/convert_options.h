@@ -39,7 +39,7 @@ struct ConvertOptions {
     formats::Encoding encoding = formats::Encoding::Unicode;
     int lvglVersion = 9;
     formats::CellRule cell;
-    glyph::Packing packing; // --bit-order and --scan, for the raw format
+    glyph::Packing packing; // --bit-order and --scan
     std::optional<char32_t> first;
     std::string preview; // --preview: the PNG to write; empty: none
     int zoom = 0;        // 0: the largest that keeps the sheet about 1600 pixels wide

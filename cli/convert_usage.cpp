@@ -64,8 +64,8 @@ std::string Examples() {
     return examples;
 }
 
-std::string MakeUsage() {
-    const std::string table = WindowTable();
+// The usage line, the characters and the font.
+std::string SourceHelp() {
     return R"(Usage: rastova-convert [OPTIONS] [TEXT]
 
 Draws characters in the chosen font and writes them as bitmap data for embedded
@@ -88,9 +88,14 @@ Font:
   --size SIZE       10, 9.75pt (points) or 16px (pixels at 96 dpi); default 10
   --bold            bold weight
   --italic          italic slant; widens the )" +
-           table + R"( format's scanned area
+           WindowTable() + R"( format's scanned area
 
-Format:
+)";
+}
+
+// What to write, and the options only some formats take.
+std::string FormatHelp() {
+    return R"(Format:
   --format NAME     what to write: one of the formats below (default: )" +
            std::string(formats::DefaultFormat().name) + R"()
   --c-array NAME    the C symbol the font is named by (for )" +
@@ -121,8 +126,12 @@ Format:
 
 Formats:
 )" + FormatsBlock() +
-           R"(
-Output:
+           "\n";
+}
+
+// Where it goes, what is reported, the exit statuses and the examples.
+std::string OutputHelp() {
+    return R"(Output:
   -o, --output FILE
                     write FILE through a temporary file; - is standard output
                     (default)
@@ -143,7 +152,7 @@ Output:
   --version         show the version and exit
 
 Ink a format cannot hold (outside the )" +
-           table + R"('s scan rectangle or in its column
+           WindowTable() + R"('s scan rectangle or in its column
 0, outside a forced cell) and characters the font lacks are reported on
 standard error.
 
@@ -154,6 +163,10 @@ The manual describes each format's layout: man rastova-convert
 
 Examples:
 )" + Examples();
+}
+
+std::string MakeUsage() {
+    return SourceHelp() + FormatHelp() + OutputHelp();
 }
 
 } // namespace
