@@ -297,6 +297,41 @@ TEST(ConvertOptions, RefusesBadCombinationsAndValues) {
     }
 }
 
+// Each format's row is the one word on what it takes: the parser accepts an option with a
+// format exactly when the row lists it, and the row's traits agree with its options.
+TEST(ConvertOptions, EachFormatTakesTheOptionsItsRowLists) {
+    using formats::FormatOption;
+    struct Row {
+        FormatOption option;
+        std::string_view arg, value;
+    };
+    const Row rows[] = {
+        {FormatOption::Encoding, "--encoding", "cp1251"},
+        {FormatOption::LvglVersion, "--lvgl-version", "8"},
+        {FormatOption::Cell, "--cell", "ink"},
+        {FormatOption::BitOrder, "--bit-order", "lsb"},
+        {FormatOption::Scan, "--scan", "columns"},
+        {FormatOption::First, "--first", "0x20"},
+    };
+    ASSERT_GE(formats::Formats().size(), 8U);
+    for (const formats::FormatRow& format : formats::Formats()) {
+        SCOPED_TRACE(format.name);
+        EXPECT_EQ(formats::FindFormat(format.name), &format);
+        EXPECT_EQ(format.singleByteCodes, format.Takes(FormatOption::Encoding));
+        EXPECT_EQ(format.arrayName == formats::ArrayName::FontName, format.nameProblem != nullptr);
+        EXPECT_NE(format.depths & formats::kOneBitPixels, 0U);
+        EXPECT_NE(format.make(formats::FormatOptions{}), nullptr);
+        EXPECT_EQ(Parse({"A", "--format", format.name}).format, &format);
+        for (const Row& row : rows) {
+            const std::string message = UsageMessage([&] {
+                Parse({"A", "--format", format.name, row.arg, row.value});
+            });
+            EXPECT_EQ(message == "(no error)", format.Takes(row.option))
+                << row.arg << ": " << message;
+        }
+    }
+}
+
 TEST(Size, PointsOrPixels) {
     struct Row {
         const char* text;
