@@ -3,6 +3,7 @@
 // placed in its cell, and Qt's XBM reader opens every xbm glyph alone. Then the cell's edge
 // cases and the values a format cannot hold.
 #include "formats/cell.h"
+#include "formats/format_registry.h"
 #include "glyph/utf8.h"
 #include "tests/cli_test_support.h"
 #include "tests/command_support.h"

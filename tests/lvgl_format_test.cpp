@@ -3,6 +3,7 @@
 // every character as LVGL does (character maps, glyph ids, descriptors, bits) and the glyphs must
 // be the strike's, pixel for pixel and advance for advance.
 #include "formats/font_writer.h"
+#include "formats/format_registry.h"
 #include "glyph/strike.h"
 #include "glyph/utf8.h"
 #include "tests/c_headers.h"

@@ -1,6 +1,7 @@
 // The preview picture, read back with libpng: each zoomed square against the pixels the file
 // holds and the ink it loses, worked out here from the strike and the frame's description.
 #include "formats/font_writer.h"
+#include "formats/format_registry.h"
 #include "formats/preview.h"
 #include "glyph/font_faces.h"
 #include "glyph/scan_geometry.h"

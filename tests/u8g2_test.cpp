@@ -2,6 +2,7 @@
 // (the 23-byte header, glyph lookup by 'A'/'a' start and by the jump table above 0xFF, the
 // run-length code with its repeat bit), compared with the strike drawn directly, and compiled.
 #include "formats/font_writer.h"
+#include "formats/format_registry.h"
 #include "formats/sink.h"
 #include "glyph/font_faces.h"
 #include "glyph/strike.h"
