@@ -1,8 +1,8 @@
 // Helpers shared by the window tests.
 #pragma once
 
-#include "glyph/conversion.h"
 #include "glyph/freetype_surface.h"
+#include "tests/conversion_support.h"
 #include "ui/form1.h"
 #include "ui/output_box.h"
 #include "ui/picture_box.h"
@@ -32,7 +32,7 @@ inline bool ShowForm(std::unique_ptr<ui::Form1>& form) {
 // What the core produces for c in that font and rectangle, CR LF line ends.
 inline std::string CoreText(const glyph::FontSpec& font, glyph::ScanBounds bounds, char32_t c) {
     glyph::FreeTypeSurface surface(font);
-    return glyph::ConvertToText(surface, c, bounds);
+    return test::ConvertToText(surface, c, bounds);
 }
 
 inline glyph::FontSpec SurfaceFont(glyph::Surface& surface) {
