@@ -1,4 +1,5 @@
 #include "glyph/conversion.h"
+#include "tests/conversion_support.h"
 #include "tests/fake_surface.h"
 
 #include <cstdio>
@@ -8,11 +9,11 @@
 
 namespace {
 
-using glyph::ConvertGlyph;
-using glyph::ConvertToText;
 using glyph::FakeSurface;
-using glyph::Outcome;
 using glyph::ScanBounds;
+using test::ConvertGlyph;
+using test::ConvertToText;
+using test::Outcome;
 
 TEST(Conversion, WorkedExampleEightWide) {
     FakeSurface surface;

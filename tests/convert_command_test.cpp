@@ -3,6 +3,7 @@
 #include "glyph/conversion.h"
 #include "glyph/freetype_surface.h"
 #include "tests/cli_test_support.h"
+#include "tests/conversion_support.h"
 #include "tests/font_files.h"
 
 #include <algorithm>
@@ -24,7 +25,7 @@ std::string CoreText(glyph::FontSpec font, char32_t c, std::string_view eol) {
     glyph::FreeTypeSurface surface(font);
     glyph::ScanBounds bounds;
     bounds.UpdateScanSize(font.size, font.italic);
-    return glyph::ConvertToText(surface, c, bounds, eol);
+    return test::ConvertToText(surface, c, bounds, eol);
 }
 
 std::size_t Count(const std::string& text, std::string_view what) {

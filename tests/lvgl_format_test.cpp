@@ -10,6 +10,7 @@
 #include "tests/cli_test_support.h"
 #include "tests/command_support.h"
 #include "tests/font_files.h"
+#include "tests/string_sink.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -337,7 +338,7 @@ std::string WriteLvgl(const glyph::Strike& strike, int version) {
     options.name = "test_font";
     options.lvglVersion = version;
     const auto writer = formats::MakeWriter("lvgl", options);
-    formats::StringSink sink;
+    test::StringSink sink;
     writer->Begin(strike.facts, strike.glyphs.size(), sink);
     for (const glyph::StrikeGlyph& g : strike.glyphs) {
         writer->Add(g);

@@ -9,6 +9,7 @@
 #include "glyph/utf8.h"
 #include "tests/cli_test_support.h"
 #include "tests/font_files.h"
+#include "tests/string_sink.h"
 
 #include <algorithm>
 #include <cmath>
@@ -183,7 +184,7 @@ TEST(Preview, SquaresShowTheBitsHeldAndRedTheInkLost) {
                     sheet.Add(glyph, written);
                     expected.push_back(TableHolds(glyph, row.points, strike.facts.metrics.ascent));
                 });
-            formats::StringSink text;
+            test::StringSink text;
             writer->Begin(strike.facts, strike.glyphs.size(), text);
             for (const glyph::StrikeGlyph& glyph : strike.glyphs) {
                 writer->Add(glyph);
@@ -204,7 +205,7 @@ TEST(Preview, SquaresShowTheBitsHeldAndRedTheInkLost) {
         if (row.zoom > 0) {
             EXPECT_EQ(layout.zoom, row.zoom);
         }
-        formats::StringSink png;
+        test::StringSink png;
         sheet.Write(layout, png);
         const Picture picture = ReadPng(png.text());
         ASSERT_EQ(picture.width, layout.width);

@@ -9,6 +9,7 @@
 #include "tests/cli_test_support.h"
 #include "tests/command_support.h"
 #include "tests/font_files.h"
+#include "tests/string_sink.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -324,7 +325,7 @@ Written Write(const glyph::Strike& strike) {
     writer->OnWritten([&](const glyph::StrikeGlyph&, const formats::WrittenGlyph& glyph) {
         written.glyphs.push_back(glyph);
     });
-    formats::StringSink sink;
+    test::StringSink sink;
     writer->Begin(strike.facts, strike.glyphs.size(), sink);
     for (const glyph::StrikeGlyph& glyph : strike.glyphs) {
         writer->Add(glyph);
