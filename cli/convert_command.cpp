@@ -1,13 +1,15 @@
 #include "cli/convert_command.h"
 
+#include "cli/byte_count_text.h"
 #include "cli/convert_options.h"
+#include "cli/convert_usage.h"
 #include "cli/messages.h"
 #include "cli/output_file.h"
 #include "cli/printable.h"
 #include "formats/c_source.h"
 #include "formats/font_writer.h"
+#include "formats/format_registry.h"
 #include "formats/preview.h"
-#include "formats/table_writer.h"
 #include "glyph/family_names.h"
 #include "glyph/font_faces.h"
 #include "glyph/strike.h"
@@ -82,7 +84,7 @@ glyph::StrikeFacts ResolveFace(glyph::FontFaces& faces, const ConvertOptions& op
     faces.Select(SourceOf(options), options.font);
     glyph::StrikeFacts facts;
     try {
-        facts = glyph::FactsOf(faces);
+        facts = glyph::FactsOf(faces, options.characters);
     } catch (const glyph::FontError& error) {
         const std::string hint = FileHint(options);
         if (hint.empty()) {
@@ -105,7 +107,7 @@ formats::FormatOptions FormatOptionsOf(const ConvertOptions& options) {
     formats::FormatOptions format;
     format.name = options.arrayName;
     format.cArray = !options.arrayName.empty();
-    if (options.format == "table") {
+    if (options.format->windowTable) {
         format.bounds = BoundsFor(options.font);
     }
     format.eol = options.eol;
@@ -196,7 +198,7 @@ void ReportDryRun(std::ostream& err, const ConvertOptions& options, const glyph:
     Report(err, "--dry-run: " + std::to_string(count) +
                     (count == 1 ? " character" : " characters") + " of " + face + " (" +
                     facts.face.file + ") at " + size + " make " + std::to_string(bytes) +
-                    " bytes of " + options.format + " for " +
+                    " bytes of " + std::string(options.format->name) + " for " +
                     (options.output == "-" ? "standard output" : options.output) +
                     (options.preview.empty() ? "" : ", with a preview in " + options.preview) +
                     "; nothing was written");
@@ -231,77 +233,123 @@ Outputs OpenOutputs(const ConvertOptions& options, std::ostream& out, const std:
     return outputs;
 }
 
-int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
-    const formats::FormatOptions formatOptions = FormatOptionsOf(options);
-    const bool table = options.format == "table";
-    const std::unique_ptr<formats::FontWriter> writer =
-        formats::MakeWriter(options.format, formatOptions);
-    writer->CheckCharacters(options.characters);
-    const bool preview = !options.preview.empty();
-    if (preview && SameFile(options.preview, options.output)) {
-        throw UsageError("--preview " + options.preview +
-                         " is the output file too; name another file for the picture");
+// The picture of a run: a second reader of the glyphs as the file holds them.
+class PreviewPicture {
+public:
+    PreviewPicture(const ConvertOptions& options, const glyph::StrikeFacts& facts)
+        : options_(options), sheet_(facts) {}
+
+    void Add(const glyph::StrikeGlyph& glyph, const formats::WrittenGlyph& written) {
+        sheet_.Add(glyph, written);
+    }
+    // Lays the picture out once every glyph is in, refusing one too large.
+    void Close() {
+        layout_ = sheet_.Layout(options_.zoom);
+        CheckPreviewSize(*layout_, options_, false);
+    }
+    // Writes the picture; the output is put in place with the run's other output.
+    void Write(Output& output) const {
+        sheet_.Write(*layout_, output);
+        output.Flush();
     }
 
-    // The font is opened now, so a bad font is reported before any output.
-    glyph::FontFaces faces;
-    const glyph::StrikeFacts facts = ResolveFace(faces, options, err);
-    const std::uint64_t estimate = writer->EstimateSize(facts, options.characters.size());
-    if (estimate > options.maxOutput) {
-        throw UsageError("the output would be about " + ByteCountText(estimate) +
-                         ", more than --max-output allows (" + ByteCountText(options.maxOutput) +
-                         "); raise it with --max-output " + std::to_string((estimate >> 30) + 1) +
-                         "G");
-    }
-    if (preview) {
-        CheckPreviewSize(formats::SmallestPreviewLayout(facts, options.characters, options.zoom),
-                         options, true);
+private:
+    const ConvertOptions& options_;
+    formats::PreviewSheet sheet_;
+    std::optional<formats::PreviewLayout> layout_;
+};
+
+// Everything decided before any glyph is drawn: the writer, the face, the size of the output
+// and of the picture. Each refusal a run makes before it draws is made here, for a dry run too.
+class Plan {
+public:
+    Plan(const ConvertOptions& options, std::ostream& err)
+        : options_(options), writer_(options.format->make(FormatOptionsOf(options))),
+          facts_(Resolve(options, err)) {
+        const std::uint64_t estimate = writer_->EstimateSize(facts_, options.characters.size());
+        if (estimate > options.maxOutput) {
+            throw UsageError("the output would be about " + ByteCountText(estimate) +
+                             ", more than --max-output allows (" +
+                             ByteCountText(options.maxOutput) + "); raise it with --max-output " +
+                             std::to_string((estimate >> 30) + 1) + "G");
+        }
+        if (!options.preview.empty()) {
+            CheckPreviewSize(
+                formats::SmallestPreviewLayout(facts_, options.characters, options.zoom), options,
+                true);
+        }
     }
 
-    // A dry run opens neither output: it runs on with a sink that only counts.
-    const Outputs outputs = OpenOutputs(options, out, facts.face.file);
-    const std::unique_ptr<Output>& output = outputs.text;
-    const std::unique_ptr<Output>& previewOutput = outputs.picture;
+    formats::FontWriter& writer() const { return *writer_; }
+    glyph::FontFaces& faces() { return faces_; }
+    const glyph::StrikeFacts& facts() const { return facts_; }
+    // The line ends the text output gets translated to.
+    std::string_view eol() const { return options_.format->ownLineEnds ? "\n" : options_.eol; }
+
+private:
+    // The characters are checked before the font is opened, and the font before any output.
+    glyph::StrikeFacts Resolve(const ConvertOptions& options, std::ostream& err) {
+        writer_->CheckCharacters(options.characters);
+        if (!options.preview.empty() && SameFile(options.preview, options.output)) {
+            throw UsageError("--preview " + options.preview +
+                             " is the output file too; name another file for the picture");
+        }
+        return ResolveFace(faces_, options, err);
+    }
+
+    const ConvertOptions& options_;
+    const std::unique_ptr<formats::FontWriter> writer_;
+    glyph::FontFaces faces_;
+    glyph::StrikeFacts facts_;
+};
+
+// Draws and writes every glyph as planned, then puts the outputs in place; a dry run writes
+// into a sink that only counts and reports what it found.
+int Run(Plan& plan, const ConvertOptions& options, std::ostream& out, std::ostream& err) {
+    const Outputs outputs = OpenOutputs(options, out, plan.facts().face.file);
     CountingSink counted;
-    formats::LineEndSink lines(output ? static_cast<formats::Sink&>(*output) : counted,
-                               table ? "\n" : options.eol);
+    formats::LineEndSink lines(outputs.text ? static_cast<formats::Sink&>(*outputs.text) : counted,
+                               plan.eol());
     GlyphNotes notes(err, options.dryRun);
-    std::optional<formats::PreviewSheet> sheet;
-    if (preview) {
-        sheet.emplace(facts);
+    std::optional<PreviewPicture> picture;
+    if (!options.preview.empty()) {
+        picture.emplace(options, plan.facts());
     }
-    writer->OnWritten([&](const glyph::StrikeGlyph& glyph, const formats::WrittenGlyph& written) {
+    formats::FontWriter& writer = plan.writer();
+    writer.OnWritten([&](const glyph::StrikeGlyph& glyph, const formats::WrittenGlyph& written) {
         for (const std::string& message : ClipMessages(glyph.code, written)) {
             notes.Add(message);
         }
-        if (sheet) {
-            sheet->Add(glyph, written);
+        if (picture) {
+            picture->Add(glyph, written);
         }
     });
-    writer->Begin(facts, options.characters.size(), lines);
-    DrawAll(options, faces, facts, *writer, notes);
-    writer->Finish();
-    const int status = notes.count() > 0 && options.strict ? kExitClipped : kExitOk;
-    std::optional<formats::PreviewLayout> layout;
-    if (sheet) {
-        layout = sheet->Layout(options.zoom);
-        CheckPreviewSize(*layout, options, false);
+    writer.Begin(plan.facts(), options.characters.size(), lines);
+    DrawAll(options, plan.faces(), plan.facts(), writer, notes);
+    writer.Finish();
+    if (picture) {
+        picture->Close();
     }
+    const int status = notes.count() > 0 && options.strict ? kExitClipped : kExitOk;
     if (options.dryRun) {
-        ReportDryRun(err, options, facts, counted.bytes, notes);
+        ReportDryRun(err, options, plan.facts(), counted.bytes, notes);
         return status;
     }
-    if (sheet) {
+    if (picture) {
         // The picture is written out before either file is put in place, so a picture that
         // cannot be written leaves the output as it was too.
-        sheet->Write(*layout, *previewOutput);
-        previewOutput->Flush();
+        picture->Write(*outputs.picture);
     }
-    output->Commit();
-    if (previewOutput) {
-        previewOutput->Commit();
+    outputs.text->Commit();
+    if (outputs.picture) {
+        outputs.picture->Commit();
     }
     return status;
+}
+
+int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
+    Plan plan(options, err);
+    return Run(plan, options, out, err);
 }
 
 } // namespace
@@ -311,8 +359,14 @@ int RunConvert(std::span<const std::string_view> args, std::ostream& out, std::o
         const ConvertOptions options = ParseConvertOptions(args);
         if (options.help) {
             const std::unique_ptr<Output> help = OpenOutput("-", out);
-            help->Write(kConvertUsage);
+            help->Write(ConvertUsage());
             help->Commit();
+            return kExitOk;
+        }
+        if (options.listFormats) {
+            const std::unique_ptr<Output> list = OpenOutput("-", out);
+            list->Write(FormatNameLines());
+            list->Commit();
             return kExitOk;
         }
         if (options.version) {

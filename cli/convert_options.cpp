@@ -4,7 +4,7 @@
 #include "cli/character_list.h"
 #include "cli/output_file.h"
 #include "cli/printable.h"
-#include "formats/bdf_writer.h"
+#include "formats/format_registry.h"
 #include "formats/preview.h"
 #include "glyph/scan_geometry.h"
 #include "glyph/utf8.h"
@@ -18,96 +18,6 @@
 #include <utility>
 
 namespace cli {
-
-const char* const kConvertUsage =
-    R"(Usage: rastova-convert [OPTIONS] [TEXT]
-
-Draws characters in the chosen font and writes them as bitmap data for embedded
-displays: the window's tables (the default), or a font file a display library
-reads as it stands.
-
-Characters (in the order given; a character asked for twice is converted once):
-  TEXT              UTF-8 text; each code point is one character
-  --range LIST      code points and ranges, comma-separated:
-                    0x20-0x7E,U+0410-U+044F,65
-  --set NAME        ascii (0x20-0x7E) or cp1251 (every character of
-                    Windows-1251, in its order)
-
-Font:
-  --font PATTERN    fontconfig pattern or family, e.g. "DejaVu Serif:bold"
-                    (default: sans-serif)
-  --font-file PATH  font file opened directly (TTF, OTF, PCF, BDF, ...); no
-                    fontconfig, no fallbacks
-  --face-index N    face in a font collection file (default: 0)
-  --size SIZE       10, 9.75pt (points) or 16px (pixels at 96 dpi); default 10
-  --bold            bold weight
-  --italic          italic slant; widens the table format's scanned area
-
-Format:
-  --format NAME     what to write: one of the formats below (default: table)
-  --c-array NAME    the C symbol the font is named by (for bdf, the font name);
-                    with table, wraps the tables in
-                    const unsigned char NAME[] = { ... };
-  --encoding ENC    gfx and ssd1306 index glyphs by single bytes: unicode (code
-                    points up to 0xFF, the default) or cp1251 (each character's
-                    Windows-1251 byte)
-  --lvgl-version V  9 (default) or 8 (8.3)
-  --cell CELL       xbm, ssd1306, raw: font (ascent + descent, the default),
-                    ink (the set's own ink) or WIDTHxHEIGHT; the width is the
-                    widest advance
-  --bit-order ORDER
-                    raw: msb (default) or lsb first in each byte
-  --scan SCAN       raw: rows (default, 8 pixels across a byte) or columns
-                    (vertical bytes in pages of 8 rows, least significant bit
-                    at the top, as SSD1306/SH1106 take)
-  --first CODE      raw: the code of the first record; codes up to the first
-                    character are empty records
-
-Formats:
-  table    a table per character: header line, then one line per pixel row,
-           its bytes as hex literals and a comment drawing the row
-  bdf      BDF 2.1 bitmap font (X11, u8g2's bdfconv, console font tools)
-  gfx      Adafruit GFX font header (GFXfont)
-  lvgl     LVGL font, 1 bit per pixel (lv_font_t)
-  u8g2     u8g2 font, run-length encoded (const uint8_t[])
-  xbm      one XBM image per character in a fixed cell
-  ssd1306  ESP8266/ESP32 OLED library font (column-major, fixed height)
-  raw      one fixed-size record per character, laid out by --bit-order and
-           --scan
-
-Output:
-  -o, --output FILE
-                    write FILE through a temporary file; - is standard output
-                    (default)
-  --preview PNG     also draw the converted set as a PNG picture, read back
-                    from what was written
-  --zoom N          pixels of the picture per font pixel (default: fit about
-                    1600 wide)
-  --eol lf|crlf     line ends (default: lf)
-  --max-output SIZE
-                    refuse a run whose output would be larger (default: 1G; K,
-                    M, G)
-  --strict          exit with status 1 when any glyph is clipped, missing from
-                    the font, or could not be drawn whole
-  --dry-run         check the arguments, the font and the characters, and write
-                    nothing
-  -h, --help        show this help and exit
-  --version         show the version and exit
-
-Ink a format cannot hold (outside the table's scan rectangle or in its column
-0, outside a forced cell) and characters the font lacks are reported on
-standard error.
-
-Exit status: 0 on success, 1 when --strict and a glyph is reported, 2 on bad
-input.
-
-The manual describes each format's layout: man rastova-convert
-
-Examples:
-  $ rastova-convert --font "DejaVu Sans" --size 12 A
-  $ rastova-convert --set ascii --size 16px --format gfx --c-array f16 -o f.h
-  $ rastova-convert --set cp1251 --size 12px --format u8g2 --c-array r12 -o r.h
-)";
 
 namespace {
 
@@ -133,11 +43,11 @@ constexpr int kMaxPixels = 32767;
 
 constexpr std::string_view kTooWide = "the scan rectangle would be wider than 32767 pixels";
 
-// Refuses a size the format cannot be drawn at: for the table format, one whose scan rectangle
+// Refuses a size the format cannot be drawn at: for the window's tables, one whose scan rectangle
 // cannot be made or scans no whole byte for a C array; for the others, one whose em is larger
 // than FreeType draws. Messages give the size in the units it was typed in.
 void CheckSize(const ConvertOptions& options) {
-    if (options.format != "table") {
+    if (!options.format->windowTable) {
         // The em in pixels, as the font is sized (96 dpi).
         if (static_cast<double>(options.font.size) * 96.0 / 72.0 > kMaxPixels) {
             throw SizeError(options.sizeText, "is too large: FreeType draws nothing more than " +
@@ -319,23 +229,6 @@ formats::CellRule ParseCell(std::string_view text) {
     return cell;
 }
 
-// A BDF font name stands on the FONT line: printable ASCII, and short enough for the line.
-void CheckBdfName(const std::string& name) {
-    const auto printable = [](char c) {
-        return c >= 0x20 && c < 0x7F;
-    };
-    if (name.empty() || !std::all_of(name.begin(), name.end(), printable)) {
-        throw UsageError("--c-array: '" + Printable(name) +
-                         "' is not a BDF font name: give printable ASCII characters (0x20 to "
-                         "0x7E) only");
-    }
-    if (name.size() > formats::kMaxBdfFontName) {
-        throw UsageError("--c-array: a BDF font name may have at most " +
-                         std::to_string(formats::kMaxBdfFontName) + " characters; this one has " +
-                         std::to_string(name.size()));
-    }
-}
-
 // The picture is a PNG file: a file name must say so, so that a slip such as "--preview font.h"
 // does not overwrite a source. Standard output, a descriptor or a device takes it as it is.
 void CheckPreviewName(const std::string& name) {
@@ -355,15 +248,6 @@ void RefuseUnitAsText(std::string_view size, std::string_view text) {
                          Printable(size) + std::string(text) + " without a space (or -- " +
                          std::string(text) + " to convert the letters)");
     }
-}
-
-std::string FormatList() {
-    std::string list;
-    for (std::string_view name : formats::FormatNames()) {
-        list += list.empty() ? "" : ", ";
-        list += name;
-    }
-    return list;
 }
 
 } // namespace
@@ -394,23 +278,6 @@ std::uint64_t ParseByteCount(std::string_view text, std::string_view option) {
                          "' is not a size in bytes (write 1000, 64K, 512M or 2G)");
     }
     return value * unit;
-}
-
-std::string ByteCountText(std::uint64_t bytes) {
-    static constexpr const char* kUnits[] = {"bytes", "KB", "MB", "GB", "TB", "PB", "EB"};
-    double value = static_cast<double>(bytes);
-    int unit = 0;
-    while (value >= 1024 && unit + 1 < static_cast<int>(std::size(kUnits))) {
-        value /= 1024;
-        ++unit;
-    }
-    char text[32];
-    if (unit == 0) {
-        std::snprintf(text, sizeof text, "%llu bytes", static_cast<unsigned long long>(bytes));
-    } else {
-        std::snprintf(text, sizeof text, value < 10 ? "%.1f %s" : "%.0f %s", value, kUnits[unit]);
-    }
-    return text;
 }
 
 float ParseSize(std::string_view text) {
@@ -450,196 +317,314 @@ int ParseFaceIndex(std::string_view text) {
     return value;
 }
 
-ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
+namespace {
+
+// What the arguments said so far, beyond the options themselves.
+struct ParseState {
     ConvertOptions options;
     CharacterList characters;
     bool haveText = false;
     bool haveFont = false;
     bool haveFaceIndex = false;
     bool haveArray = false;
-    bool endOfOptions = false;
-    std::vector<std::string_view> given;           // options that only some formats take
     std::optional<std::string_view> sizeJustGiven; // the value of the argument before, --size's
+};
+
+// How an option takes its value.
+enum class Takes {
+    Value,    // after '=' or as the next argument
+    Nothing,  // "--bold=x" is refused
+    Anything, // "--help=x" is help all the same
+};
+
+struct OptionRule {
+    std::string_view name;
+    std::string_view alias; // a second spelling; empty: none
+    Takes takes;
+    void (*apply)(ParseState& state, std::string_view option, std::string_view value);
+    // The formats that take it say so in their rows; 0: every format.
+    unsigned onlyFor = 0;
+    bool needsPreview = false;
+};
+
+constexpr unsigned Only(formats::FormatOption option) {
+    return static_cast<unsigned>(option);
+}
+
+void ApplyFont(ParseState& state, std::string_view, std::string_view value) {
+    if (value.empty()) {
+        throw UsageError("--font needs a family name or pattern");
+    }
+    state.options.font.family = value;
+    state.haveFont = true;
+    state.options.fontNamed = true;
+}
+
+void ApplyFontFile(ParseState& state, std::string_view, std::string_view value) {
+    if (value.empty()) {
+        throw UsageError("--font-file needs a path");
+    }
+    state.options.fontFile = value;
+    state.options.source = FontSource::File;
+}
+
+void ApplySize(ParseState& state, std::string_view, std::string_view value) {
+    state.options.font.size = ParseSize(value);
+    state.options.sizeText = value;
+    state.sizeJustGiven = value;
+}
+
+void ApplyOutput(ParseState& state, std::string_view option, std::string_view value) {
+    if (value.empty()) {
+        throw UsageError(std::string(option) + " needs a file name, or - for standard output");
+    }
+    state.options.output = value;
+}
+
+void ApplyFormat(ParseState& state, std::string_view, std::string_view value) {
+    const formats::FormatRow* row = formats::FindFormat(value);
+    if (row == nullptr) {
+        throw UsageError("--format: '" + Printable(value) + "' is not a format (" +
+                         formats::FormatNamesWhere([](const auto&) { return true; }, ", ", ", ") +
+                         ")");
+    }
+    state.options.format = row;
+}
+
+void ApplyPreview(ParseState& state, std::string_view, std::string_view value) {
+    if (value.empty()) {
+        throw UsageError("--preview needs a file name");
+    }
+    state.options.preview = value;
+}
+
+void ApplyEol(ParseState& state, std::string_view, std::string_view value) {
+    if (value == "lf") {
+        state.options.eol = "\n";
+    } else if (value == "crlf") {
+        state.options.eol = "\r\n";
+    } else {
+        throw UsageError("--eol: '" + Printable(value) + "' is neither lf nor crlf");
+    }
+}
+
+// Every option, with what it does to the options and which formats' rows must take it.
+const OptionRule kOptionRules[] = {
+    {"--help", "-h", Takes::Anything,
+     [](ParseState& s, std::string_view, std::string_view) {
+         s.options.help = true;
+     }},
+    {"--version", "", Takes::Nothing,
+     [](ParseState& s, std::string_view, std::string_view) {
+         s.options.version = true;
+     }},
+    {"--list-formats", "", Takes::Nothing,
+     [](ParseState& s, std::string_view, std::string_view) {
+         s.options.listFormats = true;
+     }},
+    {"--font", "", Takes::Value, ApplyFont},
+    {"--font-file", "", Takes::Value, ApplyFontFile},
+    {"--face-index", "", Takes::Value,
+     [](ParseState& s, std::string_view, std::string_view value) {
+         s.options.faceIndex = ParseFaceIndex(value);
+         s.haveFaceIndex = true;
+     }},
+    {"--size", "", Takes::Value, ApplySize},
+    {"--bold", "", Takes::Nothing,
+     [](ParseState& s, std::string_view, std::string_view) {
+         s.options.font.bold = true;
+     }},
+    {"--italic", "", Takes::Nothing,
+     [](ParseState& s, std::string_view, std::string_view) {
+         s.options.font.italic = true;
+     }},
+    {"--strict", "", Takes::Nothing,
+     [](ParseState& s, std::string_view, std::string_view) {
+         s.options.strict = true;
+     }},
+    {"--dry-run", "", Takes::Nothing,
+     [](ParseState& s, std::string_view, std::string_view) {
+         s.options.dryRun = true;
+     }},
+    {"--range", "", Takes::Value,
+     [](ParseState& s, std::string_view, std::string_view value) {
+         for (const CodeRange& range : ParseRangeList(value)) {
+             s.characters.Add(range);
+         }
+     }},
+    {"--set", "", Takes::Value,
+     [](ParseState& s, std::string_view, std::string_view value) {
+         s.characters.Add(NamedSet(value));
+     }},
+    {"--output", "-o", Takes::Value, ApplyOutput},
+    {"--c-array", "", Takes::Value,
+     [](ParseState& s, std::string_view, std::string_view value) {
+         s.options.arrayName = value;
+         s.haveArray = true;
+     }},
+    {"--format", "", Takes::Value, ApplyFormat},
+    {"--encoding", "", Takes::Value,
+     [](ParseState& s, std::string_view option, std::string_view value) {
+         s.options.encoding = Choice(option, value, {"unicode", "cp1251"}) == "cp1251"
+                                  ? formats::Encoding::Cp1251
+                                  : formats::Encoding::Unicode;
+     },
+     Only(formats::FormatOption::Encoding)},
+    {"--lvgl-version", "", Takes::Value,
+     [](ParseState& s, std::string_view option, std::string_view value) {
+         s.options.lvglVersion = Choice(option, value, {"8", "9"}) == "8" ? 8 : 9;
+     },
+     Only(formats::FormatOption::LvglVersion)},
+    {"--cell", "", Takes::Value,
+     [](ParseState& s, std::string_view, std::string_view value) {
+         s.options.cell = ParseCell(value);
+     },
+     Only(formats::FormatOption::Cell)},
+    {"--bit-order", "", Takes::Value,
+     [](ParseState& s, std::string_view option, std::string_view value) {
+         s.options.packing.order = Choice(option, value, {"msb", "lsb"}) == "msb"
+                                       ? glyph::BitOrder::MsbFirst
+                                       : glyph::BitOrder::LsbFirst;
+     },
+     Only(formats::FormatOption::BitOrder)},
+    {"--scan", "", Takes::Value,
+     [](ParseState& s, std::string_view option, std::string_view value) {
+         s.options.packing.scan = Choice(option, value, {"rows", "columns"}) == "rows"
+                                      ? glyph::Scan::Rows
+                                      : glyph::Scan::Pages;
+     },
+     Only(formats::FormatOption::Scan)},
+    {"--first", "", Takes::Value,
+     [](ParseState& s, std::string_view option, std::string_view value) {
+         s.options.first = ParseCodePoint(value, option);
+     },
+     Only(formats::FormatOption::First)},
+    {"--preview", "", Takes::Value, ApplyPreview},
+    {"--zoom", "", Takes::Value,
+     [](ParseState& s, std::string_view option, std::string_view value) {
+         s.options.zoom = ParseWhole(option, value, 1, formats::kMaxPreviewZoom);
+     },
+     0, true},
+    {"--max-output", "", Takes::Value,
+     [](ParseState& s, std::string_view option, std::string_view value) {
+         s.options.maxOutput = ParseByteCount(value, option);
+     }},
+    {"--eol", "", Takes::Value, ApplyEol},
+};
+
+const OptionRule* FindOptionRule(std::string_view arg) {
+    for (const OptionRule& rule : kOptionRules) {
+        if (arg == rule.name || (!rule.alias.empty() && arg == rule.alias)) {
+            return &rule;
+        }
+    }
+    return nullptr;
+}
+
+// TEXT: one argument that is not an option.
+void AddText(ParseState& state, std::string_view arg, std::optional<std::string_view> sizeBefore,
+             bool endOfOptions) {
+    if (sizeBefore && !endOfOptions) {
+        RefuseUnitAsText(*sizeBefore, arg);
+    }
+    if (state.haveText) {
+        throw UsageError("more than one TEXT given: '" + Printable(arg) + "'");
+    }
+    state.haveText = true;
+    state.characters.Add(DecodeText(arg));
+}
+
+// Refuses an option the chosen format does not take, as its row says; and --zoom without a
+// picture. The first such option given is named.
+void CheckFormatOptions(const ConvertOptions& options,
+                        const std::vector<const OptionRule*>& given) {
+    for (const OptionRule* rule : given) {
+        if (rule->onlyFor != 0 && (options.format->options & rule->onlyFor) == 0) {
+            const unsigned bits = rule->onlyFor;
+            throw UsageError(std::string(rule->name) + " applies to --format " +
+                             formats::FormatNamesWhere([bits](const formats::FormatRow& row) {
+                                 return (row.options & bits) != 0;
+                             }) +
+                             " only");
+        }
+        if (rule->needsPreview && options.preview.empty()) {
+            throw UsageError(std::string(rule->name) + " needs --preview");
+        }
+    }
+}
+
+// The name --c-array gives: a C identifier, or what the format's own name rules take.
+void CheckArrayName(const ConvertOptions& options) {
+    const formats::FormatRow& format = *options.format;
+    std::optional<formats::NameProblem> problem;
+    if (format.arrayName == formats::ArrayName::FontName) {
+        problem = format.nameProblem ? format.nameProblem(options.arrayName) : std::nullopt;
+    } else if (auto text = CNameProblem(options.arrayName)) {
+        problem = formats::NameProblem{true, std::move(*text)};
+    }
+    if (problem) {
+        throw UsageError(
+            "--c-array: " + (problem->quoteName ? "'" + Printable(options.arrayName) + "' " : "") +
+            problem->text);
+    }
+}
+
+// What holds between options, once all are read.
+void CheckCombination(ParseState& state, const std::vector<const OptionRule*>& given) {
+    ConvertOptions& options = state.options;
+    if (state.haveFont && options.source == FontSource::File) {
+        throw UsageError("--font and --font-file exclude each other");
+    }
+    if (state.haveFaceIndex && options.source != FontSource::File) {
+        throw UsageError("--face-index needs --font-file");
+    }
+    CheckFormatOptions(options, given);
+    if (state.haveArray) {
+        CheckArrayName(options);
+    }
+    if (!options.preview.empty()) {
+        CheckPreviewName(options.preview);
+    }
+    options.characters = state.characters.characters();
+    if (options.characters.empty()) {
+        throw UsageError("no characters given: TEXT, --range or --set");
+    }
+    CheckSize(options);
+}
+
+} // namespace
+
+ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
+    ParseState state;
+    bool endOfOptions = false;
+    std::vector<const OptionRule*> given; // the options given, in order
     ArgReader reader(args);
     while (!reader.Done()) {
         const std::string_view arg = reader.Next(endOfOptions);
-        const std::optional<std::string_view> sizeBefore = std::exchange(sizeJustGiven, {});
+        const std::optional<std::string_view> sizeBefore = std::exchange(state.sizeJustGiven, {});
         if (endOfOptions || arg.empty() || arg[0] != '-' || arg == "-") {
-            if (sizeBefore && !endOfOptions) {
-                RefuseUnitAsText(*sizeBefore, arg);
-            }
-            if (haveText) {
-                throw UsageError("more than one TEXT given: '" + Printable(arg) + "'");
-            }
-            haveText = true;
-            characters.Add(DecodeText(arg));
+            AddText(state, arg, sizeBefore, endOfOptions);
             continue;
         }
         if (arg == "--") {
             endOfOptions = true;
             continue;
         }
-        if (arg == "-h" || arg == "--help") {
-            options.help = true;
-        } else if (arg == "--version") {
-            reader.NoValue(arg);
-            options.version = true;
-        } else if (arg == "--font") {
-            options.font.family = reader.Value(arg);
-            if (options.font.family.empty()) {
-                throw UsageError("--font needs a family name or pattern");
-            }
-            haveFont = true;
-            options.fontNamed = true;
-        } else if (arg == "--font-file") {
-            options.fontFile = reader.Value(arg);
-            if (options.fontFile.empty()) {
-                throw UsageError("--font-file needs a path");
-            }
-            options.source = FontSource::File;
-        } else if (arg == "--face-index") {
-            options.faceIndex = ParseFaceIndex(reader.Value(arg));
-            haveFaceIndex = true;
-        } else if (arg == "--size") {
-            const std::string_view size = reader.Value(arg);
-            options.font.size = ParseSize(size);
-            options.sizeText = size;
-            sizeJustGiven = size;
-        } else if (arg == "--bold") {
-            reader.NoValue(arg);
-            options.font.bold = true;
-        } else if (arg == "--italic") {
-            reader.NoValue(arg);
-            options.font.italic = true;
-        } else if (arg == "--strict") {
-            reader.NoValue(arg);
-            options.strict = true;
-        } else if (arg == "--dry-run") {
-            reader.NoValue(arg);
-            options.dryRun = true;
-        } else if (arg == "--range") {
-            for (const CodeRange& range : ParseRangeList(reader.Value(arg))) {
-                characters.Add(range);
-            }
-        } else if (arg == "--set") {
-            characters.Add(NamedSet(reader.Value(arg)));
-        } else if (arg == "-o" || arg == "--output") {
-            options.output = reader.Value(arg);
-            if (options.output.empty()) {
-                throw UsageError(std::string(arg) + " needs a file name, or - for standard output");
-            }
-        } else if (arg == "--c-array") {
-            options.arrayName = reader.Value(arg);
-            haveArray = true;
-        } else if (arg == "--format") {
-            const std::string_view format = reader.Value(arg);
-            const auto& names = formats::FormatNames();
-            if (std::find(names.begin(), names.end(), format) == names.end()) {
-                throw UsageError("--format: '" + Printable(format) + "' is not a format (" +
-                                 FormatList() + ")");
-            }
-            options.format = format;
-        } else if (arg == "--encoding") {
-            options.encoding = Choice(arg, reader.Value(arg), {"unicode", "cp1251"}) == "cp1251"
-                                   ? formats::Encoding::Cp1251
-                                   : formats::Encoding::Unicode;
-            given.push_back(arg);
-        } else if (arg == "--lvgl-version") {
-            options.lvglVersion = Choice(arg, reader.Value(arg), {"8", "9"}) == "8" ? 8 : 9;
-            given.push_back(arg);
-        } else if (arg == "--cell") {
-            options.cell = ParseCell(reader.Value(arg));
-            given.push_back(arg);
-        } else if (arg == "--bit-order") {
-            options.packing.order = Choice(arg, reader.Value(arg), {"msb", "lsb"}) == "msb"
-                                        ? glyph::BitOrder::MsbFirst
-                                        : glyph::BitOrder::LsbFirst;
-            given.push_back(arg);
-        } else if (arg == "--scan") {
-            options.packing.scan = Choice(arg, reader.Value(arg), {"rows", "columns"}) == "rows"
-                                       ? glyph::Scan::Rows
-                                       : glyph::Scan::Pages;
-            given.push_back(arg);
-        } else if (arg == "--first") {
-            options.first = ParseCodePoint(reader.Value(arg), arg);
-            given.push_back(arg);
-        } else if (arg == "--preview") {
-            options.preview = reader.Value(arg);
-            if (options.preview.empty()) {
-                throw UsageError("--preview needs a file name");
-            }
-        } else if (arg == "--zoom") {
-            options.zoom = ParseWhole(arg, reader.Value(arg), 1, formats::kMaxPreviewZoom);
-            given.push_back(arg);
-        } else if (arg == "--max-output") {
-            options.maxOutput = ParseByteCount(reader.Value(arg), arg);
-        } else if (arg == "--eol") {
-            const std::string_view eol = reader.Value(arg);
-            if (eol == "lf") {
-                options.eol = "\n";
-            } else if (eol == "crlf") {
-                options.eol = "\r\n";
-            } else {
-                throw UsageError("--eol: '" + Printable(eol) + "' is neither lf nor crlf");
-            }
-        } else {
+        const OptionRule* rule = FindOptionRule(arg);
+        if (rule == nullptr) {
             throw UsageError("unknown option '" + Printable(arg) + "'");
         }
-    }
-    if (options.help || options.version) {
-        return options;
-    }
-    if (haveFont && options.source == FontSource::File) {
-        throw UsageError("--font and --font-file exclude each other");
-    }
-    if (haveFaceIndex && options.source != FontSource::File) {
-        throw UsageError("--face-index needs --font-file");
-    }
-    // Options that mean something only with some formats.
-    const auto formatIn = [&](std::initializer_list<std::string_view> formats) {
-        return std::find(formats.begin(), formats.end(), options.format) != formats.end();
-    };
-    for (std::string_view option : given) {
-        struct Rule {
-            std::string_view option;
-            std::initializer_list<std::string_view> formats;
-            std::string_view list;
-        };
-        static const Rule kRules[] = {
-            {"--encoding", {"gfx", "ssd1306"}, "gfx and ssd1306"},
-            {"--lvgl-version", {"lvgl"}, "lvgl"},
-            {"--cell", {"xbm", "ssd1306", "raw"}, "xbm, ssd1306 and raw"},
-            {"--bit-order", {"raw"}, "raw"},
-            {"--scan", {"raw"}, "raw"},
-            {"--first", {"raw"}, "raw"},
-        };
-        for (const Rule& rule : kRules) {
-            if (rule.option == option && !formatIn(rule.formats)) {
-                throw UsageError(std::string(option) + " applies to --format " +
-                                 std::string(rule.list) + " only");
-            }
+        if (rule->takes == Takes::Nothing) {
+            reader.NoValue(arg);
         }
-        if (option == "--zoom" && options.preview.empty()) {
-            throw UsageError("--zoom needs --preview");
-        }
+        rule->apply(state, arg, rule->takes == Takes::Value ? reader.Value(arg) : "");
+        given.push_back(rule);
     }
-    if (haveArray && options.format != "bdf") {
-        if (const auto problem = CNameProblem(options.arrayName)) {
-            throw UsageError("--c-array: '" + Printable(options.arrayName) + "' " + *problem);
-        }
+    if (state.options.help || state.options.version || state.options.listFormats) {
+        return state.options;
     }
-    if (haveArray && options.format == "bdf") {
-        CheckBdfName(options.arrayName);
-    }
-    if (!options.preview.empty()) {
-        CheckPreviewName(options.preview);
-    }
-    options.characters = characters.characters();
-    if (options.characters.empty()) {
-        throw UsageError("no characters given: TEXT, --range or --set");
-    }
-    CheckSize(options);
-    return options;
+    CheckCombination(state, given);
+    return state.options;
 }
 
 } // namespace cli

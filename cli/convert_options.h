@@ -3,6 +3,7 @@
 
 #include "cli/usage_error.h"
 #include "formats/font_writer.h"
+#include "formats/format_registry.h"
 #include "glyph/surface.h"
 
 #include <cstdint>
@@ -34,11 +35,11 @@ struct ConvertOptions {
     std::u32string characters;
     std::string output = "-"; // "-" is standard output
     std::string arrayName;    // --c-array: the C symbol (the font name for bdf); empty: none
-    std::string format = "table";
+    const formats::FormatRow* format = &formats::DefaultFormat();
     formats::Encoding encoding = formats::Encoding::Unicode;
     int lvglVersion = 9;
     formats::CellRule cell;
-    glyph::Packing packing; // --bit-order and --scan, for the raw format
+    glyph::Packing packing; // --bit-order and --scan
     std::optional<char32_t> first;
     std::string preview; // --preview: the PNG to write; empty: none
     int zoom = 0;        // 0: the largest that keeps the sheet about 1600 pixels wide
@@ -47,6 +48,7 @@ struct ConvertOptions {
     bool dryRun = false; // everything is checked, nothing written
     bool help = false;
     bool version = false;
+    bool listFormats = false; // --list-formats
 };
 
 // Parses the arguments after the program name. Throws UsageError.
@@ -62,10 +64,5 @@ int ParseFaceIndex(std::string_view text);
 // A number of bytes: "1000", "64K", "512M", "1G" (K, M and G are powers of 1024, with or
 // without "iB"). Throws UsageError.
 std::uint64_t ParseByteCount(std::string_view text, std::string_view option);
-
-// "1.9 GB", "640 KB": a byte count in words, for messages.
-std::string ByteCountText(std::uint64_t bytes);
-
-extern const char* const kConvertUsage;
 
 } // namespace cli

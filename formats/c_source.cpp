@@ -101,6 +101,29 @@ std::vector<std::string> WrapComment(std::string_view text) {
     return lines;
 }
 
+namespace {
+
+void AddLegalLines(std::vector<std::string>& lines, const glyph::FaceFacts& face) {
+    if (!face.copyright.empty()) {
+        lines.push_back("Copyright: " + face.copyright);
+    }
+    if (!face.licence.empty()) {
+        lines.push_back("Licence: " + face.licence);
+    }
+}
+
+} // namespace
+
+std::vector<std::string> LegalLines(const glyph::StrikeFacts& facts) {
+    std::vector<std::string> lines;
+    AddLegalLines(lines, facts.face);
+    for (const glyph::FaceFacts& fallback : facts.fallbacks) {
+        lines.push_back("Also drawn with: " + FaceLine(fallback));
+        AddLegalLines(lines, fallback);
+    }
+    return lines;
+}
+
 std::vector<std::string> FontDescription(const glyph::StrikeFacts& facts, std::size_t glyphs,
                                          std::optional<int> lineHeight) {
     std::vector<std::string> lines = {
@@ -112,11 +135,8 @@ std::vector<std::string> FontDescription(const glyph::StrikeFacts& facts, std::s
             (lineHeight ? ", line height " + std::to_string(*lineHeight) + " px" : ""),
         std::to_string(glyphs) + (glyphs == 1 ? " character" : " characters"),
     };
-    if (!facts.face.copyright.empty()) {
-        lines.push_back("Copyright: " + facts.face.copyright);
-    }
-    if (!facts.face.licence.empty()) {
-        lines.push_back("Licence: " + facts.face.licence);
+    for (std::string& line : LegalLines(facts)) {
+        lines.push_back(std::move(line));
     }
     return lines;
 }

@@ -39,8 +39,12 @@ std::string CommentText(std::string_view text);
 // between words (a word longer than a line is cut).
 std::vector<std::string> WrapComment(std::string_view text);
 
+// The copyright and licence of the face, then each fallback face that draws a glyph with its
+// own: "Also drawn with: FaceLine", "Copyright: ...", "Licence: ...". Unwrapped, unescaped.
+std::vector<std::string> LegalLines(const glyph::StrikeFacts& facts);
+
 // The lines every format's header comment starts with, without comment markers: the program,
-// face, file, size, character count, and the font's copyright and licence when it has them.
+// face, file, size and character count, then LegalLines.
 // `lineHeight`, stated with the size, is the line height the file itself holds (GFXfont's
 // yAdvance, LVGL's line_height); formats without one state none.
 std::vector<std::string> FontDescription(const glyph::StrikeFacts& facts, std::size_t glyphs,

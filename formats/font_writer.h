@@ -126,10 +126,4 @@ private:
     Sink* out_ = nullptr;
 };
 
-// The format names in the order --help lists them, "table" first.
-const std::vector<std::string_view>& FormatNames();
-
-// The writer for a format name; nullptr for an unknown name.
-std::unique_ptr<FontWriter> MakeWriter(std::string_view format, const FormatOptions& options);
-
 } // namespace formats

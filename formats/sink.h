@@ -12,16 +12,6 @@ public:
     virtual void Write(std::string_view text) = 0;
 };
 
-// Collects the text in a string: for tests and for text that must be complete before it goes on.
-class StringSink : public Sink {
-public:
-    void Write(std::string_view text) override { text_ += text; }
-    const std::string& text() const { return text_; }
-
-private:
-    std::string text_;
-};
-
 // Passes text on with each "\n" written as `eol`.
 class LineEndSink : public Sink {
 public:

@@ -61,8 +61,36 @@ public:
 protected:
     void Write(const glyph::Strike& strike, Sink& out) override {
         const Cell cell = MakeCell(strike, options_.cell);
-        const glyph::PixelBox frame = cell.Frame();
         const std::string name = SymbolName(options_, strike.facts);
+        CheckCellFits(cell);
+        CodeTable table = PackGlyphs(strike, cell.Frame());
+        PlaceBitmaps(table, strike);
+
+        std::string text = LineComments(Description(strike, cell, name));
+        text += "\n#if defined(ARDUINO)\n#include <Arduino.h>\n#else\n#include <stdint.h>\n"
+                "#endif\n#ifndef PROGMEM\n#define PROGMEM\n#endif\n\n";
+        text += "const uint8_t " + name + "[] PROGMEM = {\n";
+        AppendTables(text, table, cell, strike);
+        text += "};\n";
+
+        for (std::size_t i = 0; i < strike.glyphs.size(); ++i) {
+            Written(strike.glyphs[i], WrittenInCell(strike.glyphs[i], cell, table.data[i],
+                                                    kColumnBytes, options_.decode));
+        }
+        out.Write(text);
+    }
+
+private:
+    // The glyphs' bytes and the codes they stand at.
+    struct CodeTable {
+        std::vector<std::vector<std::uint8_t>> data; // each glyph's bytes, in the order added
+        std::array<int, 256> glyphOf{};              // the glyph at each code; -1: none
+        int first = 0;
+        int count = 0;
+        std::vector<long> offsets; // each code's bitmap, into the glyph data; -1: none
+    };
+
+    static void CheckCellFits(const Cell& cell) {
         if (cell.width > kMaxByte) {
             throw FormatError("--format ssd1306: the cell is " + std::to_string(cell.width) +
                               " pixels wide; the font's width fields hold at most " +
@@ -73,11 +101,13 @@ protected:
                               " pixels high; the font's height field holds at most " +
                               std::to_string(kMaxByte));
         }
+    }
 
-        // Each glyph's bytes, in the order added; the glyph of each code.
-        std::vector<std::vector<std::uint8_t>> data(strike.glyphs.size());
-        std::array<int, 256> glyphOf;
-        glyphOf.fill(-1);
+    // Each glyph's columns, trailing blank bytes left out, and the code it stands at.
+    CodeTable PackGlyphs(const glyph::Strike& strike, const glyph::PixelBox& frame) const {
+        CodeTable table;
+        table.data.resize(strike.glyphs.size());
+        table.glyphOf.fill(-1);
         int first = 255;
         int last = 0;
         for (std::size_t i = 0; i < strike.glyphs.size(); ++i) {
@@ -85,10 +115,10 @@ protected:
             // Throws for a character without a byte code.
             CheckSingleByteCodes(std::u32string(1, glyph.code), options_.encoding, "ssd1306");
             const auto code = SingleByteCode(glyph.code, options_.encoding);
-            glyphOf[*code] = static_cast<int>(i);
+            table.glyphOf[*code] = static_cast<int>(i);
             first = std::min<int>(first, *code);
             last = std::max<int>(last, *code);
-            std::vector<std::uint8_t>& bytes = data[i];
+            std::vector<std::uint8_t>& bytes = table.data[i];
             glyph::Pack(glyph, frame, kColumnBytes, bytes);
             while (!bytes.empty() && bytes.back() == 0) {
                 bytes.pop_back();
@@ -104,20 +134,24 @@ protected:
         if (strike.glyphs.empty()) {
             first = last = 0;
         }
-        const int count = strike.glyphs.empty() ? 0 : last - first + 1;
-        if (count > kMaxCodes) {
+        table.first = first;
+        table.count = strike.glyphs.empty() ? 0 : last - first + 1;
+        if (table.count > kMaxCodes) {
             throw FormatError("--format ssd1306: codes " + std::to_string(first) + " to " +
                               std::to_string(last) + " are more than the " +
                               std::to_string(kMaxCodes) + " a font holds");
         }
+        return table;
+    }
 
-        // Offsets, in code order, checked before anything is written.
-        const long dataStart = kHeaderBytes + static_cast<long>(kJumpBytes) * count;
-        std::vector<long> offsets(static_cast<std::size_t>(count), -1);
+    // Each code's offset, in code order, checked before anything is written.
+    static void PlaceBitmaps(CodeTable& table, const glyph::Strike& strike) {
+        const long dataStart = kHeaderBytes + static_cast<long>(kJumpBytes) * table.count;
+        table.offsets.assign(static_cast<std::size_t>(table.count), -1);
         long offset = 0;
-        for (int code = first; code <= last && count > 0; ++code) {
-            const int index = glyphOf[code];
-            if (index < 0 || data[index].empty()) {
+        for (int code = table.first; code < table.first + table.count; ++code) {
+            const int index = table.glyphOf[code];
+            if (index < 0 || table.data[index].empty()) {
                 continue;
             }
             if (dataStart + offset > kMaxPosition) {
@@ -127,10 +161,14 @@ protected:
                                   " bytes into the font; the library reaches " +
                                   std::to_string(kMaxPosition) + " (the offset field)");
             }
-            offsets[code - first] = offset;
-            offset += static_cast<long>(data[index].size());
+            table.offsets[code - table.first] = offset;
+            offset += static_cast<long>(table.data[index].size());
         }
+    }
 
+    // The comment at the top: the font, the cell, how the library takes it, the layout.
+    std::vector<std::string> Description(const glyph::Strike& strike, const Cell& cell,
+                                         const std::string& name) const {
         std::vector<std::string> lines = FontDescription(strike.facts, strike.glyphs.size());
         for (std::string& line : DescribeCell(cell, strike.facts, options_.cell)) {
             lines.push_back(std::move(line));
@@ -155,49 +193,43 @@ protected:
         for (std::string& line : glyph::DrawBitLayout(kColumnBytes, cell.width, cell.height)) {
             lines.push_back(std::move(line));
         }
-        std::string text = LineComments(lines);
-        text += "\n#if defined(ARDUINO)\n#include <Arduino.h>\n#else\n#include <stdint.h>\n"
-                "#endif\n#ifndef PROGMEM\n#define PROGMEM\n#endif\n\n";
-        text += "const uint8_t " + name + "[] PROGMEM = {\n";
+        return lines;
+    }
+
+    // The array's bytes: header, jump table, glyph data.
+    static void AppendTables(std::string& text, const CodeTable& table, const Cell& cell,
+                             const glyph::Strike& strike) {
         const std::uint8_t header[] = {
             static_cast<std::uint8_t>(cell.width), static_cast<std::uint8_t>(cell.height),
-            static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(count)};
+            static_cast<std::uint8_t>(table.first), static_cast<std::uint8_t>(table.count)};
         const char* const headerNames[] = {"Width", "Height", "First char", "Number of chars"};
         for (int i = 0; i < kHeaderBytes; ++i) {
             AppendHexBytes(text, std::span(header + i, 1), 1, "    ",
                            std::string(headerNames[i]) + ": " + std::to_string(header[i]));
         }
         text += "\n    // Jump table\n";
-        for (int code = first; code < first + count; ++code) {
-            const long at = offsets[code - first];
-            const int index = glyphOf[code];
+        for (int code = table.first; code < table.first + table.count; ++code) {
+            const long at = table.offsets[code - table.first];
+            const int index = table.glyphOf[code];
             const std::uint8_t row[] = {
                 static_cast<std::uint8_t>(at < 0 ? 0xFF : at >> 8),
                 static_cast<std::uint8_t>(at < 0 ? 0xFF : at & 0xFF),
-                static_cast<std::uint8_t>(at < 0 ? 0 : data[index].size()),
+                static_cast<std::uint8_t>(at < 0 ? 0 : table.data[index].size()),
                 static_cast<std::uint8_t>(cell.width),
             };
             AppendHexBytes(text, row, kJumpBytes, "    ",
                            CodeComment(code, index < 0 ? nullptr : &strike.glyphs[index]));
         }
         text += "\n    // Glyph data\n";
-        for (int code = first; code < first + count; ++code) {
-            const int index = glyphOf[code];
-            if (offsets[code - first] >= 0) {
-                AppendHexBytes(text, data[index], 16, "    ",
+        for (int code = table.first; code < table.first + table.count; ++code) {
+            const int index = table.glyphOf[code];
+            if (table.offsets[code - table.first] >= 0) {
+                AppendHexBytes(text, table.data[index], 16, "    ",
                                CodeComment(code, &strike.glyphs[index]));
             }
         }
-        text += "};\n";
-
-        for (std::size_t i = 0; i < strike.glyphs.size(); ++i) {
-            Written(strike.glyphs[i],
-                    WrittenInCell(strike.glyphs[i], cell, data[i], kColumnBytes, options_.decode));
-        }
-        out.Write(text);
     }
 
-private:
     // "65 'A' U+0041"; a code the set lacks: "127 (none)".
     static std::string CodeComment(int code, const glyph::StrikeGlyph* glyph) {
         return std::to_string(code) + " " +

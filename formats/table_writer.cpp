@@ -89,8 +89,14 @@ private:
         const int rows = b.ScanHeight + 1;
         const int rowBytes = b.RowBytes();
         std::vector<std::string> lines = {"// Bitmap tables made by rastova-convert."};
-        for (const std::string& line : WrapComment("Font: " + FaceLine(facts_.face))) {
-            lines.push_back("// " + line);
+        std::vector<std::string> faces = {"Font: " + FaceLine(facts_.face)};
+        for (std::string& line : LegalLines(facts_)) {
+            faces.push_back(std::move(line));
+        }
+        for (const std::string& face : faces) {
+            for (const std::string& line : WrapComment(face)) {
+                lines.push_back("// " + line);
+            }
         }
         lines.insert(
             lines.end(),

@@ -4,6 +4,7 @@
 #include "glyph/utf8.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <numeric>
 #include <string>
@@ -107,26 +108,267 @@ Glyph GlyphOf(const glyph::StrikeGlyph& source) {
     return glyph;
 }
 
-// Splits runs into pairs that fit m0 and m1 bits, as bdfconv does, and calls pair(a, b).
-template <class Pair>
-void ForEachPair(const std::vector<int>& runs, int bits0, int bits1, Pair&& pair) {
-    const int max0 = (1 << bits0) - 1;
-    const int max1 = (1 << bits1) - 1;
-    for (std::size_t i = 0; i < runs.size(); i += 2) {
-        int paper = runs[i];
-        int ink = runs[i + 1];
-        for (; paper >= max0; paper -= max0) {
-            pair(max0, 0);
-        }
-        for (; ink >= max1; ink -= max1) {
-            pair(paper, max1);
-            paper = 0;
-        }
-        if (paper != 0 || ink != 0) {
-            pair(paper, ink);
+// ---- Run pairs -------------------------------------------------------------------------------
+//
+// The decoder reads a pair (m0 bits of paper, m1 bits of ink), draws it, then reads a flag: 1
+// draws the same pair again, 0 reads a new pair, or ends the glyph once its box is full. A
+// group of n equal pairs in a row so costs m0 + m1 + n bits. A field of b bits holds a run of
+// up to 2^b - 1; a pair that draws both paper and ink takes the whole rest of its paper run.
+//
+// Within one paper run and the ink run after it, the pixels are given as pairs of paper alone,
+// then at most one pair of both, then pairs of ink alone. Only a pair of both can be repeated
+// into the next run pair, and only when that one's paper run is as long as the pair's paper
+// and its ink run at least as long. The walk below picks, run pair by run pair, the cheapest
+// of these ways, so each glyph takes the fewest bits the decoder allows for the widths.
+//
+//   rows  # . . . . . . . . . . . . . . .      runs 1 ink, 15 paper, 1 ink, 15 paper, ...
+//         # . . . . . . . . . . . . . . .      with 4-bit paper: (0,1) then (15,1) and a 1
+//         # . . . . . . . . . . . . . . .      for each further row; a pair (15,0) then
+//                                             (0,1) for each row would cost twice the pairs
+
+struct RunBits {
+    int paper = 0;
+    int ink = 0;
+    int Pair() const { return paper + ink; }
+    int MostPaper() const { return (1 << paper) - 1; }
+    int MostInk() const { return (1 << ink) - 1; }
+};
+
+// `count` equal pairs in a row.
+struct PairGroup {
+    int paper = 0;
+    int ink = 0;
+    int count = 0;
+};
+
+// One run of a kind given alone, in runs of at most `most`: `count` pairs of `part`, then one
+// pair of `rest` when that is not 0. Either one group of equal parts (the longest part that
+// divides the run), or the longest parts and one for the rest.
+struct Split {
+    int part = 0;
+    int count = 0;
+    int rest = 0;
+    long bits = 0;
+};
+
+Split SplitRun(int length, int most, int pairBits) {
+    if (length == 0) {
+        return {};
+    }
+    if (length <= most) {
+        return {most, 0, length, pairBits + 1L};
+    }
+    Split best{most, length / most, length % most, 0};
+    best.bits = pairBits + best.count + (best.rest > 0 ? pairBits + 1 : 0);
+    // One group: the fewest equal parts that divide the run.
+    for (int count = (length + most - 1) / most; pairBits + count < best.bits; ++count) {
+        if (length % count == 0) {
+            best = {length / count, count, 0, pairBits + static_cast<long>(count)};
+            break;
         }
     }
+    return best;
 }
+
+// SplitRun at one run width, remembered by length: a font's glyphs share most run lengths.
+class SplitMemo {
+public:
+    SplitMemo(int most, int pairBits) : most_(most), pairBits_(pairBits) {}
+    Split operator()(int length) {
+        if (length <= most_) {
+            return length == 0 ? Split{} : Split{most_, 0, length, pairBits_ + 1L};
+        }
+        return Long(length);
+    }
+
+private:
+    Split Long(int length) {
+        const auto at = static_cast<std::size_t>(length - most_ - 1);
+        if (at >= known_.size()) {
+            known_.resize(at + 1);
+        }
+        if (known_[at].bits == 0) {
+            known_[at] = SplitRun(length, most_, pairBits_);
+        }
+        return known_[at];
+    }
+
+    int most_;
+    int pairBits_;
+    std::vector<Split> known_; // bits 0: not yet known
+};
+
+// How a run pair is given.
+enum class Way : std::uint8_t {
+    Apart,    // paper alone, then ink alone
+    Joined,   // paper alone, a pair of both, ink alone
+    ChainOut, // paper alone, then a pair of both that the next run pair repeats
+    Repeated, // the last pair of the run pair before again, then ink alone
+};
+
+// The paper of a pair of both that leaves the fewest bits for the paper alone before it: the
+// paper beyond the last whole multiple of the longest run.
+int JoinedPart(int length, int most) {
+    return length <= most ? length : length - most * ((length - 1) / most);
+}
+
+// The cheapest pairs of a glyph's runs at given run widths, as groups. One walk serves every
+// glyph of the font.
+class PairWalk {
+public:
+    explicit PairWalk(RunBits bits)
+        : bits_(bits), paperAlone_(bits.MostPaper(), bits.Pair()),
+          inkAlone_(bits.MostInk(), bits.Pair()) {}
+
+    // The bits of the pairs of `runs` (paper and ink in turn over the box, paper first, an
+    // even count): for each group its pair and a flag bit after each of its pairs. Pixels given
+    // by no pair still end in one 0 bit, as bdfconv ends them.
+    long Bits(const std::vector<int>& runs) {
+        Price(runs);
+        const long bits = steps_.back()[0].bits;
+        return bits == 0 ? 1 : bits;
+    }
+
+    // The groups that take those bits.
+    const std::vector<PairGroup>& Groups(const std::vector<int>& runs) {
+        Price(runs);
+        const std::size_t count = steps_.size();
+        ways_.resize(count);
+        bool chained = false;
+        for (std::size_t i = count; i-- > 0;) {
+            const Step& step = steps_[i][chained ? 1 : 0];
+            ways_[i] = step.way;
+            chained = step.fromChain;
+        }
+        groups_.clear();
+        for (std::size_t i = 0; i < count; ++i) {
+            Emit(i, ways_[i]);
+        }
+        Flush();
+        return groups_;
+    }
+
+private:
+    static constexpr long kNever = std::numeric_limits<long>::max();
+    struct Step {
+        long bits = kNever;
+        Way way = Way::Apart;
+        bool fromChain = false;
+    };
+
+    int Paper(std::size_t i) const { return i < steps_.size() ? (*runs_)[2 * i] : 0; }
+    int Ink(std::size_t i) const { return (*runs_)[2 * i + 1]; }
+    Split PaperAlone(int length) { return paperAlone_(length); }
+    Split InkAlone(int length) { return inkAlone_(length); }
+
+    static void Offer(Step& step, long bits, Way way, bool fromChain) {
+        if (bits < step.bits) {
+            step = {bits, way, fromChain};
+        }
+    }
+
+    void Price(const std::vector<int>& runs) {
+        runs_ = &runs;
+        steps_.assign(runs.size() / 2, {});
+        for (std::size_t i = 0; i < steps_.size(); ++i) {
+            Price(i);
+        }
+    }
+
+    // The fewest bits for run pairs 0..i: [0] ending any way, [1] ending in the pair of both
+    // that run pair i+1 can repeat.
+    void Price(std::size_t i) {
+        const int paper = Paper(i), ink = Ink(i), next = Paper(i + 1);
+        const long before = i == 0 ? 0 : steps_[i - 1][0].bits;
+        const long chain = i == 0 ? kNever : steps_[i - 1][1].bits;
+        Step& anyEnd = steps_[i][0];
+        Step& chainEnd = steps_[i][1];
+        Offer(anyEnd, before + PaperAlone(paper).bits + InkAlone(ink).bits, Way::Apart, false);
+        if (paper > 0 && ink > 0) {
+            const int part = JoinedPart(paper, bits_.MostPaper());
+            const int inkPart = JoinedPart(ink, bits_.MostInk());
+            Offer(anyEnd,
+                  before + PaperAlone(paper - part).bits + bits_.Pair() + 1 +
+                      InkAlone(ink - inkPart).bits,
+                  Way::Joined, false);
+        }
+        if (chain != kNever && ink >= Ink(i - 1)) {
+            Offer(anyEnd, chain + 1 + InkAlone(ink - Ink(i - 1)).bits, Way::Repeated, true);
+            if (ink == Ink(i - 1) && next == paper) {
+                Offer(chainEnd, chain + 1, Way::Repeated, true);
+            }
+        }
+        if (next > 0 && next <= std::min(paper, bits_.MostPaper()) && ink > 0 &&
+            ink <= bits_.MostInk()) {
+            Offer(chainEnd, before + PaperAlone(paper - next).bits + bits_.Pair() + 1,
+                  Way::ChainOut, false);
+        }
+        if (chainEnd.bits < anyEnd.bits) {
+            anyEnd = chainEnd;
+        }
+    }
+
+    void Emit(std::size_t i, Way way) {
+        const int paper = Paper(i), ink = Ink(i);
+        switch (way) {
+        case Way::Apart:
+            EmitAlone(paper, true);
+            EmitAlone(ink, false);
+            break;
+        case Way::Joined: {
+            const int part = JoinedPart(paper, bits_.MostPaper());
+            const int inkPart = JoinedPart(ink, bits_.MostInk());
+            EmitAlone(paper - part, true);
+            Add(part, inkPart, 1);
+            EmitAlone(ink - inkPart, false);
+            break;
+        }
+        case Way::ChainOut:
+            EmitAlone(paper - Paper(i + 1), true);
+            Add(Paper(i + 1), ink, 1);
+            break;
+        case Way::Repeated:
+            Add(paper, Ink(i - 1), 1);
+            EmitAlone(ink - Ink(i - 1), false);
+            break;
+        }
+    }
+
+    void EmitAlone(int length, bool paper) {
+        const Split split = paper ? PaperAlone(length) : InkAlone(length);
+        if (split.count > 0) {
+            Add(paper ? split.part : 0, paper ? 0 : split.part, split.count);
+        }
+        if (split.rest > 0) {
+            Add(paper ? split.rest : 0, paper ? 0 : split.rest, 1);
+        }
+    }
+
+    // Adds pairs, as one group with the pairs before when they are equal.
+    void Add(int paper, int ink, int count) {
+        if (pending_.count > 0 && pending_.paper == paper && pending_.ink == ink) {
+            pending_.count += count;
+            return;
+        }
+        Flush();
+        pending_ = {paper, ink, count};
+    }
+    void Flush() {
+        if (pending_.count > 0) {
+            groups_.push_back(pending_);
+        }
+        pending_ = {};
+    }
+
+    RunBits bits_;
+    SplitMemo paperAlone_;
+    SplitMemo inkAlone_;
+    const std::vector<int>* runs_ = nullptr;
+    std::vector<std::array<Step, 2>> steps_;
+    std::vector<Way> ways_;
+    std::vector<PairGroup> groups_;
+    PairGroup pending_;
+};
 
 // The font-wide bit widths of a glyph's fields.
 struct FieldBits {
@@ -134,22 +376,21 @@ struct FieldBits {
     int Total() const { return width + height + x + y + advance; }
 };
 
-// Bytes of a glyph's record with runs of m0 and m1 bits.
-int RecordSize(const Glyph& glyph, const FieldBits& fields, int bits0, int bits1) {
-    long bits = fields.Total() + 1; // the fields, and the last pair's 0 bit
-    bool first = true;
-    int lastPaper = 0, lastInk = 0;
-    ForEachPair(glyph.runs, bits0, bits1, [&](int paper, int ink) {
-        if (!first && paper == lastPaper && ink == lastInk) {
-            bits += 1;
-        } else {
-            bits += (first ? 0 : 1) + bits0 + bits1;
-            first = false;
-            lastPaper = paper;
-            lastInk = ink;
-        }
-    });
-    return glyph.CodeBytes() + 1 + static_cast<int>((bits + 7) / 8);
+FieldBits FieldBitsOf(const std::vector<Glyph>& glyphs) {
+    FieldBits fields;
+    for (const Glyph& g : glyphs) {
+        fields.width = std::max(fields.width, UnsignedBits(static_cast<unsigned>(g.width)));
+        fields.height = std::max(fields.height, UnsignedBits(static_cast<unsigned>(g.height)));
+        fields.x = std::max(fields.x, SignedBits(g.x));
+        fields.y = std::max(fields.y, SignedBits(g.y));
+        fields.advance = std::max(fields.advance, SignedBits(g.advance));
+    }
+    return fields;
+}
+
+// Bytes of a glyph's record: its code, the size byte, then the fields and its pairs.
+int RecordSize(const Glyph& glyph, const FieldBits& fields, long pairBits) {
+    return glyph.CodeBytes() + 1 + static_cast<int>((fields.Total() + pairBits + 7) / 8);
 }
 
 // Appends values least significant bit first.
@@ -172,7 +413,7 @@ private:
     int position_ = 0;
 };
 
-void AppendRecord(const Glyph& glyph, const FieldBits& fields, int bits0, int bits1,
+void AppendRecord(const Glyph& glyph, const FieldBits& fields, RunBits runBits, PairWalk& walk,
                   std::vector<std::uint8_t>& out) {
     const std::size_t start = out.size();
     if (glyph.CodeBytes() == 2) {
@@ -186,25 +427,64 @@ void AppendRecord(const Glyph& glyph, const FieldBits& fields, int bits0, int bi
     bits.Put(static_cast<unsigned>(glyph.x + (1 << (fields.x - 1))), fields.x);
     bits.Put(static_cast<unsigned>(glyph.y + (1 << (fields.y - 1))), fields.y);
     bits.Put(static_cast<unsigned>(glyph.advance + (1 << (fields.advance - 1))), fields.advance);
-    bool first = true;
-    int lastPaper = 0, lastInk = 0;
-    ForEachPair(glyph.runs, bits0, bits1, [&](int paper, int ink) {
-        if (!first && paper == lastPaper && ink == lastInk) {
+    const std::vector<PairGroup>& groups = walk.Groups(glyph.runs);
+    for (const PairGroup& group : groups) {
+        bits.Put(static_cast<unsigned>(group.paper), runBits.paper);
+        bits.Put(static_cast<unsigned>(group.ink), runBits.ink);
+        for (int repeat = 1; repeat < group.count; ++repeat) {
             bits.Put(1, 1);
-            return;
         }
-        if (!first) {
-            bits.Put(0, 1);
-        }
-        bits.Put(static_cast<unsigned>(paper), bits0);
-        bits.Put(static_cast<unsigned>(ink), bits1);
-        first = false;
-        lastPaper = paper;
-        lastInk = ink;
-    });
-    bits.Put(0, 1);
+        bits.Put(0, 1);
+    }
+    if (groups.empty()) {
+        bits.Put(0, 1);
+    }
     out[start + static_cast<std::size_t>(glyph.CodeBytes())] =
         static_cast<std::uint8_t>(out.size() - start);
+}
+
+// The run widths that give the smallest font, of equals the first tried, as bdfconv takes it.
+// Where the smallest font has a record that reaches 255 bytes, the smallest whose records all
+// fit; where none fits, refuses the glyph whose record is too large.
+RunBits ChooseRunBits(const std::vector<Glyph>& glyphs, const FieldBits& fields) {
+    struct Choice {
+        long total = std::numeric_limits<long>::max();
+        RunBits bits;
+        const Glyph* tooLarge = nullptr;
+        int tooLargeSize = 0;
+    };
+    Choice smallest, fitting;
+    for (int bits0 = kMinBits0; bits0 <= kMaxBits0; ++bits0) {
+        for (int bits1 = kMinBits1; bits1 <= kMaxBits1; ++bits1) {
+            const RunBits runBits{bits0, bits1};
+            PairWalk walk(runBits);
+            Choice choice{0, runBits};
+            for (const Glyph& g : glyphs) {
+                // Past both the smallest and the smallest fitting so far: it can be neither.
+                if (choice.total >= smallest.total && choice.total >= fitting.total) {
+                    break;
+                }
+                const int size = RecordSize(g, fields, walk.Bits(g.runs));
+                choice.total += size;
+                if (size > kMaxRecordSize && choice.tooLarge == nullptr) {
+                    choice = {choice.total, runBits, &g, size};
+                }
+            }
+            if (choice.total < smallest.total) {
+                smallest = choice;
+            }
+            if (choice.tooLarge == nullptr && choice.total < fitting.total) {
+                fitting = choice;
+            }
+        }
+    }
+    if (fitting.bits.paper == 0) {
+        throw FormatError(glyph::CharacterName(smallest.tooLarge->code()) +
+                          ": its record would take " + std::to_string(smallest.tooLargeSize) +
+                          " bytes; --format u8g2 holds " + std::to_string(kMaxRecordSize) +
+                          " bytes a glyph; try a smaller --size");
+    }
+    return fitting.bits;
 }
 
 // The box holding every glyph's box, grown as bdfconv grows it: from the first glyph's box,
@@ -243,17 +523,15 @@ std::uint8_t SignedByte(int value, const char* what) {
     return static_cast<std::uint8_t>(Checked(value, kMinOffset, kMaxOffset, what) & 0xFF);
 }
 
-} // namespace
-
-FontBytes EncodeFont(const glyph::Strike& strike) {
-    // Glyphs by code, each code once.
+// Glyphs by code, each code once; `glyphOf` gives each strike glyph's place among them.
+std::vector<Glyph> GlyphsByCode(const glyph::Strike& strike, std::vector<std::size_t>& glyphOf) {
     std::vector<std::size_t> order(strike.glyphs.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return strike.glyphs[a].code < strike.glyphs[b].code;
     });
     std::vector<Glyph> glyphs;
-    std::vector<std::size_t> glyphOf(strike.glyphs.size());
+    glyphOf.assign(strike.glyphs.size(), 0);
     for (std::size_t index : order) {
         const glyph::StrikeGlyph& source = strike.glyphs[index];
         if (glyphs.empty() || glyphs.back().code() != source.code) {
@@ -261,54 +539,12 @@ FontBytes EncodeFont(const glyph::Strike& strike) {
         }
         glyphOf[index] = glyphs.size() - 1;
     }
+    return glyphs;
+}
 
-    FieldBits fields;
-    for (const Glyph& g : glyphs) {
-        fields.width = std::max(fields.width, UnsignedBits(static_cast<unsigned>(g.width)));
-        fields.height = std::max(fields.height, UnsignedBits(static_cast<unsigned>(g.height)));
-        fields.x = std::max(fields.x, SignedBits(g.x));
-        fields.y = std::max(fields.y, SignedBits(g.y));
-        fields.advance = std::max(fields.advance, SignedBits(g.advance));
-    }
-
-    // The run widths that give the smallest font, the first of equals as bdfconv takes it. Where
-    // the smallest font has a record that reaches 255 bytes, the smallest whose records all fit.
-    struct Choice {
-        long total = std::numeric_limits<long>::max();
-        int bits0 = 0, bits1 = 0;
-    };
-    Choice smallest, fitting;
-    for (int bits0 = kMinBits0; bits0 <= kMaxBits0; ++bits0) {
-        for (int bits1 = kMinBits1; bits1 <= kMaxBits1; ++bits1) {
-            long total = 0;
-            bool fits = true;
-            for (const Glyph& g : glyphs) {
-                const int size = RecordSize(g, fields, bits0, bits1);
-                total += size;
-                fits = fits && size <= kMaxRecordSize;
-            }
-            if (total < smallest.total) {
-                smallest = {total, bits0, bits1};
-            }
-            if (fits && total < fitting.total) {
-                fitting = {total, bits0, bits1};
-            }
-        }
-    }
-    if (fitting.bits0 == 0) {
-        for (const Glyph& g : glyphs) {
-            const int size = RecordSize(g, fields, smallest.bits0, smallest.bits1);
-            if (size > kMaxRecordSize) {
-                throw FormatError(glyph::CharacterName(g.code()) + ": its record would take " +
-                                  std::to_string(size) + " bytes; --format u8g2 holds " +
-                                  std::to_string(kMaxRecordSize) +
-                                  " bytes a glyph; try a smaller --size");
-            }
-        }
-    }
-    const int bits0 = fitting.bits0;
-    const int bits1 = fitting.bits1;
-
+// The 23 bytes of the header, with the offsets of bytes 17..22 still 0.
+std::vector<std::uint8_t> Header(const std::vector<Glyph>& glyphs, const FieldBits& fields,
+                                 RunBits runBits) {
     const auto find = [&](char32_t code) -> const Glyph* {
         const auto it = std::lower_bound(glyphs.begin(), glyphs.end(), code,
                                          [](const Glyph& g, char32_t c) { return g.code() < c; });
@@ -325,16 +561,13 @@ FontBytes EncodeFont(const glyph::Strike& strike) {
         parenthesis != nullptr ? parenthesis->Ascent() : (ascentA != 0 ? ascentA : ascentOne);
     const int descentParenthesis = parenthesis != nullptr ? parenthesis->y : descentG;
     const FontBox box = FontBoxOf(glyphs);
-
-    FontBytes font;
-    std::vector<std::uint8_t>& bytes = font.bytes;
-    bytes = {
+    return {
         // The library reads the count but never looks glyphs up by it; bdfconv keeps its low
         // byte.
         static_cast<std::uint8_t>(glyphs.size() & 0xFF),
         0, // build mode 0: each glyph its own box
-        static_cast<std::uint8_t>(bits0),
-        static_cast<std::uint8_t>(bits1),
+        static_cast<std::uint8_t>(runBits.paper),
+        static_cast<std::uint8_t>(runBits.ink),
         static_cast<std::uint8_t>(fields.width),
         static_cast<std::uint8_t>(fields.height),
         static_cast<std::uint8_t>(fields.x),
@@ -353,57 +586,96 @@ FontBytes EncodeFont(const glyph::Strike& strike) {
         0,
         0,
         0,
-        0, // offsets, below
+        0, // offsets, filled in as the records are written
     };
+}
 
-    std::vector<std::size_t> recordOf(glyphs.size());
-    std::size_t i = 0;
-    for (; i < glyphs.size() && glyphs[i].code() <= 0xFF; ++i) {
-        recordOf[i] = bytes.size();
-        if (glyphs[i].code() == U'A') {
-            PutWord(bytes, 17, bytes.size() - kHeaderSize, "'A'");
-        }
-        if (glyphs[i].code() == U'a') {
-            PutWord(bytes, 19, bytes.size() - kHeaderSize, "'a'");
-        }
-        AppendRecord(glyphs[i], fields, bits0, bits1, bytes);
-    }
-    bytes.insert(bytes.end(), {0, 0});
-    PutWord(bytes, 21, bytes.size() - kHeaderSize, "the glyphs above 0xFF");
+// Writes the records of the font, in code order, and the offsets to them; `recordOf` gets where
+// each glyph's record starts.
+class RecordWriter {
+public:
+    RecordWriter(const std::vector<Glyph>& glyphs, const FieldBits& fields, RunBits runBits,
+                 std::vector<std::uint8_t>& bytes)
+        : glyphs_(glyphs), fields_(fields), runBits_(runBits), bytes_(bytes),
+          recordOf_(glyphs.size()), walk_(runBits) {}
 
-    // The jump table: entry k's offset leads from where entry k-1 led (the table's start, for
-    // the first) to the first glyph of block k; its code is the last code of block k, 0xFFFF in
-    // the last entry. Blocks hold 101 glyphs, as bdfconv counts them; the last takes the rest.
-    const std::size_t above = glyphs.size() - i;
-    const std::size_t entries = std::max<std::size_t>(above / kGlyphsPerJump, 1);
-    const std::size_t table = bytes.size();
-    bytes.resize(table + 4 * entries);
-    std::size_t entry = 0;
-    std::size_t blockStart = bytes.size();
-    std::size_t previousStart = table;
-    std::size_t inBlock = 0;
-    const auto putEntry = [&](char32_t lastCode) {
-        PutWord(bytes, table + 4 * entry, blockStart - previousStart, "a jump table entry");
-        const char32_t code = entry + 1 == entries ? 0xFFFF : lastCode;
-        bytes[table + 4 * entry + 2] = static_cast<std::uint8_t>(code >> 8);
-        bytes[table + 4 * entry + 3] = static_cast<std::uint8_t>(code & 0xFF);
-        ++entry;
-    };
-    for (; i < glyphs.size(); ++i) {
-        recordOf[i] = bytes.size();
-        AppendRecord(glyphs[i], fields, bits0, bits1, bytes);
-        if (++inBlock > kGlyphsPerJump && entry < entries) {
-            putEntry(glyphs[i].code());
-            previousStart = blockStart;
-            blockStart = bytes.size();
-            inBlock = 0;
+    std::vector<std::size_t> Write() {
+        std::size_t i = 0;
+        for (; i < glyphs_.size() && glyphs_[i].code() <= 0xFF; ++i) {
+            if (glyphs_[i].code() == U'A') {
+                PutWord(bytes_, 17, bytes_.size() - kHeaderSize, "'A'");
+            }
+            if (glyphs_[i].code() == U'a') {
+                PutWord(bytes_, 19, bytes_.size() - kHeaderSize, "'a'");
+            }
+            Append(i);
+        }
+        bytes_.insert(bytes_.end(), {0, 0});
+        PutWord(bytes_, 21, bytes_.size() - kHeaderSize, "the glyphs above 0xFF");
+        WriteAbove(i);
+        bytes_.insert(bytes_.end(), {0, 0});
+        return std::move(recordOf_);
+    }
+
+private:
+    void Append(std::size_t i) {
+        recordOf_[i] = bytes_.size();
+        AppendRecord(glyphs_[i], fields_, runBits_, walk_, bytes_);
+    }
+
+    // The jump table, then the glyphs from `first` on. Entry k's offset leads from where entry
+    // k-1 led (the table's start, for the first) to the first glyph of block k; its code is
+    // the last code of block k, 0xFFFF in the last entry. Blocks hold 101 glyphs, as bdfconv
+    // counts them; the last takes the rest.
+    void WriteAbove(std::size_t first) {
+        const std::size_t entries =
+            std::max<std::size_t>((glyphs_.size() - first) / kGlyphsPerJump, 1);
+        const std::size_t table = bytes_.size();
+        bytes_.resize(table + 4 * entries);
+        std::size_t entry = 0;
+        std::size_t blockStart = bytes_.size();
+        std::size_t previousStart = table;
+        std::size_t inBlock = 0;
+        const auto putEntry = [&](char32_t lastCode) {
+            PutWord(bytes_, table + 4 * entry, blockStart - previousStart, "a jump table entry");
+            const char32_t code = entry + 1 == entries ? 0xFFFF : lastCode;
+            bytes_[table + 4 * entry + 2] = static_cast<std::uint8_t>(code >> 8);
+            bytes_[table + 4 * entry + 3] = static_cast<std::uint8_t>(code & 0xFF);
+            ++entry;
+        };
+        for (std::size_t i = first; i < glyphs_.size(); ++i) {
+            Append(i);
+            if (++inBlock > kGlyphsPerJump && entry < entries) {
+                putEntry(glyphs_[i].code());
+                previousStart = blockStart;
+                blockStart = bytes_.size();
+                inBlock = 0;
+            }
+        }
+        if (entry < entries) {
+            putEntry(0xFFFF);
         }
     }
-    if (entry < entries) {
-        putEntry(0xFFFF);
-    }
-    bytes.insert(bytes.end(), {0, 0});
 
+    const std::vector<Glyph>& glyphs_;
+    const FieldBits& fields_;
+    RunBits runBits_;
+    std::vector<std::uint8_t>& bytes_;
+    std::vector<std::size_t> recordOf_;
+    PairWalk walk_;
+};
+
+} // namespace
+
+FontBytes EncodeFont(const glyph::Strike& strike) {
+    std::vector<std::size_t> glyphOf;
+    const std::vector<Glyph> glyphs = GlyphsByCode(strike, glyphOf);
+    const FieldBits fields = FieldBitsOf(glyphs);
+    const RunBits runBits = ChooseRunBits(glyphs, fields);
+    FontBytes font;
+    font.bytes = Header(glyphs, fields, runBits);
+    const std::vector<std::size_t> recordOf =
+        RecordWriter(glyphs, fields, runBits, font.bytes).Write();
     font.records.reserve(strike.glyphs.size());
     for (std::size_t index = 0; index < strike.glyphs.size(); ++index) {
         font.records.push_back(recordOf[glyphOf[index]]);

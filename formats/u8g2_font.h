@@ -16,7 +16,9 @@
 // Glyph bits, least significant bit of each byte first: width, height (unsigned), x, y, advance
 // (each stored plus half its range), then the pixels of the box, rows top to bottom, as pairs
 // of a run of m0-bit paper count and m1-bit ink count; after each pair one bit: 1 repeats the
-// pair, 0 goes on (and ends the glyph once the box is full).
+// pair, 0 goes on (and ends the glyph once the box is full). Each glyph takes the fewest bits
+// the decoder allows for m0 and m1, and m0 and m1 are those of the smallest font, so a font is
+// never larger than bdfconv makes it of the same glyphs.
 //
 //   row  . . # # . .          runs 2 paper, 2 ink, 4 paper, 2 ink, 2 paper
 //   row  . . # # . .          pairs (2,2) (4,2) (2,0)

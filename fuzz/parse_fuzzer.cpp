@@ -29,7 +29,7 @@ void ParseArguments(std::string_view input) {
     }
     try {
         const cli::ConvertOptions options = cli::ParseConvertOptions(args);
-        if (options.help || options.version) {
+        if (options.help || options.version || options.listFormats) {
             return;
         }
         Check(!options.characters.empty());
@@ -37,6 +37,7 @@ void ParseArguments(std::string_view input) {
             Check(c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF) && !cli::IsControl(c));
         }
         Check(std::isfinite(options.font.size) && options.font.size > 0);
+        Check(options.format != nullptr);
     } catch (const cli::UsageError&) {
     }
 }

@@ -29,39 +29,4 @@ bool Conversion::NextRow(std::string& out) {
     return true;
 }
 
-Outcome ConvertGlyph(Surface& surface, char32_t KeyAscii, ScanBounds bounds, const LineSink& sink,
-                     std::string_view eol) {
-    if (KeyAscii < kFirstPrintable) {
-        return Outcome::Ignored;
-    }
-    Conversion conversion(surface, KeyAscii, bounds, eol);
-    if (!sink(conversion.header())) {
-        return Outcome::Stopped;
-    }
-    std::string line;
-    for (;;) {
-        line.clear();
-        if (!conversion.NextRow(line)) {
-            return Outcome::Done;
-        }
-        if (!sink(line)) {
-            return Outcome::Stopped;
-        }
-    }
-}
-
-std::string ConvertToText(Surface& surface, char32_t KeyAscii, ScanBounds bounds,
-                          std::string_view eol) {
-    if (KeyAscii < kFirstPrintable) {
-        return {};
-    }
-    Conversion conversion(surface, KeyAscii, bounds, eol);
-    std::string text = conversion.header();
-    const std::size_t rowSize = RowLineSize(bounds.ScanWidth, eol.size());
-    text.reserve(text.size() + rowSize * static_cast<std::size_t>(conversion.rowCount()));
-    while (conversion.NextRow(text)) {
-    }
-    return text;
-}
-
 } // namespace glyph

@@ -5,7 +5,6 @@
 #include "glyph/scan_geometry.h"
 #include "glyph/surface.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,22 +37,5 @@ private:
     int nextRow_ = 0;
     std::unique_ptr<bool[]> ink_;
 };
-
-// Receives a conversion's text one line at a time, the header first. Returning false stops the
-// conversion there.
-using LineSink = std::function<bool(std::string_view line)>;
-
-enum class Outcome {
-    Ignored, // a control code: nothing drawn, the sink never called
-    Stopped, // the sink returned false
-    Done,    // every row went to the sink
-};
-
-Outcome ConvertGlyph(Surface& surface, char32_t KeyAscii, ScanBounds bounds, const LineSink& sink,
-                     std::string_view eol = kCrLf);
-
-// The whole text at once: header and every row line; empty for a control code.
-std::string ConvertToText(Surface& surface, char32_t KeyAscii, ScanBounds bounds,
-                          std::string_view eol = kCrLf);
 
 } // namespace glyph

@@ -3,12 +3,7 @@
 #include "glyph/family_names.h"
 #include "glyph/font_faces_state.h"
 #include "glyph/font_file_check.h"
-#include "glyph/utf8.h"
-
-#include FT_BDF_H
-#include FT_SFNT_NAMES_H
-#include FT_TRUETYPE_IDS_H
-#include FT_TRUETYPE_TABLES_H
+#include "glyph/name_table.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -126,136 +121,12 @@ void CheckFontFile(const std::string& path) {
 // The oblique fontconfig synthesises for a family without an italic face.
 constexpr FT_Matrix kSyntheticOblique{0x10000, 0x3333, 0, 0x10000};
 
-// Text for one line of a comment: runs of blanks and line breaks become one space, other
-// control characters go.
-std::string OneLine(std::u32string_view text) {
-    std::string line;
-    line.reserve(text.size());
-    bool blank = false;
-    for (char32_t c : text) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0x2028 || c == 0x2029) {
-            blank = true;
-            continue;
-        }
-        if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
-            continue;
-        }
-        if (blank && !line.empty()) {
-            line += ' ';
-        }
-        blank = false;
-        if (c < 0x80) {
-            line += static_cast<char>(c);
-        } else {
-            AppendUtf8(line, c);
-        }
-    }
-    return line;
-}
-
-// A name-table string: UTF-16BE for Unicode and Windows names, Latin-1 as far as it goes for
-// the old Macintosh ones (their upper half is not Latin-1: those characters become '?').
-std::u32string DecodeName(const FT_SfntName& name) {
-    std::u32string text;
-    if (name.platform_id == TT_PLATFORM_APPLE_UNICODE ||
-        name.platform_id == TT_PLATFORM_MICROSOFT) {
-        for (FT_UInt i = 0; i + 1 < name.string_len; i += 2) {
-            char32_t unit = static_cast<char32_t>(name.string[i] << 8 | name.string[i + 1]);
-            if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < name.string_len) {
-                const char32_t low =
-                    static_cast<char32_t>(name.string[i + 2] << 8 | name.string[i + 3]);
-                if (low >= 0xDC00 && low <= 0xDFFF) {
-                    unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-                    i += 2;
-                }
-            }
-            text += unit;
-        }
-    } else {
-        for (FT_UInt i = 0; i < name.string_len; ++i) {
-            text += name.string[i] < 0x80 ? static_cast<char32_t>(name.string[i]) : U'?';
-        }
-    }
-    return text;
-}
-
-// Name `id` of the face's name table, preferring US English Windows names, then any Unicode
-// name, then a Macintosh one.
-std::string NameTableEntry(FT_Face face, FT_UShort id) {
-    int bestRank = 0;
-    FT_SfntName best{};
-    const FT_UInt count = FT_Get_Sfnt_Name_Count(face);
-    for (FT_UInt i = 0; i < count; ++i) {
-        FT_SfntName name{};
-        if (FT_Get_Sfnt_Name(face, i, &name) != 0 || name.name_id != id) {
-            continue;
-        }
-        int rank = 1;
-        if (name.platform_id == TT_PLATFORM_MICROSOFT) {
-            if (name.encoding_id != TT_MS_ID_UNICODE_CS && name.encoding_id != TT_MS_ID_UCS_4) {
-                continue;
-            }
-            rank = name.language_id == TT_MS_LANGID_ENGLISH_UNITED_STATES ? 4 : 3;
-        } else if (name.platform_id == TT_PLATFORM_APPLE_UNICODE) {
-            rank = 2;
-        } else if (name.platform_id != TT_PLATFORM_MACINTOSH ||
-                   name.encoding_id != TT_MAC_ID_ROMAN) {
-            continue;
-        }
-        if (rank > bestRank) {
-            bestRank = rank;
-            best = name;
-        }
-    }
-    return bestRank > 0 ? OneLine(DecodeName(best)) : std::string();
-}
-
-std::string BdfString(FT_Face face, const char* property) {
-    BDF_PropertyRec value{};
-    if (FT_Get_BDF_Property(face, property, &value) != 0 || value.type != BDF_PROPERTY_TYPE_ATOM ||
-        value.u.atom == nullptr) {
-        return {};
-    }
-    const std::optional<std::u32string> text = DecodeUtf8(value.u.atom);
-    std::u32string latin1;
-    if (!text) {
-        for (const char* c = value.u.atom; *c != '\0'; ++c) {
-            latin1 += static_cast<char32_t>(static_cast<unsigned char>(*c));
-        }
-    }
-    return OneLine(text ? *text : latin1);
-}
-
-// Copyright and licence: the name table's entries 0 and 13 (14, the licence's address, when
-// 13 is missing), or a bitmap font's COPYRIGHT and NOTICE properties.
-void ReadLegalNames(FT_Face face, FaceFacts& facts) {
-    if (FT_IS_SFNT(face)) {
-        facts.copyright = NameTableEntry(face, TT_NAME_ID_COPYRIGHT);
-        facts.licence = NameTableEntry(face, TT_NAME_ID_LICENSE);
-        if (facts.licence.empty()) {
-            facts.licence = NameTableEntry(face, TT_NAME_ID_LICENSE_URL);
-        }
-        return;
-    }
-    facts.copyright = BdfString(face, "COPYRIGHT");
-    facts.licence = BdfString(face, "NOTICE");
-}
-
-// The OS/2 table's four-letter vendor ID without its padding, or a bitmap font's FOUNDRY.
-std::string FoundryOf(FT_Face face) {
-    if (!FT_IS_SFNT(face)) {
-        return BdfString(face, "FOUNDRY");
-    }
-    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-    std::string vendor;
-    if (os2 != nullptr) {
-        for (const FT_Char c : os2->achVendID) {
-            if (c > 0x20 && c < 0x7F) {
-                vendor += c;
-            }
-        }
-    }
-    return vendor;
+// The face's copyright, licence and maker, as its own tables give them.
+void ReadNames(FT_Face face, FaceFacts& facts) {
+    FaceNames names = ReadFaceNames(face);
+    facts.copyright = std::move(names.copyright);
+    facts.licence = std::move(names.licence);
+    facts.foundry = std::move(names.foundry);
 }
 
 std::string StyleOf(const FaceSlot& slot) {
@@ -272,20 +143,11 @@ std::string StyleOf(const FaceSlot& slot) {
 } // namespace
 
 FontFaces::State::State() {
-    if (const FT_Error error = FT_Init_FreeType(&library)) {
+    FT_Library made = nullptr;
+    if (const FT_Error error = FT_Init_FreeType(&made)) {
         throw FontError("FreeType could not be initialised: " + FreeTypeMessage(error));
     }
-}
-
-FontFaces::State::~State() {
-    // The fontconfig holders go first, then the faces they point into.
-    rankedSlots.clear();
-    ranked.reset();
-    request.reset();
-    for (auto& [key, face] : faces) {
-        FT_Done_Face(face);
-    }
-    FT_Done_FreeType(library);
+    library.reset(made);
 }
 
 namespace {
@@ -295,10 +157,10 @@ FontError FileError(FT_Library library, const std::string& path, int index, FT_E
     if (FT_ERROR_BASE(error) == FT_Err_Unknown_File_Format) {
         return FontError("font file " + path + " is not a font FreeType can read");
     }
-    FT_Face probe = nullptr;
-    if (index != 0 && FT_New_Face(library, path.c_str(), -1, &probe) == 0) {
+    FT_Face opened = nullptr;
+    if (index != 0 && FT_New_Face(library, path.c_str(), -1, &opened) == 0) {
+        const FacePtr probe(opened);
         const long count = probe->num_faces;
-        FT_Done_Face(probe);
         if (index < 0 || index >= count) {
             return FontError("face index " + std::to_string(index) + " is out of range: " + path +
                              " has " + std::to_string(count) + (count == 1 ? " face" : " faces"));
@@ -310,17 +172,17 @@ FontError FileError(FT_Library library, const std::string& path, int index, FT_E
 FT_Face OpenFace(FontFaces::State& state, const std::string& path, int index) {
     const auto key = std::make_pair(path, index);
     if (auto found = state.faces.find(key); found != state.faces.end()) {
-        return found->second;
+        return found->second.get();
     }
     if (state.exact) {
         CheckFontFileComplete(path);
     }
-    FT_Face face = nullptr;
-    if (const FT_Error error = FT_New_Face(state.library, path.c_str(), index, &face)) {
-        throw FileError(state.library, path, index, error);
+    FT_Face opened = nullptr;
+    if (const FT_Error error = FT_New_Face(state.library.get(), path.c_str(), index, &opened)) {
+        throw FileError(state.library.get(), path, index, error);
     }
-    state.faces.emplace(key, face);
-    return face;
+    FacePtr face(opened);
+    return state.faces.emplace(key, std::move(face)).first->second.get();
 }
 
 // Opens the face a fontconfig pattern names, with the matrix and emboldening fontconfig asks
@@ -376,7 +238,7 @@ std::string StrikeList(FT_Face face) {
 
 std::string FontFaces::State::FileOf(FT_Face face) const {
     for (const auto& [key, open] : faces) {
-        if (open == face) {
+        if (open.get() == face) {
             return key.first;
         }
     }
@@ -524,8 +386,7 @@ void FontFaces::State::Resolve(const FontSource& source, const FontSpec& font) {
         ResolvePattern(source, font, pixelSize);
     }
     facts.style = StyleOf(primary);
-    ReadLegalNames(primary.face, facts);
-    facts.foundry = FoundryOf(primary.face);
+    ReadNames(primary.face, facts);
     Measure(pixelSize);
     valid = true;
 }
@@ -604,6 +465,32 @@ const SizeMetrics& FontFaces::Metrics() {
 
 bool FontFaces::HasGlyph(char32_t c) {
     return Resolved().SlotFor(c) != nullptr;
+}
+
+std::vector<FaceFacts> FontFaces::FallbackFacts(std::u32string_view characters) {
+    State& state = Resolved();
+    std::vector<FT_Face> seen;
+    std::vector<FaceFacts> fallbacks;
+    for (char32_t c : characters) {
+        const FaceSlot* slot = state.SlotFor(c);
+        if (slot == nullptr || slot == &state.primary ||
+            std::find(seen.begin(), seen.end(), slot->face) != seen.end()) {
+            continue;
+        }
+        seen.push_back(slot->face);
+        FaceFacts facts;
+        facts.family = slot->face->family_name != nullptr ? slot->face->family_name : "";
+        for (const auto& [key, face] : state.faces) {
+            if (face.get() == slot->face) {
+                facts.file = key.first;
+                facts.faceIndex = key.second;
+            }
+        }
+        facts.style = StyleOf(*slot);
+        ReadNames(slot->face, facts);
+        fallbacks.push_back(std::move(facts));
+    }
+    return fallbacks;
 }
 
 } // namespace glyph

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace glyph {
 
@@ -127,6 +128,9 @@ public:
     const SizeMetrics& Metrics();
     // Whether the face or one of its fallbacks has a glyph for c.
     bool HasGlyph(char32_t c);
+    // The fallback faces that draw any of `characters`, each once, in the order of the first
+    // character each draws. Empty for a face given by file.
+    std::vector<FaceFacts> FallbackFacts(std::u32string_view characters);
     // Draws c with FreeType's monochrome rasteriser and hinting: from the face, else from the
     // first fallback fontconfig ranks that has it, else the face's missing-glyph box. A glyph
     // FreeType cannot draw whole comes back with `problem` set and as much of it as could be

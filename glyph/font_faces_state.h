@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -27,6 +28,16 @@ struct FontSetDeleter {
 };
 using PatternPtr = std::unique_ptr<FcPattern, PatternDeleter>;
 using FontSetPtr = std::unique_ptr<FcFontSet, FontSetDeleter>;
+
+// FreeType objects freed when their holder goes.
+struct LibraryDeleter {
+    void operator()(FT_Library library) const { FT_Done_FreeType(library); }
+};
+struct FaceDeleter {
+    void operator()(FT_Face face) const { FT_Done_Face(face); }
+};
+using LibraryPtr = std::unique_ptr<std::remove_pointer_t<FT_Library>, LibraryDeleter>;
+using FacePtr = std::unique_ptr<std::remove_pointer_t<FT_Face>, FaceDeleter>;
 
 // One face at one size with the style it is drawn in.
 struct FaceSlot {
@@ -45,10 +56,12 @@ std::string MissingOutline(FT_Face face, FT_UInt index);
 // The words for a FreeType error code: Debian's FreeType is built without its own strings.
 std::string FreeTypeMessage(FT_Error error);
 
+// The members go in the reverse of their order here: the fontconfig holders and the slots
+// first, then the faces they point into, then the library that made the faces.
 struct FontFaces::State {
-    FT_Library library = nullptr;
+    LibraryPtr library;
     // Every face opened, by file and index; slots share them.
-    std::map<std::pair<std::string, int>, FT_Face> faces;
+    std::map<std::pair<std::string, int>, FacePtr> faces;
 
     bool valid = false;
     bool fontconfigReady = false;
@@ -69,7 +82,6 @@ struct FontFaces::State {
     std::vector<unsigned char> partial;
 
     State();
-    ~State();
     State(const State&) = delete;
     State& operator=(const State&) = delete;
 

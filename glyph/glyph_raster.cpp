@@ -43,7 +43,8 @@ void RenderLargeOutline(FontFaces::State& state, FT_GlyphSlot glyph, GlyphRaster
     state.partial.assign(static_cast<std::size_t>(target.pitch) * target.rows, 0);
     target.buffer = state.partial.data();
     FT_Outline_Translate(&glyph->outline, -left, -(top - height * 64));
-    if (const FT_Error error = FT_Outline_Get_Bitmap(state.library, &glyph->outline, &target)) {
+    if (const FT_Error error =
+            FT_Outline_Get_Bitmap(state.library.get(), &glyph->outline, &target)) {
         raster.problem = "FreeType could not draw it: " + FreeTypeMessage(error);
         raster.width = raster.height = 0;
         return;

@@ -34,9 +34,10 @@ int Strike::MaxAdvance() const {
     return widest;
 }
 
-StrikeFacts FactsOf(FontFaces& faces) {
+StrikeFacts FactsOf(FontFaces& faces, std::u32string_view characters) {
     StrikeFacts facts;
     facts.face = faces.Facts();
+    facts.fallbacks = faces.FallbackFacts(characters);
     facts.metrics = faces.Metrics();
     // A bitmap font's size is its strike's, whatever size in points led to it.
     facts.points = facts.metrics.strike
@@ -94,7 +95,7 @@ StrikeGlyph DrawGlyph(FontFaces& faces, char32_t c) {
 
 Strike DrawStrike(FontFaces& faces, std::u32string_view characters) {
     Strike strike;
-    strike.facts = FactsOf(faces);
+    strike.facts = FactsOf(faces, characters);
     strike.glyphs.reserve(characters.size());
     for (char32_t c : characters) {
         strike.glyphs.push_back(DrawGlyph(faces, c));

@@ -48,6 +48,8 @@ struct StrikeGlyph {
 // Facts of the face and size every glyph of a strike shares.
 struct StrikeFacts {
     FaceFacts face;
+    // The fallback faces that draw some of the characters, in the order they are first used.
+    std::vector<FaceFacts> fallbacks;
     float points = 0; // as asked for; a bitmap font's strike: its own size
     bool bold = false;
     bool italic = false;
@@ -63,8 +65,9 @@ struct Strike {
     int MaxAdvance() const;
 };
 
-// The facts of the face `faces` draws with; throws FontError when it cannot be opened.
-StrikeFacts FactsOf(FontFaces& faces);
+// The facts of the face `faces` draws with, and of the fallback faces that draw any of
+// `characters`; throws FontError when the face cannot be opened.
+StrikeFacts FactsOf(FontFaces& faces, std::u32string_view characters = {});
 
 // Draws c as FontFaces::Render does and keeps its ink: a pixel is ink where a surface would read
 // it as ink (IsInk), so a strike and a surface show the same pixels.

@@ -23,27 +23,33 @@ private slots:
     void cleanup() { form.reset(); }
 
     void showsTheProgram() {
-        form->MenuAbout_Click();
-        About* about = form->about;
+        test::Menu(*form, "MenuAbout")->trigger();
+        About* about = test::AboutOf(*form);
         QVERIFY(about != nullptr);
         QVERIFY(QTest::qWaitForWindowExposed(about));
         QCOMPARE(about->windowTitle(), QStringLiteral("  О программе"));
         QCOMPARE(about->size(), QSize(393, 209));
-        QCOMPARE(about->lblTitle->text(), QStringLiteral("          Программа       Rastova"));
-        QVERIFY(about->lblVersion->text().startsWith(QStringLiteral("Версия:  тестовая")));
-        QCOMPARE(about->lblDescription->text(), QStringLiteral("Описание:     Конвертер шрифтов"));
-        QCOMPARE(about->cmdOK->text(), QStringLiteral("OK"));
-        QCOMPARE(about->cmdOK->geometry(), QRect(280, 168, 98, 23));
+        QCOMPARE(test::Control<QLabel>(about, "lblTitle")->text(),
+                 QStringLiteral("          Программа       Rastova"));
+        QVERIFY(test::Control<QLabel>(about, "lblVersion")
+                    ->text()
+                    .startsWith(QStringLiteral("Версия:  тестовая")));
+        QCOMPARE(test::Control<QLabel>(about, "lblDescription")->text(),
+                 QStringLiteral("Описание:     Конвертер шрифтов"));
+        QCOMPARE(test::Control<QPushButton>(about, "cmdOK")->text(), QStringLiteral("OK"));
+        QCOMPARE(test::Control<QPushButton>(about, "cmdOK")->geometry(), QRect(280, 168, 98, 23));
         const QList<QSize> sizes = about->windowIcon().availableSizes();
         QVERIFY(sizes.contains(QSize(16, 16)));
         QVERIFY(sizes.contains(QSize(32, 32)));
-        QVERIFY(!about->picIcon->pixmap().isNull());
+        QVERIFY(!test::Control<QLabel>(about, "picIcon")->pixmap().isNull());
     }
 
     void labelsAreNotClipped() {
-        form->MenuAbout_Click();
-        About* about = form->about;
-        for (QLabel* label : {about->lblTitle, about->lblVersion, about->lblDescription}) {
+        test::Menu(*form, "MenuAbout")->trigger();
+        About* about = test::AboutOf(*form);
+        for (QLabel* label :
+             {test::Control<QLabel>(about, "lblTitle"), test::Control<QLabel>(about, "lblVersion"),
+              test::Control<QLabel>(about, "lblDescription")}) {
             const QSize needed = label->sizeHint();
             QVERIFY2(needed.width() <= label->width() && needed.height() <= label->height(),
                      qPrintable(label->objectName()));
@@ -52,11 +58,11 @@ private slots:
     }
 
     void isModelessOwnedAndSingle() {
-        form->MenuAbout_Click();
-        QPointer<About> first = form->about;
+        test::Menu(*form, "MenuAbout")->trigger();
+        QPointer<About> first = test::AboutOf(*form);
         QVERIFY(QTest::qWaitForWindowExposed(first));
-        form->MenuAbout_Click();
-        QCOMPARE(form->about, first);
+        test::Menu(*form, "MenuAbout")->trigger();
+        QCOMPARE(test::AboutOf(*form), first.data());
         QCOMPARE(form->findChildren<About*>().size(), 1);
         QVERIFY(!first->isModal());
         QCOMPARE(first->parentWidget(), form.get());
@@ -64,34 +70,34 @@ private slots:
         QVERIFY(QApplication::activeModalWidget() == nullptr);
 
         // The main window still converts while About is open.
-        form->Picture1->setFocus();
-        QTest::keyClick(form->Picture1, 'k');
-        QVERIFY(form->Text1->text().find("pixels wide") != std::string::npos);
+        test::Picture1(*form)->setFocus();
+        QTest::keyClick(test::Picture1(*form), 'k');
+        QVERIFY(test::Text1(*form)->text().find("pixels wide") != std::string::npos);
         QVERIFY(first->isVisible());
     }
 
     void okDestroysItAndTheNextOneIsFresh() {
-        form->MenuAbout_Click();
-        QPointer<About> first = form->about;
-        QTest::mouseClick(first->cmdOK, Qt::LeftButton);
+        test::Menu(*form, "MenuAbout")->trigger();
+        QPointer<About> first = test::AboutOf(*form);
+        QTest::mouseClick(test::Control<QPushButton>(first, "cmdOK"), Qt::LeftButton);
         QTRY_VERIFY(first.isNull());
-        QVERIFY(form->about.isNull());
-        form->MenuAbout_Click();
-        QVERIFY(!form->about.isNull());
-        QVERIFY(form->about->isVisible());
+        QVERIFY(test::AboutOf(*form) == nullptr);
+        test::Menu(*form, "MenuAbout")->trigger();
+        QVERIFY(test::AboutOf(*form) != nullptr);
+        QVERIFY(test::AboutOf(*form)->isVisible());
         QCOMPARE(form->findChildren<About*>().size(), 1);
     }
 
     void returningToTheMainWindowChangesNothing() {
-        QTest::keyClick(form->Picture1, 'z');
-        const std::string text = form->Text1->text();
+        QTest::keyClick(test::Picture1(*form), 'z');
+        const std::string text = test::Text1(*form)->text();
         const auto pixels = test::Pixels(form->surface());
-        form->MenuAbout_Click();
-        QVERIFY(QTest::qWaitForWindowActive(form->about));
-        form->about->cmdOK_Click();
+        test::Menu(*form, "MenuAbout")->trigger();
+        QVERIFY(QTest::qWaitForWindowActive(test::AboutOf(*form)));
+        test::Control<QPushButton>(test::AboutOf(*form), "cmdOK")->click();
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        QCOMPARE(form->Text1->text(), text);
+        QCOMPARE(test::Text1(*form)->text(), text);
         QVERIFY(test::Pixels(form->surface()) == pixels);
     }
 };

@@ -101,6 +101,13 @@ TEST(AddFontArguments, BadArgumentsStopCMakeNamingTheArgument) {
         std::string names; // what the message must say
     };
     const std::string file = "FONT_FILE \"" + font + "\"";
+    // The formats are the program's: FORMAT is refused listing what it lists, in its order.
+    std::string formats;
+    for (const std::string& name :
+         packaging::LinesOf(packaging::Convert({"--list-formats"}).output)) {
+        formats += (formats.empty() ? "" : ", ") + name;
+    }
+    ASSERT_NE(formats.find("ssd1306"), std::string::npos) << formats;
     const Row rows[] = {
         {"show " + good + " COLOUR red", "unknown argument 'COLOUR'"},
         {"show FORMAT table " + file + " SIZE 10 TEXT A", "NAME is missing"},
@@ -108,7 +115,8 @@ TEST(AddFontArguments, BadArgumentsStopCMakeNamingTheArgument) {
         {"show NAME f FORMAT table " + file + " TEXT A", "SIZE is missing"},
         {"show NAME FORMAT table " + file + " SIZE 10 TEXT A", "NAME needs a value"},
         {"show NAME 9lives FORMAT table " + file + " SIZE 10 TEXT A", "NAME '9lives'"},
-        {"show NAME f FORMAT png " + file + " SIZE 10 TEXT A", "FORMAT 'png'"},
+        {"show NAME f FORMAT png " + file + " SIZE 10 TEXT A",
+         "FORMAT 'png' is not one of " + formats},
         {"show NAME f FORMAT table FONT Sans " + file + " SIZE 10 TEXT A", "FONT and FONT_FILE"},
         {"show NAME f FORMAT table SIZE 10 TEXT A", "FONT or FONT_FILE"},
         {"show NAME f FORMAT table FONT Sans FACE_INDEX 1 SIZE 10 TEXT A",

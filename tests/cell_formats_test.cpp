@@ -3,10 +3,12 @@
 // placed in its cell, and Qt's XBM reader opens every xbm glyph alone. Then the cell's edge
 // cases and the values a format cannot hold.
 #include "formats/cell.h"
+#include "formats/format_registry.h"
 #include "glyph/utf8.h"
 #include "tests/cli_test_support.h"
 #include "tests/command_support.h"
 #include "tests/font_files.h"
+#include "tests/string_sink.h"
 
 #include <QImage>
 #include <climits>
@@ -457,7 +459,7 @@ TEST(CellFormats, Ssd1306DataPastTheOffsetsReachIsRefused) {
     const auto writer = formats::MakeWriter("ssd1306", options);
     glyph::StrikeFacts facts;
     facts.metrics = {24, 24, 0, 24};
-    formats::StringSink sink;
+    test::StringSink sink;
     writer->Begin(facts, 255, sink);
     for (char32_t c = 1; c <= 0xFF; ++c) {
         glyph::StrikeGlyph g;
@@ -522,7 +524,7 @@ TEST(CellFormats, WrittenGlyphsAreTheCellsTheFileHolds) {
                 }
             }
         });
-        formats::StringSink sink;
+        test::StringSink sink;
         writer->CheckCharacters(U"jÆA");
         writer->Begin(strike.facts, strike.glyphs.size(), sink);
         for (const glyph::StrikeGlyph& g : strike.glyphs) {

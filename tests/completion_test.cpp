@@ -13,7 +13,10 @@ using packaging::SetOf;
 // COMPREPLY after completing the last of `words` (the command line so far, the program first).
 std::vector<std::string> Complete(const std::vector<std::string>& words,
                                   const std::string& folder = ".") {
-    std::string script = "cd " + Quote(folder) + " || exit 9\n" + "source " +
+    // The formats come from the program being completed, found on the PATH as a user's is.
+    const std::string program = RASTOVA_CONVERT_PATH;
+    std::string script = "PATH=" + Quote(program.substr(0, program.rfind('/'))) + ":\"$PATH\"\n" +
+                         "cd " + Quote(folder) + " || exit 9\n" + "source " +
                          Quote(RASTOVA_BASH_COMPLETION_MAIN) + " || exit 9\n" + "source " +
                          Quote(RASTOVA_COMPLETION_SCRIPT) + " || exit 9\n" + "COMP_WORDS=(";
     std::string line;

@@ -1,4 +1,5 @@
 #include "glyph/conversion.h"
+#include "tests/conversion_support.h"
 #include "tests/fake_surface.h"
 
 #include <cstdio>
@@ -8,11 +9,11 @@
 
 namespace {
 
-using glyph::ConvertGlyph;
-using glyph::ConvertToText;
 using glyph::FakeSurface;
-using glyph::Outcome;
 using glyph::ScanBounds;
+using test::ConvertGlyph;
+using test::ConvertToText;
+using test::Outcome;
 
 TEST(Conversion, WorkedExampleEightWide) {
     FakeSurface surface;
@@ -141,7 +142,7 @@ TEST(Conversion, HeaderLineWritesTheFaceNameSafely) {
         {"Шрифт 12", "// Шрифт 12 (16 pixels wide)\r\n"},
         {"Evil\r\n0x41, //", "// Evil  0x41, // (16 pixels wide)\r\n"},
         {"a*/b/*c", "// a* /b/ *c (16 pixels wide)\r\n"},
-        {"x??/", "// x? ?/ (16 pixels wide)\r\n"},
+        {"x?\?/", "// x? ?/ (16 pixels wide)\r\n"},
         {"x\u202Ey\u2028z", "// x<U+202E>y<U+2028>z (16 pixels wide)\r\n"},
         {"x\xFFy\x01", "// x<0xFF>y<U+0001> (16 pixels wide)\r\n"},
         {std::string(300, 'a'), "// " + std::string(200, 'a') + "... (16 pixels wide)\r\n"},

@@ -3,6 +3,7 @@
 #include "glyph/conversion.h"
 #include "glyph/freetype_surface.h"
 #include "tests/cli_test_support.h"
+#include "tests/conversion_support.h"
 #include "tests/font_files.h"
 
 #include <algorithm>
@@ -24,7 +25,7 @@ std::string CoreText(glyph::FontSpec font, char32_t c, std::string_view eol) {
     glyph::FreeTypeSurface surface(font);
     glyph::ScanBounds bounds;
     bounds.UpdateScanSize(font.size, font.italic);
-    return glyph::ConvertToText(surface, c, bounds, eol);
+    return test::ConvertToText(surface, c, bounds, eol);
 }
 
 std::size_t Count(const std::string& text, std::string_view what) {
@@ -406,6 +407,42 @@ TEST(ConvertCommand, ReportsClippingAndStrictMakesItAFailure) {
 
 // The face asked for, or a refusal: a family that is not installed is never replaced by another.
 // Generic names and fontconfig's aliases resolve, and say what to; missing glyphs are noted.
+// A header names every face that drew a glyph, each with its copyright, not only the face asked
+// for: DejaVu Serif lacks U+203B, which a fallback face draws.
+TEST(ConvertCommand, HeaderNamesEveryFaceThatDrewAGlyph) {
+    const std::vector<std::string> formats[] = {
+        {"--format", "table", "--c-array", "t"},
+        {"--format", "bdf"},
+        {"--format", "lvgl"},
+        {"--format", "u8g2"},
+        {"--format", "xbm"},
+        {"--format", "raw"},
+    };
+    for (const std::vector<std::string>& format : formats) {
+        for (const bool fallback : {false, true}) {
+            SCOPED_TRACE(testing::PrintToString(format) + (fallback ? " with U+203B" : ""));
+            std::vector<std::string> args = {"--font",  "DejaVu Serif",
+                                             "--size",  "16px",
+                                             "--range", fallback ? "0x41,0x203B" : "0x41"};
+            args.insert(args.end(), format.begin(), format.end());
+            const Result result = RunCli(args);
+            ASSERT_EQ(result.code, 0) << result.err;
+            const std::size_t also = result.out.find("Also drawn with: ");
+            if (!fallback) {
+                EXPECT_EQ(also, std::string::npos) << result.out;
+                continue;
+            }
+            ASSERT_NE(also, std::string::npos) << result.out;
+            EXPECT_EQ(Count(result.out, "Also drawn with: "), 1U);
+            const std::size_t end = result.out.find('\n', also);
+            const std::string line = result.out.substr(also, end - also);
+            EXPECT_EQ(line.find("DejaVuSerif.ttf"), std::string::npos) << line;
+            EXPECT_NE(line.find(".ttf)"), std::string::npos) << line;
+            EXPECT_NE(result.out.find("Copyright: ", end), std::string::npos) << result.out;
+        }
+    }
+}
+
 TEST(ConvertCommand, NotesSubstitutesAndMissingGlyphs) {
     const std::string serif = testfonts::FileFor("DejaVu Serif:style=Book");
     const TempDir dir;

@@ -193,13 +193,24 @@ TEST(ConvertOptions, ReadsEveryOption) {
     EXPECT_EQ(file.output, "-");
     EXPECT_TRUE(file.arrayName.empty());
     EXPECT_FALSE(file.strict);
+    EXPECT_TRUE(Parse({"--list-formats"}).listFormats);
 
     // Close to what is refused, but free.
     const std::vector<std::vector<std::string_view>> accepted = {
-        {"A", "--c-array", "is_font"},   {"A", "--c-array", "Strings"},
-        {"A", "--c-array", "sine"},      {"A", "--c-array", "tO_font"},
-        {"A", "--preview", "Sheet.PNG"}, {"A", "-o", "x.c", "--preview", "-"},
-        {"--size", "16", "--", "px"},    {"--size", "16", "--bold", "px"},
+        {"A", "--c-array", "is_font"},
+        {"A", "--c-array", "Strings"},
+        {"A", "--c-array", "sine"},
+        {"A", "--c-array", "tO_font"},
+        {"A", "--preview", "Sheet.PNG"},
+        {"A", "-o", "x.c", "--preview", "-"},
+        {"--size", "16", "--", "px"},
+        {"--size", "16", "--bold", "px"},
+        {"A", "--format", "ssd1306", "--encoding", "cp1251", "--cell", "8x8"},
+        {"A", "--format", "raw", "--cell", "ink", "--scan", "columns", "--bit-order", "lsb",
+         "--first", "0x20"},
+        {"A", "--format", "lvgl", "--lvgl-version", "8"},
+        {"A", "--format", "bdf", "--c-array", "DejaVu Sans-16"},
+        {"A", "--zoom", "2", "--preview", "p.png"},
     };
     for (const auto& args : accepted) {
         EXPECT_NO_THROW(Parse(args)) << testing::PrintToString(args);
@@ -263,11 +274,61 @@ TEST(ConvertOptions, RefusesBadCombinationsAndValues) {
         {{"A", "--format", "bdf", "--c-array", "caf\xC3\xA9"}, "printable ASCII"},
         {{"A", "--format", "bdf", "--c-array", "a\tb"}, "printable ASCII"},
         {{"A", "--format", "bdf", "--c-array", kLongBdfName}, "at most 995 characters"},
+        {{"A", "--format", "gfx", "--c-array", "DejaVu Sans"}, "not a C identifier"},
+        {{"A", "--format", "png"},
+         "'png' is not a format (table, bdf, gfx, lvgl, u8g2, xbm, ssd1306, raw)"},
+        // Options only some formats take, each refused naming those.
+        {{"A", "--encoding", "cp1251"}, "--encoding applies to --format gfx and ssd1306 only"},
+        {{"A", "--format", "gfx", "--lvgl-version", "8"},
+         "--lvgl-version applies to --format lvgl"},
+        {{"A", "--format", "lvgl", "--cell", "ink"},
+         "--cell applies to --format xbm, ssd1306 and raw"},
+        {{"A", "--format", "xbm", "--bit-order", "lsb"},
+         "--bit-order applies to --format raw only"},
+        {{"A", "--format", "xbm", "--scan", "columns"}, "--scan applies to --format raw only"},
+        {{"A", "--format", "ssd1306", "--first", "0x20"}, "--first applies to --format raw only"},
+        {{"A", "--zoom", "2"}, "--zoom needs --preview"},
+        {{"A", "--list-formats=all"}, "--list-formats takes no value"},
     };
     for (const Row& row : rows) {
         const std::string message = UsageMessage([&] { Parse(row.args); });
         EXPECT_NE(message.find(row.mentions), std::string::npos)
             << testing::PrintToString(row.args) << ": " << message;
+    }
+}
+
+// Each format's row is the one word on what it takes: the parser accepts an option with a
+// format exactly when the row lists it, and the row's traits agree with its options.
+TEST(ConvertOptions, EachFormatTakesTheOptionsItsRowLists) {
+    using formats::FormatOption;
+    struct Row {
+        FormatOption option;
+        std::string_view arg, value;
+    };
+    const Row rows[] = {
+        {FormatOption::Encoding, "--encoding", "cp1251"},
+        {FormatOption::LvglVersion, "--lvgl-version", "8"},
+        {FormatOption::Cell, "--cell", "ink"},
+        {FormatOption::BitOrder, "--bit-order", "lsb"},
+        {FormatOption::Scan, "--scan", "columns"},
+        {FormatOption::First, "--first", "0x20"},
+    };
+    ASSERT_GE(formats::Formats().size(), 8U);
+    for (const formats::FormatRow& format : formats::Formats()) {
+        SCOPED_TRACE(format.name);
+        EXPECT_EQ(formats::FindFormat(format.name), &format);
+        EXPECT_EQ(format.singleByteCodes, format.Takes(FormatOption::Encoding));
+        EXPECT_EQ(format.arrayName == formats::ArrayName::FontName, format.nameProblem != nullptr);
+        EXPECT_NE(format.depths & formats::kOneBitPixels, 0U);
+        EXPECT_NE(format.make(formats::FormatOptions{}), nullptr);
+        EXPECT_EQ(Parse({"A", "--format", format.name}).format, &format);
+        for (const Row& row : rows) {
+            const std::string message = UsageMessage([&] {
+                Parse({"A", "--format", format.name, row.arg, row.value});
+            });
+            EXPECT_EQ(message == "(no error)", format.Takes(row.option))
+                << row.arg << ": " << message;
+        }
     }
 }
 

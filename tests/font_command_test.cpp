@@ -19,7 +19,7 @@ private:
     void ChooseFont(const std::optional<QFont>& font) {
         bool answered = false;
         QTimer::singleShot(0, form.get(), [&] {
-            QFontDialog* dialog = form->CommonDialog1.activeDialog();
+            QFontDialog* dialog = test::ActiveFontDialog();
             QVERIFY(dialog != nullptr);
             QVERIFY(dialog->isModal());
             answered = true;
@@ -30,7 +30,7 @@ private:
                 dialog->reject();
             }
         });
-        form->mnuFont_Click();
+        test::Menu(*form, "mnuFont")->trigger();
         QVERIFY(answered);
     }
 
@@ -90,9 +90,9 @@ private slots:
         bool answered = false;
         QTimer::singleShot(0, form.get(), [&] {
             answered = true;
-            form->CommonDialog1.activeDialog()->accept();
+            test::ActiveFontDialog()->accept();
         });
-        form->mnuFont_Click();
+        test::Menu(*form, "mnuFont")->trigger();
         QVERIFY(answered);
         const glyph::FontSpec after = test::SurfaceFont(form->surface());
         QCOMPARE(after.family, before.family);
@@ -128,8 +128,8 @@ private slots:
 
     void nextHeaderNamesTheFace() {
         ChooseFont(Font("DejaVu Serif", 12, false, false));
-        QTest::keyClick(form->Picture1, 'g');
-        QVERIFY(form->Text1->text().starts_with("// DejaVu Serif (24 pixels wide)\r\n"));
+        QTest::keyClick(test::Picture1(*form), 'g');
+        QVERIFY(test::Text1(*form)->text().starts_with("// DejaVu Serif (24 pixels wide)\r\n"));
     }
 
     void familyWithFoundryFindsItsFace() {

@@ -31,16 +31,16 @@ private slots:
     void layout() {
         QCOMPARE(form->windowTitle(), QStringLiteral("Rastova"));
         QCOMPARE(form->centralWidget()->size(), QSize(473, 241));
-        QCOMPARE(form->Picture1->geometry(), QRect(8, 8, 134, 134));
-        QCOMPARE(form->Text1->geometry(), QRect(160, 8, 305, 209));
-        QCOMPARE(form->mnuFont->text(), QStringLiteral("Шрифт"));
-        QCOMPARE(form->MenuAbout->text(), QStringLiteral("О Программе"));
-        QVERIFY(form->mnuFont->menu() == nullptr);
-        QVERIFY(form->MenuAbout->menu() == nullptr);
-        QCOMPARE(form->Text1->text(),
+        QCOMPARE(test::Picture1(*form)->geometry(), QRect(8, 8, 134, 134));
+        QCOMPARE(test::Text1(*form)->geometry(), QRect(160, 8, 305, 209));
+        QCOMPARE(test::Menu(*form, "mnuFont")->text(), QStringLiteral("Шрифт"));
+        QCOMPARE(test::Menu(*form, "MenuAbout")->text(), QStringLiteral("О Программе"));
+        QVERIFY(test::Menu(*form, "mnuFont")->menu() == nullptr);
+        QVERIFY(test::Menu(*form, "MenuAbout")->menu() == nullptr);
+        QCOMPARE(test::Text1(*form)->text(),
                  std::string("Для пометки таблицы\r\nкликните по этому полю.\r\n"));
-        QVERIFY(QFontInfo(form->Text1->font()).fixedPitch());
-        QVERIFY(form->Text1->isReadOnly());
+        QVERIFY(QFontInfo(test::Text1(*form)->font()).fixedPitch());
+        QVERIFY(test::Text1(*form)->isReadOnly());
     }
 
     void startPrintsPromptAndSizesTheScan() {
@@ -50,30 +50,30 @@ private slots:
         glyph::ScanBounds expected;
         expected.UpdateScanSize(9, false); // the application font's size
         QCOMPARE(form->scanBounds(), expected);
-        QCOMPARE(QApplication::focusWidget(), form->Picture1);
+        QCOMPARE(QApplication::focusWidget(), test::Picture1(*form));
     }
 
     void keyTypedAtStartConverts() {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::NoModifier);
-        QCOMPARE(form->Text1->text(), CoreTextNow(U'a'));
+        QCOMPARE(test::Text1(*form)->text(), CoreTextNow(U'a'));
         QCOMPARE(test::InkInRows(form->surface(), 30, glyph::kMinExtent), 0);
     }
 
     void cyrillicKeyConverts() {
-        test::TypeText(form->Picture1, QStringLiteral("Ж"));
-        const std::string text = form->Text1->text();
+        test::TypeText(test::Picture1(*form), QStringLiteral("Ж"));
+        const std::string text = test::Text1(*form)->text();
         QCOMPARE(text, CoreTextNow(U'\u0416'));
         QVERIFY(text.find('#') != std::string::npos);
     }
 
     void keyTypedIntoText1MovesFocusAndConverts() {
-        QTest::keyClick(form->Picture1, Qt::Key_X);
-        form->Text1->setFocus(Qt::TabFocusReason);
-        QCOMPARE(QApplication::focusWidget(), form->Text1);
-        QTest::keyClick(form->Text1, 'B');
-        QCOMPARE(QApplication::focusWidget(), form->Picture1);
-        QCOMPARE(form->Text1->text(), CoreTextNow(U'B'));
-        QCOMPARE(test::CountOf(form->Text1->text(), "pixels wide"), 1);
+        QTest::keyClick(test::Picture1(*form), Qt::Key_X);
+        test::Text1(*form)->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), test::Text1(*form));
+        QTest::keyClick(test::Text1(*form), 'B');
+        QCOMPARE(QApplication::focusWidget(), test::Picture1(*form));
+        QCOMPARE(test::Text1(*form)->text(), CoreTextNow(U'B'));
+        QCOMPARE(test::CountOf(test::Text1(*form)->text(), "pixels wide"), 1);
     }
 
     void selectAll_data() {
@@ -85,34 +85,34 @@ private slots:
     }
     void selectAll() {
         QFETCH(QString, how);
-        QTest::keyClick(form->Picture1, Qt::Key_M);
-        QWidget* viewport = form->Text1->viewport();
+        QTest::keyClick(test::Picture1(*form), Qt::Key_M);
+        QWidget* viewport = test::Text1(*form)->viewport();
         if (how == "tab") {
-            QTest::keyClick(form->Picture1, Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), form->Text1);
+            QTest::keyClick(test::Picture1(*form), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), test::Text1(*form));
         } else if (how == "click") {
             QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(40, 40));
         } else {
             // Focus first, then place the caret so nothing is selected.
-            form->Text1->setFocus(Qt::OtherFocusReason);
+            test::Text1(*form)->setFocus(Qt::OtherFocusReason);
             QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(40, 40));
-            QVERIFY(!form->Text1->isAllSelected());
+            QVERIFY(!test::Text1(*form)->isAllSelected());
             if (how == "double-click") {
                 QTest::mouseDClick(viewport, Qt::LeftButton, {}, QPoint(40, 40));
             } else {
-                QTest::keyClick(form->Text1, Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClick(test::Text1(*form), Qt::Key_A, Qt::ControlModifier);
             }
         }
-        QVERIFY(form->Text1->isAllSelected());
-        QVERIFY(form->Text1->textCursor().selectedText().size() > 100);
-        QCOMPARE(form->Text1->verticalScrollBar()->value(), 0); // the view stays at the top
+        QVERIFY(test::Text1(*form)->isAllSelected());
+        QVERIFY(test::Text1(*form)->textCursor().selectedText().size() > 100);
+        QCOMPARE(test::Text1(*form)->verticalScrollBar()->value(), 0); // the view stays at the top
     }
 
     void copyGivesTheTextAsHeld() {
-        QTest::keyClick(form->Picture1, Qt::Key_M);
-        form->Text1->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(form->Text1, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(ui::ToUtf8(QApplication::clipboard()->text()), form->Text1->text());
+        QTest::keyClick(test::Picture1(*form), Qt::Key_M);
+        test::Text1(*form)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(test::Text1(*form), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(ui::ToUtf8(QApplication::clipboard()->text()), test::Text1(*form)->text());
     }
 
     void controlKeysChangeNothing_data() {
@@ -137,19 +137,20 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, modifiers);
         QFETCH(bool, intoText1);
-        QTest::keyClick(form->Picture1, Qt::Key_Q);
-        const std::string text = form->Text1->text();
+        QTest::keyClick(test::Picture1(*form), Qt::Key_Q);
+        const std::string text = test::Text1(*form)->text();
         const auto pixels = test::Pixels(form->surface());
-        QWidget* target = intoText1 ? static_cast<QWidget*>(form->Text1) : form->Picture1;
+        QWidget* target =
+            intoText1 ? static_cast<QWidget*>(test::Text1(*form)) : test::Picture1(*form);
         target->setFocus();
         QTest::keyClick(target, static_cast<Qt::Key>(key),
                         static_cast<Qt::KeyboardModifiers>(modifiers));
-        QCOMPARE(form->Text1->text(), text);
+        QCOMPARE(test::Text1(*form)->text(), text);
         QVERIFY(test::Pixels(form->surface()) == pixels);
     }
 
     void secondActivationPrintsNoPrompt() {
-        QTest::keyClick(form->Picture1, Qt::Key_Period);
+        QTest::keyClick(test::Picture1(*form), Qt::Key_Period);
         const auto pixels = test::Pixels(form->surface());
         const glyph::ScanBounds bounds = form->scanBounds();
         QWidget other;
@@ -158,7 +159,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&other));
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        form->Form_Activate();
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(form.get(), &activate);
         QVERIFY(test::Pixels(form->surface()) == pixels);
         QCOMPARE(form->scanBounds(), bounds);
     }
@@ -190,21 +192,22 @@ private slots:
                 firstTable = seenLines;
             }
             seenInk = ink;
-            seenLines = test::CountOf(form->Text1->text(), "\r\n");
+            seenLines = test::CountOf(test::Text1(*form)->text(), "\r\n");
             if (typed == 0) {
                 ++typed;
-                QTest::keyClick(intoText1 ? static_cast<QWidget*>(form->Text1) : form->Picture1,
+                QTest::keyClick(intoText1 ? static_cast<QWidget*>(test::Text1(*form))
+                                          : test::Picture1(*form),
                                 'W');
             }
         });
         timer.start(0);
-        QTest::keyClick(form->Picture1, 'I');
+        QTest::keyClick(test::Picture1(*form), 'I');
         QCOMPARE(typed, 1);
         QVERIFY2(firstTable > 0 && firstTable < fullTable / 4,
                  qPrintable(QStringLiteral("the first table ran to %1 lines of %2")
                                 .arg(firstTable)
                                 .arg(fullTable)));
-        const std::string text = form->Text1->text();
+        const std::string text = test::Text1(*form)->text();
         QCOMPARE(test::CountOf(text, "pixels wide"), 1);
         QCOMPARE(text, CoreTextNow(U'W'));
     }
@@ -222,19 +225,19 @@ private slots:
             }
         });
         timer.start(0);
-        QTest::keyClick(form->Picture1, 'H');
+        QTest::keyClick(test::Picture1(*form), 'H');
         QVERIFY(changed);
-        QCOMPARE(form->Text1->text(), expected);
+        QCOMPARE(test::Text1(*form)->text(), expected);
         QCOMPARE(form->scanBounds().ScanWidth, 40);
     }
 
     void closingDuringConversionEndsCleanly() {
         QVERIFY(form->ApplyFontChoice({"DejaVu Sans", 300}));
         QTimer::singleShot(0, form.get(), [&] { form->close(); });
-        QTest::keyClick(form->Picture1, 'O');
+        QTest::keyClick(test::Picture1(*form), 'O');
         QVERIFY(!form->isConverting());
         QVERIFY(!form->isVisible());
-        const std::string text = form->Text1->text();
+        const std::string text = test::Text1(*form)->text();
         QVERIFY(test::CountOf(text, "\r\n") < form->scanBounds().ScanHeight + 2);
     }
 };

@@ -4,6 +4,7 @@
 #include "glyph/freetype_surface.h"
 #include "glyph/ink.h"
 #include "glyph/strike.h"
+#include "tests/conversion_support.h"
 #include "tests/font_files.h"
 #include "tests/test_files.h"
 
@@ -214,7 +215,7 @@ TEST(FreeTypeSurface, SpaceConvertsToEmptyBytes) {
     FreeTypeSurface surface({"DejaVu Sans", 10});
     glyph::ScanBounds bounds;
     bounds.UpdateScanSize(10, false);
-    std::istringstream lines(glyph::ConvertToText(surface, U' ', bounds));
+    std::istringstream lines(test::ConvertToText(surface, U' ', bounds));
     std::string line;
     std::getline(lines, line);
     EXPECT_EQ(line, "// DejaVu Sans (16 pixels wide)\r");
@@ -234,7 +235,7 @@ TEST(FreeTypeSurface, LargeSizesReportOnlyRealInk) {
         glyph::ScanBounds bounds;
         bounds.UpdateScanSize(size, italic);
         ASSERT_GT(bounds.ScanWidth + 1, glyph::kMinExtent);
-        const std::string text = glyph::ConvertToText(surface, U'.', bounds, "\n");
+        const std::string text = test::ConvertToText(surface, U'.', bounds, "\n");
         std::istringstream lines(text);
         std::string line;
         std::getline(lines, line);
@@ -265,7 +266,7 @@ using glyph::ScanBounds;
 std::string Text(FreeTypeSurface& surface, char32_t c, float size, bool italic = false) {
     ScanBounds bounds;
     bounds.UpdateScanSize(size, italic);
-    return glyph::ConvertToText(surface, c, bounds, "\n");
+    return test::ConvertToText(surface, c, bounds, "\n");
 }
 
 using testfiles::AsNobody;
@@ -545,7 +546,7 @@ TEST(Strike, ClippingAgreesWithTheConversion) {
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << static_cast<unsigned>(row.c) << " at " << row.size);
         FreeTypeSurface surface({"DejaVu Sans", row.size});
-        const std::string text = glyph::ConvertToText(surface, row.c, row.bounds, "\n");
+        const std::string text = test::ConvertToText(surface, row.c, row.bounds, "\n");
         glyph::FontFaces faces;
         faces.Select(glyph::FontSource::Family("DejaVu Sans"), {"DejaVu Sans", row.size});
         const glyph::ClipReport report =

@@ -3,12 +3,14 @@
 // every character as LVGL does (character maps, glyph ids, descriptors, bits) and the glyphs must
 // be the strike's, pixel for pixel and advance for advance.
 #include "formats/font_writer.h"
+#include "formats/format_registry.h"
 #include "glyph/strike.h"
 #include "glyph/utf8.h"
 #include "tests/c_headers.h"
 #include "tests/cli_test_support.h"
 #include "tests/command_support.h"
 #include "tests/font_files.h"
+#include "tests/string_sink.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -336,7 +338,7 @@ std::string WriteLvgl(const glyph::Strike& strike, int version) {
     options.name = "test_font";
     options.lvglVersion = version;
     const auto writer = formats::MakeWriter("lvgl", options);
-    formats::StringSink sink;
+    test::StringSink sink;
     writer->Begin(strike.facts, strike.glyphs.size(), sink);
     for (const glyph::StrikeGlyph& g : strike.glyphs) {
         writer->Add(g);

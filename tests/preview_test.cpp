@@ -1,6 +1,7 @@
 // The preview picture, read back with libpng: each zoomed square against the pixels the file
 // holds and the ink it loses, worked out here from the strike and the frame's description.
 #include "formats/font_writer.h"
+#include "formats/format_registry.h"
 #include "formats/preview.h"
 #include "glyph/font_faces.h"
 #include "glyph/scan_geometry.h"
@@ -8,6 +9,7 @@
 #include "glyph/utf8.h"
 #include "tests/cli_test_support.h"
 #include "tests/font_files.h"
+#include "tests/string_sink.h"
 
 #include <algorithm>
 #include <cmath>
@@ -182,7 +184,7 @@ TEST(Preview, SquaresShowTheBitsHeldAndRedTheInkLost) {
                     sheet.Add(glyph, written);
                     expected.push_back(TableHolds(glyph, row.points, strike.facts.metrics.ascent));
                 });
-            formats::StringSink text;
+            test::StringSink text;
             writer->Begin(strike.facts, strike.glyphs.size(), text);
             for (const glyph::StrikeGlyph& glyph : strike.glyphs) {
                 writer->Add(glyph);
@@ -203,7 +205,7 @@ TEST(Preview, SquaresShowTheBitsHeldAndRedTheInkLost) {
         if (row.zoom > 0) {
             EXPECT_EQ(layout.zoom, row.zoom);
         }
-        formats::StringSink png;
+        test::StringSink png;
         sheet.Write(layout, png);
         const Picture picture = ReadPng(png.text());
         ASSERT_EQ(picture.width, layout.width);

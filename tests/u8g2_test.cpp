@@ -2,15 +2,19 @@
 // (the 23-byte header, glyph lookup by 'A'/'a' start and by the jump table above 0xFF, the
 // run-length code with its repeat bit), compared with the strike drawn directly, and compiled.
 #include "formats/font_writer.h"
+#include "formats/format_registry.h"
 #include "formats/sink.h"
 #include "glyph/font_faces.h"
 #include "glyph/strike.h"
 #include "tests/cli_test_support.h"
 #include "tests/command_support.h"
 #include "tests/font_files.h"
+#include "tests/string_sink.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <limits>
+#include <map>
 #include <optional>
 #include <random>
 #include <string>
@@ -161,25 +165,43 @@ std::vector<std::string> InkRows(const glyph::StrikeGlyph& glyph) {
     return rows;
 }
 
-// Bytes of a record with runs of m0 and m1 bits: runs longer than a field takes are split as
-// bdfconv splits them, and a pair equal to the one before costs one bit.
-int RecordSize(const glyph::StrikeGlyph& glyph, const U8g2Font& font, int m0, int m1) {
-    std::vector<int> runs{0};
-    bool ink = false;
+// The pixels of the box, rows top to bottom, as the decoder walks them.
+std::string Pixels(const glyph::StrikeGlyph& glyph) {
+    std::string pixels;
     for (const std::string& row : InkRows(glyph)) {
-        for (char c : row) {
-            if ((c == '#') != ink) {
-                ink = !ink;
-                runs.push_back(0);
-            }
-            ++runs.back();
-        }
+        pixels += row;
     }
-    runs.resize((runs.size() + 1) / 2 * 2);
-    int bits = 1;
+    return pixels;
+}
+
+int FieldBits(const U8g2Font& font) {
+    int bits = 0;
     for (int field = 4; field <= 8; ++field) {
         bits += font.Byte(field);
     }
+    return bits;
+}
+
+// Bytes of a record whose pairs take `bits`: code, size byte, fields, pairs; a glyph without
+// pixels still has its 0 bit.
+int RecordBytes(const glyph::StrikeGlyph& glyph, const U8g2Font& font, long bits) {
+    return (glyph.code <= 0xFF ? 2 : 3) + static_cast<int>((FieldBits(font) + bits + 7) / 8);
+}
+
+// Bits of the pairs as bdfconv writes them: runs of paper, then ink, split where they reach a
+// field's largest value; a pair equal to the one before costs one bit.
+long BdfconvBits(const glyph::StrikeGlyph& glyph, int m0, int m1) {
+    std::vector<int> runs{0};
+    bool ink = false;
+    for (char c : Pixels(glyph)) {
+        if ((c == '#') != ink) {
+            ink = !ink;
+            runs.push_back(0);
+        }
+        ++runs.back();
+    }
+    runs.resize((runs.size() + 1) / 2 * 2);
+    long bits = 1;
     std::optional<std::pair<int, int>> last;
     const auto pair = [&](int a, int b) {
         bits += last == std::pair(a, b) ? 1 : m0 + m1 + (last ? 1 : 0);
@@ -197,31 +219,96 @@ int RecordSize(const glyph::StrikeGlyph& glyph, const U8g2Font& font, int m0, in
             pair(a, b);
         }
     }
-    return (glyph.code <= 0xFF ? 2 : 3) + (bits + 7) / 8;
+    return bits;
 }
 
-// The runs' bit widths make the smallest font, and of equals the first bdfconv tries (m0 the
-// outer loop): "" when they do, else the widths that do better and how many combinations tie.
-std::string SmallestFirst(const glyph::Strike& strike, const U8g2Font& font) {
-    const auto total = [&](int m0, int m1) {
-        long bytes = 0;
-        for (const glyph::StrikeGlyph& source : strike.glyphs) {
-            bytes += RecordSize(source, font, m0, m1);
+// The fewest bits of pairs that draw the pixels, searched over every sequence the decoder
+// reads: from each pixel, any pair (a paper, then b ink; a < 2^m0, b < 2^m1) that matches the
+// pixels there, each pair followed by its flag bit, a pair equal to the one before costing
+// only that bit.
+long FewestBits(const glyph::StrikeGlyph& glyph, int m0, int m1) {
+    const std::string pixels = Pixels(glyph);
+    const std::size_t n = pixels.size();
+    if (n == 0) {
+        return 1;
+    }
+    using Pair = std::pair<int, int>;
+    std::vector<std::map<Pair, long>> best(n + 1);
+    best[0][{-1, -1}] = 0;
+    for (std::size_t at = 0; at < n; ++at) {
+        for (const auto& [last, bits] : best[at]) {
+            for (int a = 0; a < (1 << m0) && (a == 0 || pixels[at + a - 1] == '.'); ++a) {
+                for (int b = 0; b < (1 << m1); ++b) {
+                    const std::size_t end = at + a + b;
+                    if (end > n || (b > 0 && pixels[end - 1] != '#')) {
+                        break;
+                    }
+                    if (end == at) {
+                        continue;
+                    }
+                    const Pair pair(a, b);
+                    const long cost = bits + 1 + (pair == last ? 0 : m0 + m1);
+                    auto [it, added] = best[end].emplace(pair, cost);
+                    if (!added) {
+                        it->second = std::min(it->second, cost);
+                    }
+                }
+                if (at + a >= n) {
+                    break;
+                }
+            }
         }
-        return bytes;
-    };
+        best[at].clear();
+    }
+    long fewest = std::numeric_limits<long>::max();
+    for (const auto& [last, bits] : best[n]) {
+        fewest = std::min(fewest, bits);
+    }
+    return fewest;
+}
+
+// Bytes of the font's records with runs of m0 and m1 bits: the fewest the decoder allows, or
+// as bdfconv splits them.
+long RecordsSize(const glyph::Strike& strike, const U8g2Font& font, int m0, int m1, bool bdfconv) {
+    long bytes = 0;
+    for (const glyph::StrikeGlyph& source : strike.glyphs) {
+        bytes += RecordBytes(source, font,
+                             bdfconv ? BdfconvBits(source, m0, m1) : FewestBits(source, m0, m1));
+    }
+    return bytes;
+}
+
+// The runs' bit widths make the smallest font of the fewest bits, and of equals the first
+// bdfconv tries (m0 the outer loop): "" when they do, else the widths that do better.
+std::string SmallestFirst(const glyph::Strike& strike, const U8g2Font& font) {
     const std::pair chosen(font.Byte(2), font.Byte(3));
-    const long best = total(chosen.first, chosen.second);
+    const long best = RecordsSize(strike, font, chosen.first, chosen.second, false);
     std::string better;
     for (int m0 = 2; m0 <= 8; ++m0) {
         for (int m1 = 2; m1 <= 6; ++m1) {
-            const long bytes = total(m0, m1);
+            const long bytes = RecordsSize(strike, font, m0, m1, false);
             if (bytes < best || (bytes == best && std::pair(m0, m1) < chosen)) {
                 better += std::to_string(m0) + "/" + std::to_string(m1) + " ";
             }
         }
     }
     return better;
+}
+
+// The size of the font bdfconv makes of the same glyphs: the same header, offsets and jump
+// table, its records at the run widths it finds best (m0 2..8, m1 2..6).
+long BdfconvFontSize(const glyph::Strike& strike, const U8g2Font& font, std::size_t size) {
+    long records = std::numeric_limits<long>::max();
+    for (int m0 = 2; m0 <= 8; ++m0) {
+        for (int m1 = 2; m1 <= 6; ++m1) {
+            records = std::min(records, RecordsSize(strike, font, m0, m1, true));
+        }
+    }
+    long ours = 0;
+    for (const glyph::StrikeGlyph& source : strike.glyphs) {
+        ours += font.Byte(*font.Find(source.code) + (source.code <= 0xFF ? 1 : 2));
+    }
+    return static_cast<long>(size) - ours + records;
 }
 
 struct Written {
@@ -238,7 +325,7 @@ Written Write(const glyph::Strike& strike) {
     writer->OnWritten([&](const glyph::StrikeGlyph&, const formats::WrittenGlyph& glyph) {
         written.glyphs.push_back(glyph);
     });
-    formats::StringSink sink;
+    test::StringSink sink;
     writer->Begin(strike.facts, strike.glyphs.size(), sink);
     for (const glyph::StrikeGlyph& glyph : strike.glyphs) {
         writer->Add(glyph);
@@ -251,6 +338,7 @@ Written Write(const glyph::Strike& strike) {
 TEST(U8g2, DecodesBackToTheStrike) {
     struct Row {
         const char* what;
+        const char* family;
         int pixels;
         std::u32string characters;
     };
@@ -266,15 +354,18 @@ TEST(U8g2, DecodesBackToTheStrike) {
         mixed += c;
     }
     const Row rows[] = {
-        {"ascii 12 px", 12, ascii},
-        {"ascii 16 px", 16, ascii},
-        {"cyrillic, latin-1, above 0xFF, 16 px", 16, mixed},
+        {"ascii 12 px", "DejaVu Sans", 12, ascii},
+        {"ascii 16 px", "DejaVu Sans", 16, ascii},
+        {"cyrillic, latin-1, above 0xFF, 16 px", "DejaVu Sans", 16, mixed},
+        {"serif, ascii 11 px", "DejaVu Serif", 11, ascii},
+        {"mono, ascii 13 px", "DejaVu Sans Mono", 13, ascii},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         glyph::FontFaces faces;
-        faces.Select(glyph::FontSource::File(testfonts::DejaVuSans()),
-                     {"DejaVu Sans", row.pixels * 0.75f, false, false});
+        faces.Select(glyph::FontSource::File(
+                         testfonts::FileFor((row.family + std::string(":style=Book")).c_str())),
+                     {row.family, row.pixels * 0.75f, false, false});
         const glyph::Strike strike = glyph::DrawStrike(faces, row.characters);
         const Written written = Write(strike);
         const CArray array = ParseArray(written.text);
@@ -303,12 +394,17 @@ TEST(U8g2, DecodesBackToTheStrike) {
                 boxY0 = std::min(boxY0, g.y);
                 boxY1 = std::max(boxY1, g.y + g.height);
             }
-            EXPECT_EQ(g.size, RecordSize(source, font, font.Byte(2), font.Byte(3)));
+            // The fewest bytes the decoder allows for the widths, never more than bdfconv's.
+            EXPECT_EQ(g.size,
+                      RecordBytes(source, font, FewestBits(source, font.Byte(2), font.Byte(3))));
+            EXPECT_LE(g.size,
+                      RecordBytes(source, font, BdfconvBits(source, font.Byte(2), font.Byte(3))));
         }
         EXPECT_EQ(std::vector<int>({font.Byte(9), font.Byte(10), font.Signed(11), font.Signed(12)}),
                   std::vector<int>({boxX1 - boxX0, boxY1 - boxY0, boxX0, boxY0}));
 
         EXPECT_EQ(SmallestFirst(strike, font), "");
+        EXPECT_LE(array.bytes.size(), BdfconvFontSize(strike, font, array.bytes.size()));
 
         // Above 0xFF, a jump table entry for each 100 glyphs, naming the last code of a block of
         // 101; the last entry names 0xFFFF.
@@ -396,23 +492,62 @@ glyph::StrikeGlyph Hand(char32_t code, int width, int height, int top, int advan
     return glyph;
 }
 
+// A glyph drawn as rows of '#' and '.', standing on the baseline.
+glyph::StrikeGlyph Drawn(char32_t code, int repeat, const std::vector<std::string>& rows) {
+    glyph::StrikeGlyph glyph;
+    glyph.code = code;
+    const int width = static_cast<int>(rows.front().size());
+    const int height = static_cast<int>(rows.size()) * repeat;
+    glyph.ink = glyph::Bitmap(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            glyph.ink.Set(x, y, rows[static_cast<std::size_t>(y) % rows.size()][x] == '#');
+        }
+    }
+    glyph.top = height;
+    glyph.advance = width + 1;
+    return glyph;
+}
+
 TEST(U8g2, ChoosesTheRunWidthsOfTheSmallestFont) {
     struct Row {
         const char* what;
         std::vector<glyph::StrikeGlyph> glyphs;
+        bool belowBdfconv; // bdfconv's split surely costs more bytes
     };
     const Row rows[] = {
         // Tiny glyphs: several widths take as many bytes, and the first tried wins.
-        {"equal sizes", {Hand(U'a', 3, 3, 3, 4, false), Hand(U'b', 2, 5, 5, 3, false)}},
-        // Paper runs of 119 want 7 bits.
-        {"long runs", {Hand(U'c', 120, 6, 6, 121, false)}},
+        {"equal sizes", {Hand(U'a', 3, 3, 3, 4, false), Hand(U'b', 2, 5, 5, 3, false)}, false},
+        // Paper runs of 119 want 7 bits; the ink run of 121 over the top goes as eleven pairs
+        // of 11, one group.
+        {"long runs", {Hand(U'c', 120, 6, 6, 121, false)}, true},
+        // Paper runs of 3, the most 2 bits hold, each before ink: one pair each, where bdfconv
+        // gives the paper a pair of its own.
+        {"paper runs of a field's largest value", {Drawn(U'd', 10, {"...#...##...###"})}, true},
+        // Paper runs of 7 and ink runs of 3, the most 3 and 2 bits hold: one pair repeated row
+        // after row, where bdfconv alternates two.
+        {"repeated pairs", {Drawn(U'g', 12, {".......###"}), Drawn(U'h', 3, {"#.#.#."})}, true},
+        {"noise", {Hand(U'i', 20, 20, 20, 21, true), Hand(U'j', 9, 30, 25, 10, true)}, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         glyph::Strike strike;
         strike.glyphs = row.glyphs;
-        const U8g2Font font(ParseArray(Write(strike).text).bytes);
+        const Bytes bytes = ParseArray(Write(strike).text).bytes;
+        const U8g2Font font(bytes);
         EXPECT_EQ(SmallestFirst(strike, font), "");
+        for (const glyph::StrikeGlyph& source : strike.glyphs) {
+            const Glyph g = font.Decode(*font.Find(source.code), source.code);
+            EXPECT_EQ(g.rows, InkRows(source));
+            EXPECT_EQ(g.size,
+                      RecordBytes(source, font, FewestBits(source, font.Byte(2), font.Byte(3))));
+        }
+        const long bdfconv = BdfconvFontSize(strike, font, bytes.size());
+        if (row.belowBdfconv) {
+            EXPECT_LT(static_cast<long>(bytes.size()), bdfconv);
+        } else {
+            EXPECT_LE(static_cast<long>(bytes.size()), bdfconv);
+        }
     }
 }
 

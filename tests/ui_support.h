@@ -1,13 +1,16 @@
 // Helpers shared by the window tests.
 #pragma once
 
-#include "glyph/conversion.h"
 #include "glyph/freetype_surface.h"
+#include "tests/conversion_support.h"
+#include "ui/about.h"
 #include "ui/form1.h"
 #include "ui/output_box.h"
 #include "ui/picture_box.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QFontDialog>
 #include <QKeyEvent>
 #include <QTest>
 #include <memory>
@@ -23,16 +26,42 @@ inline void UseTestFonts() {
 
 // A fresh main window, shown and active, with Qt's own font dialog so tests can drive it.
 inline bool ShowForm(std::unique_ptr<ui::Form1>& form) {
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     form = std::make_unique<ui::Form1>();
-    form->CommonDialog1.setUseNativeDialog(false);
     form->show();
     return QTest::qWaitForWindowActive(form.get());
+}
+
+// A window's control, found by its name; a missing one ends the test run.
+template <typename T> T* Control(const QObject* window, const char* name) {
+    T* control = window->findChild<T*>(QLatin1String(name));
+    if (control == nullptr) {
+        qFatal("no control named %s", name);
+    }
+    return control;
+}
+inline ui::PictureBox* Picture1(const ui::Form1& form) {
+    return Control<ui::PictureBox>(&form, "Picture1");
+}
+inline ui::OutputBox* Text1(const ui::Form1& form) {
+    return Control<ui::OutputBox>(&form, "Text1");
+}
+inline QAction* Menu(const ui::Form1& form, const char* name) {
+    return Control<QAction>(&form, name);
+}
+// The About window the main window shows, or nullptr.
+inline ui::About* AboutOf(const ui::Form1& form) {
+    return form.findChild<ui::About*>();
+}
+// The font dialog being shown, or nullptr.
+inline QFontDialog* ActiveFontDialog() {
+    return qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
 }
 
 // What the core produces for c in that font and rectangle, CR LF line ends.
 inline std::string CoreText(const glyph::FontSpec& font, glyph::ScanBounds bounds, char32_t c) {
     glyph::FreeTypeSurface surface(font);
-    return glyph::ConvertToText(surface, c, bounds);
+    return test::ConvertToText(surface, c, bounds);
 }
 
 inline glyph::FontSpec SurfaceFont(glyph::Surface& surface) {

@@ -41,7 +41,7 @@ About::About(QWidget* parent)
     setObjectName(QStringLiteral("About"));
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
-    setWindowTitle(QStringLiteral("  О программе"));
+    setWindowTitle(tr("  О программе"));
     setWindowIcon(RastovaIcon());
     setFixedSize(TwipsToPixels(5895), TwipsToPixels(3135));
 
@@ -54,22 +54,21 @@ About::About(QWidget* parent)
     QFont titleFont = font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
     titleFont.setBold(true);
-    lblTitle = MakeLabel(this, "lblTitle", QStringLiteral("          Программа       Rastova"),
+    lblTitle = MakeLabel(this, "lblTitle", tr("          Программа       Rastova"),
                          TwipsRect(1080, 240, 4092, 480));
     lblTitle->setFont(titleFont);
-    lblVersion = MakeLabel(this, "lblVersion",
-                           QStringLiteral("Версия:  тестовая ") + QStringLiteral(RASTOVA_VERSION),
-                           TwipsRect(1080, 780, 4092, 228));
-    lblDescription =
-        MakeLabel(this, "lblDescription", QStringLiteral("Описание:     Конвертер шрифтов"),
-                  TwipsRect(1056, 1128, 4092, 1044));
+    lblVersion =
+        MakeLabel(this, "lblVersion", tr("Версия:  тестовая ") + QStringLiteral(RASTOVA_VERSION),
+                  TwipsRect(1080, 780, 4092, 228));
+    lblDescription = MakeLabel(this, "lblDescription", tr("Описание:     Конвертер шрифтов"),
+                               TwipsRect(1056, 1128, 4092, 1044));
     lblDescription->setWordWrap(true);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK = new QPushButton(tr("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setGeometry(TwipsRect(4200, 2520, 1467, 345));
     cmdOK->setDefault(true);
-    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdOK, &QPushButton::clicked, this, &About::cmdOK_Click);
 }
 
 void About::cmdOK_Click() {

@@ -2,6 +2,7 @@
 
 #include "ui/qt_adapters.h"
 
+#include <QFontDialog>
 #include <QFontInfo>
 
 namespace ui {
@@ -24,11 +25,7 @@ QFont DialogFont(const glyph::FontSpec& choice) {
 std::optional<glyph::FontSpec> CommonDialog::ShowFont(QWidget* parent,
                                                       const glyph::FontSpec& current) {
     QFontDialog dialog(DialogFont(current), parent);
-    dialog.setOption(QFontDialog::DontUseNativeDialog, !native_);
-    active_ = &dialog;
-    const int result = dialog.exec();
-    active_ = nullptr;
-    if (result != QDialog::Accepted) {
+    if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
     return ToFontSpec(dialog.selectedFont());

@@ -21,8 +21,11 @@ namespace {
 // About one frame of a 60 Hz display.
 constexpr int kRepaintIntervalMs = 16;
 
-constexpr char kInitialText[] = "Для пометки таблицы\r\nкликните по этому полю.\r\n";
-constexpr const char* kPrompt[] = {"(нажать клавишу", "для сканирования", "символа)"};
+constexpr char kInitialText[] =
+    QT_TRANSLATE_NOOP("ui::Form1", "Для пометки таблицы\r\nкликните по этому полю.\r\n");
+constexpr const char* kPrompt[] = {QT_TRANSLATE_NOOP("ui::Form1", "(нажать клавишу"),
+                                   QT_TRANSLATE_NOOP("ui::Form1", "для сканирования"),
+                                   QT_TRANSLATE_NOOP("ui::Form1", "символа)")};
 
 QFont OutputFont() {
     QFont font(QStringLiteral("Courier"));
@@ -42,10 +45,12 @@ Form1::Form1(QWidget* parent)
       surface_(std::make_unique<glyph::FreeTypeSurface>(ToFontSpec(QApplication::font()))) {
     setWindowTitle(QStringLiteral("Rastova"));
 
-    mnuFont = menuBar()->addAction(QStringLiteral("Шрифт"));
-    MenuAbout = menuBar()->addAction(QStringLiteral("О Программе"));
-    connect(mnuFont, &QAction::triggered, this, [this] { mnuFont_Click(); });
-    connect(MenuAbout, &QAction::triggered, this, [this] { MenuAbout_Click(); });
+    mnuFont = menuBar()->addAction(tr("Шрифт"));
+    mnuFont->setObjectName(QStringLiteral("mnuFont"));
+    MenuAbout = menuBar()->addAction(tr("О Программе"));
+    MenuAbout->setObjectName(QStringLiteral("MenuAbout"));
+    connect(mnuFont, &QAction::triggered, this, &Form1::mnuFont_Click);
+    connect(MenuAbout, &QAction::triggered, this, &Form1::MenuAbout_Click);
 
     auto* client = new QWidget(this);
     client->setFixedSize(TwipsToPixels(7095), TwipsToPixels(3615));
@@ -54,24 +59,16 @@ Form1::Form1(QWidget* parent)
     Picture1 = new PictureBox(*surface_, client);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setGeometry(TwipsRect(120, 120, 2016, 2016));
-    Picture1->onKeyPress = [this](char32_t code) {
-        Picture1_KeyPress(code);
-    };
+    connect(Picture1, &PictureBox::keyPressed, this, &Form1::Picture1_KeyPress);
 
     Text1 = new OutputBox(client);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(TwipsRect(2400, 120, 4575, 3135));
     Text1->setFont(OutputFont());
-    Text1->setText(kInitialText);
-    Text1->onKeyPress = [this](char32_t code) {
-        Text1_KeyPress(code);
-    };
-    Text1->onGotFocus = [this] {
-        Text1_GotFocus();
-    };
-    Text1->onDblClick = [this] {
-        Text1_DblClick();
-    };
+    Text1->setText(ToUtf8(tr(kInitialText)));
+    connect(Text1, &OutputBox::keyPressed, this, &Form1::Text1_KeyPress);
+    connect(Text1, &OutputBox::focusGained, this, &Form1::Text1_GotFocus);
+    connect(Text1, &OutputBox::doubleClicked, this, &Form1::Text1_DblClick);
 
     setTabOrder(Picture1, Text1);
     Picture1->setFocus();
@@ -106,7 +103,7 @@ void Form1::Form_Activate() {
         return;
     }
     for (const char* line : kPrompt) {
-        surface_->Print(glyph::DecodeUtf8(line).value_or(std::u32string()));
+        surface_->Print(glyph::DecodeUtf8(ToUtf8(tr(line))).value_or(std::u32string()));
     }
     Picture1->refresh();
     bounds_.UpdateScanSize(surface_->FontSize(), false);

@@ -24,15 +24,6 @@ public:
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
 
-    // Event handlers.
-    void Form_Activate();
-    void Picture1_KeyPress(char32_t KeyAscii);
-    void Text1_KeyPress(char32_t KeyAscii);
-    void Text1_GotFocus();
-    void Text1_DblClick();
-    void mnuFont_Click();
-    void MenuAbout_Click();
-
     // Puts a font chosen in the dialog on the surface and sizes the scan rectangle for it. A
     // size too large for the rectangle is refused with a message and changes nothing.
     bool ApplyFontChoice(const glyph::FontSpec& font);
@@ -41,19 +32,29 @@ public:
     glyph::Surface& surface() { return *surface_; }
     bool isConverting() const { return converting_; }
 
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private slots:
+    void Form_Activate();
+    void Picture1_KeyPress(char32_t KeyAscii);
+    void Text1_KeyPress(char32_t KeyAscii);
+    void Text1_GotFocus();
+    void Text1_DblClick();
+    void mnuFont_Click();
+    void MenuAbout_Click();
+
+private:
+    void DoEvents();
+
+    // The controls, each with its name as object name.
     PictureBox* Picture1 = nullptr;
     OutputBox* Text1 = nullptr;
     CommonDialog CommonDialog1;
     QAction* mnuFont = nullptr;
     QAction* MenuAbout = nullptr;
     QPointer<About> about;
-
-protected:
-    bool event(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void DoEvents();
 
     std::unique_ptr<glyph::FreeTypeSurface> surface_;
     glyph::ScanBounds bounds_;

@@ -50,8 +50,8 @@ bool OutputBox::isAllSelected() const {
 
 void OutputBox::keyPressEvent(QKeyEvent* event) {
     const std::optional<char32_t> code = KeyAsciiOf(*event);
-    if (code && onKeyPress) {
-        onKeyPress(*code);
+    if (code) {
+        emit keyPressed(*code);
         if (*code >= 32) {
             return; // a read-only box does nothing with a typed character
         }
@@ -62,9 +62,7 @@ void OutputBox::keyPressEvent(QKeyEvent* event) {
 void OutputBox::focusInEvent(QFocusEvent* event) {
     QPlainTextEdit::focusInEvent(event);
     focusedByClick_ = event->reason() == Qt::MouseFocusReason;
-    if (onGotFocus) {
-        onGotFocus();
-    }
+    emit focusGained();
 }
 
 void OutputBox::mousePressEvent(QMouseEvent* event) {
@@ -80,9 +78,7 @@ void OutputBox::mousePressEvent(QMouseEvent* event) {
 
 void OutputBox::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
-    if (onDblClick) {
-        onDblClick();
-    }
+    emit doubleClicked();
 }
 
 QMimeData* OutputBox::createMimeDataFromSelection() const {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QPlainTextEdit>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,9 +21,11 @@ public:
     void selectAll();
     bool isAllSelected() const;
 
-    std::function<void(char32_t KeyAscii)> onKeyPress;
-    std::function<void()> onGotFocus;
-    std::function<void()> onDblClick;
+signals:
+    // A character typed into the box; a printable one goes no further.
+    void keyPressed(char32_t KeyAscii);
+    void focusGained();
+    void doubleClicked();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

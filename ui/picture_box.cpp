@@ -36,11 +36,11 @@ void PictureBox::paintEvent(QPaintEvent* /*event*/) {
 
 void PictureBox::keyPressEvent(QKeyEvent* event) {
     const std::optional<char32_t> code = KeyAsciiOf(*event);
-    if (!code || !onKeyPress) {
+    if (!code) {
         QWidget::keyPressEvent(event);
         return;
     }
-    onKeyPress(*code);
+    emit keyPressed(*code);
 }
 
 } // namespace ui

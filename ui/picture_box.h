@@ -4,7 +4,6 @@
 #include "glyph/surface.h"
 
 #include <QWidget>
-#include <functional>
 
 namespace ui {
 
@@ -13,11 +12,12 @@ class PictureBox : public QWidget {
 public:
     PictureBox(glyph::Surface& surface, QWidget* parent = nullptr);
 
-    // Called with the code of every character typed while the box has the focus.
-    std::function<void(char32_t KeyAscii)> onKeyPress;
-
     // Shows what is on the surface now.
     void refresh() { update(); }
+
+signals:
+    // The code of every character typed while the box has the focus.
+    void keyPressed(char32_t KeyAscii);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

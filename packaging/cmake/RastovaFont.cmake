@@ -1,7 +1,7 @@
 # rastova_add_font(): a font that the project's own build makes with rastova-convert.
 #
 #   rastova_add_font(<target> NAME <symbol>
-#                    FORMAT <gfx|lvgl|u8g2|bdf|xbm|ssd1306|raw|table>
+#                    FORMAT <a format: rastova-convert --list-formats>
 #                    (FONT <fontconfig pattern> | FONT_FILE <path> [FACE_INDEX <n>])
 #                    SIZE <10|9.75pt|16px> [BOLD] [ITALIC]
 #                    [TEXT <utf-8>] [RANGE <list>] [SET ascii|cp1251] [ENCODING unicode|cp1251]
@@ -75,7 +75,6 @@ endif()
 include_guard(GLOBAL)
 cmake_policy(VERSION 3.16)
 
-set(_RASTOVA_FORMATS table gfx lvgl u8g2 bdf xbm ssd1306 raw)
 set(_RASTOVA_MODULE_FILE "${CMAKE_CURRENT_LIST_FILE}")
 
 # Writes `content` to `file` unless it holds that already, so what depends on the file is
@@ -92,6 +91,27 @@ endfunction()
 
 function(_rastova_fail message)
     message(FATAL_ERROR "rastova_add_font: ${message}")
+endfunction()
+
+# The formats RASTOVA_CONVERT_EXECUTABLE writes, as it lists them, in `out`; asked once a
+# configure run (again if the executable changes).
+function(_rastova_formats out)
+    get_property(asked GLOBAL PROPERTY _RASTOVA_FORMATS_OF)
+    if(NOT asked STREQUAL RASTOVA_CONVERT_EXECUTABLE)
+        execute_process(COMMAND "${RASTOVA_CONVERT_EXECUTABLE}" --list-formats
+                        OUTPUT_VARIABLE formats ERROR_VARIABLE error RESULT_VARIABLE status)
+        string(STRIP "${formats}" formats)
+        if(NOT status EQUAL 0 OR formats STREQUAL "")
+            string(STRIP "${error}" error)
+            _rastova_fail("${RASTOVA_CONVERT_EXECUTABLE} --list-formats lists no formats: "
+                          "${status} ${error}")
+        endif()
+        string(REPLACE "\n" ";" formats "${formats}")
+        set_property(GLOBAL PROPERTY _RASTOVA_FORMATS "${formats}")
+        set_property(GLOBAL PROPERTY _RASTOVA_FORMATS_OF "${RASTOVA_CONVERT_EXECUTABLE}")
+    endif()
+    get_property(formats GLOBAL PROPERTY _RASTOVA_FORMATS)
+    set(${out} "${formats}" PARENT_SCOPE)
 endfunction()
 
 # The file fontconfig picks for FONT with BOLD, ITALIC and SIZE applied as rastova-convert
@@ -160,8 +180,12 @@ function(rastova_add_font target)
     if(ARG_NAME IN_LIST names)
         _rastova_fail("NAME '${ARG_NAME}' is already a font in this folder")
     endif()
-    if(NOT ARG_FORMAT IN_LIST _RASTOVA_FORMATS)
-        string(REPLACE ";" ", " formats "${_RASTOVA_FORMATS}")
+    if(NOT RASTOVA_CONVERT_EXECUTABLE)
+        _rastova_fail("rastova-convert was not found: set RASTOVA_CONVERT_EXECUTABLE to it")
+    endif()
+    _rastova_formats(formats)
+    if(NOT ARG_FORMAT IN_LIST formats)
+        string(REPLACE ";" ", " formats "${formats}")
         _rastova_fail("FORMAT '${ARG_FORMAT}' is not one of ${formats}")
     endif()
     if(DEFINED ARG_FONT AND DEFINED ARG_FONT_FILE)
@@ -185,13 +209,9 @@ function(rastova_add_font target)
     if(DEFINED ARG_SET AND NOT ARG_SET MATCHES "^(ascii|cp1251)$")
         _rastova_fail("SET '${ARG_SET}' is not ascii or cp1251")
     endif()
-    if(DEFINED ARG_ENCODING)
-        if(NOT ARG_ENCODING MATCHES "^(unicode|cp1251)$")
-            _rastova_fail("ENCODING '${ARG_ENCODING}' is not unicode or cp1251")
-        endif()
-        if(NOT ARG_FORMAT MATCHES "^(gfx|ssd1306)$")
-            _rastova_fail("ENCODING applies to FORMAT gfx and ssd1306 only")
-        endif()
+    # Which formats take it, rastova-convert's dry run says below.
+    if(DEFINED ARG_ENCODING AND NOT ARG_ENCODING MATCHES "^(unicode|cp1251)$")
+        _rastova_fail("ENCODING '${ARG_ENCODING}' is not unicode or cp1251")
     endif()
     if(DEFINED ARG_RANGE)
         string(REPLACE "," ";" items "${ARG_RANGE}")
@@ -218,9 +238,6 @@ function(rastova_add_font target)
         if(NOT EXISTS "${font_file}" OR IS_DIRECTORY "${font_file}")
             _rastova_fail("FONT_FILE '${ARG_FONT_FILE}' is not a file")
         endif()
-    endif()
-    if(NOT RASTOVA_CONVERT_EXECUTABLE)
-        _rastova_fail("rastova-convert was not found: set RASTOVA_CONVERT_EXECUTABLE to it")
     endif()
     get_target_property(type "${target}" TYPE)
     get_target_property(imported "${target}" IMPORTED)
@@ -288,6 +305,10 @@ function(rastova_add_font target)
                         RESULT_VARIABLE status ERROR_VARIABLE error OUTPUT_QUIET)
         if(NOT status EQUAL 0)
             string(STRIP "${error}" error)
+            # ENCODING is a keyword here: its refusal is told in the keywords' terms.
+            if(error MATCHES "--encoding applies to --format (.+) only$")
+                _rastova_fail("ENCODING applies to FORMAT ${CMAKE_MATCH_1} only")
+            endif()
             _rastova_fail("${ARG_NAME}: ${error}")
         endif()
         file(MAKE_DIRECTORY "${dir}")

@@ -1,0 +1,187 @@
+#include "cli/convert_usage.h"
+
+#include "formats/format_registry.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace cli {
+
+namespace {
+
+using formats::ArrayName;
+using formats::FormatOption;
+using formats::FormatRow;
+
+// "gfx and ssd1306": the formats that take `option`.
+std::string TakenBy(FormatOption option, std::string_view separator = ", ",
+                    std::string_view last = " and ") {
+    return formats::FormatNamesWhere([option](const FormatRow& row) { return row.Takes(option); },
+                                     separator, last);
+}
+
+std::string NamedAs(ArrayName kind) {
+    return formats::FormatNamesWhere(
+        [kind](const FormatRow& row) { return row.arrayName == kind; });
+}
+
+std::string WindowTable() {
+    return formats::FormatNamesWhere([](const FormatRow& row) { return row.windowTable; });
+}
+
+std::string SingleByteFormats() {
+    return formats::FormatNamesWhere([](const FormatRow& row) { return row.singleByteCodes; });
+}
+
+// Each row's name, then its help lines in a column after the longest name.
+std::string FormatsBlock() {
+    std::size_t width = 0;
+    for (const FormatRow& row : formats::Formats()) {
+        width = std::max(width, row.name.size());
+    }
+    const std::string indent(2 + width + 2, ' ');
+    std::string block;
+    for (const FormatRow& row : formats::Formats()) {
+        block += "  " + std::string(row.name) + std::string(width + 2 - row.name.size(), ' ');
+        for (const char c : row.help) {
+            block += c;
+            if (c == '\n') {
+                block += indent;
+            }
+        }
+        block += "\n";
+    }
+    return block;
+}
+
+std::string Examples() {
+    std::string examples;
+    for (const FormatRow& row : formats::Formats()) {
+        if (!row.example.empty()) {
+            examples += "  $ rastova-convert " + std::string(row.example) + "\n";
+        }
+    }
+    return examples;
+}
+
+// The usage line, the characters and the font.
+std::string SourceHelp() {
+    return R"(Usage: rastova-convert [OPTIONS] [TEXT]
+
+Draws characters in the chosen font and writes them as bitmap data for embedded
+displays: the window's tables (the default), or a font file a display library
+reads as it stands.
+
+Characters (in the order given; a character asked for twice is converted once):
+  TEXT              UTF-8 text; each code point is one character
+  --range LIST      code points and ranges, comma-separated:
+                    0x20-0x7E,U+0410-U+044F,65
+  --set NAME        ascii (0x20-0x7E) or cp1251 (every character of
+                    Windows-1251, in its order)
+
+Font:
+  --font PATTERN    fontconfig pattern or family, e.g. "DejaVu Serif:bold"
+                    (default: sans-serif)
+  --font-file PATH  font file opened directly (TTF, OTF, PCF, BDF, ...); no
+                    fontconfig, no fallbacks
+  --face-index N    face in a font collection file (default: 0)
+  --size SIZE       10, 9.75pt (points) or 16px (pixels at 96 dpi); default 10
+  --bold            bold weight
+  --italic          italic slant; widens the )" +
+           WindowTable() + R"( format's scanned area
+
+)";
+}
+
+// What to write, and the options only some formats take.
+std::string FormatHelp() {
+    return R"(Format:
+  --format NAME     what to write: one of the formats below (default: )" +
+           std::string(formats::DefaultFormat().name) + R"()
+  --c-array NAME    the C symbol the font is named by (for )" +
+           NamedAs(ArrayName::FontName) + R"(, the font name);
+                    with )" +
+           NamedAs(ArrayName::TablesArray) + R"(, wraps the tables in
+                    const unsigned char NAME[] = { ... };
+  --encoding ENC    )" +
+           SingleByteFormats() + R"( index glyphs by single bytes: unicode (code
+                    points up to 0xFF, the default) or cp1251 (each character's
+                    Windows-1251 byte)
+  --lvgl-version V  9 (default) or 8 (8.3)
+  --cell CELL       )" +
+           TakenBy(FormatOption::Cell, ", ", ", ") +
+           R"(: font (ascent + descent, the default),
+                    ink (the set's own ink) or WIDTHxHEIGHT; the width is the
+                    widest advance
+  --bit-order ORDER
+                    )" +
+           TakenBy(FormatOption::BitOrder) + R"(: msb (default) or lsb first in each byte
+  --scan SCAN       )" +
+           TakenBy(FormatOption::Scan) + R"(: rows (default, 8 pixels across a byte) or columns
+                    (vertical bytes in pages of 8 rows, least significant bit
+                    at the top, as SSD1306/SH1106 take)
+  --first CODE      )" +
+           TakenBy(FormatOption::First) + R"(: the code of the first record; codes up to the first
+                    character are empty records
+
+Formats:
+)" + FormatsBlock() +
+           "\n";
+}
+
+// Where it goes, what is reported, the exit statuses and the examples.
+std::string OutputHelp() {
+    return R"(Output:
+  -o, --output FILE
+                    write FILE through a temporary file; - is standard output
+                    (default)
+  --preview PNG     also draw the converted set as a PNG picture, read back
+                    from what was written
+  --zoom N          pixels of the picture per font pixel (default: fit about
+                    1600 wide)
+  --eol lf|crlf     line ends (default: lf)
+  --max-output SIZE
+                    refuse a run whose output would be larger (default: 1G; K,
+                    M, G)
+  --strict          exit with status 1 when any glyph is clipped, missing from
+                    the font, or could not be drawn whole
+  --dry-run         check the arguments, the font and the characters, and write
+                    nothing
+  --list-formats    show the format names, one a line, and exit
+  -h, --help        show this help and exit
+  --version         show the version and exit
+
+Ink a format cannot hold (outside the )" +
+           WindowTable() + R"('s scan rectangle or in its column
+0, outside a forced cell) and characters the font lacks are reported on
+standard error.
+
+Exit status: 0 on success, 1 when --strict and a glyph is reported, 2 on bad
+input.
+
+The manual describes each format's layout: man rastova-convert
+
+Examples:
+)" + Examples();
+}
+
+std::string MakeUsage() {
+    return SourceHelp() + FormatHelp() + OutputHelp();
+}
+
+} // namespace
+
+const std::string& ConvertUsage() {
+    static const std::string usage = MakeUsage();
+    return usage;
+}
+
+std::string FormatNameLines() {
+    std::string lines;
+    for (const FormatRow& row : formats::Formats()) {
+        lines += std::string(row.name) + "\n";
+    }
+    return lines;
+}
+
+} // namespace cli
