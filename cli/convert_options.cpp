@@ -67,7 +67,8 @@ void CheckSize(const ConvertOptions& options) {
     if (!options.arrayName.empty() && bounds.ScanWidth < 8) {
         // The smallest size whose rectangle is one column wide, and so one byte: 1 / factor.
         const bool pixels = std::string_view(options.sizeText).ends_with("px");
-        const double least = 1.0 / (options.font.italic ? 1.8 : 1.5) / (pixels ? 0.75 : 1.0);
+        const double least =
+            1.0 / glyph::ScanWidthFactor(options.font.italic) / (pixels ? 0.75 : 1.0);
         char text[32];
         std::snprintf(text, sizeof text, "%.2f%s", std::ceil(least * 100) / 100,
                       pixels ? "px" : "pt");

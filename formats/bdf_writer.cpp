@@ -1,6 +1,7 @@
 #include "formats/bdf_writer.h"
 
 #include "formats/c_source.h"
+#include "formats/read_back.h"
 #include "glyph/safe_text.h"
 #include "glyph/utf8.h"
 
@@ -235,7 +236,7 @@ void CheckFits(const glyph::PixelBox& box, const std::string& what) {
     if (box.empty()) {
         return;
     }
-    const long bytes = static_cast<long>((box.width + 7) / 8) * box.height;
+    const auto bytes = static_cast<long>(glyph::PackedSize(box.width, box.height, kBdfRows));
     if (bytes > kMaxGlyphBytes) {
         throw FormatError(what + ": a BDF glyph of " + std::to_string(box.width) + "x" +
                           std::to_string(box.height) + " pixels needs " + std::to_string(bytes) +
@@ -281,13 +282,7 @@ protected:
                 out.Write(text);
                 text.clear();
             }
-            WrittenGlyph written;
-            written.frame = glyph.Box();
-            if (options_.decode) {
-                written.bits =
-                    glyph::Unpack(bytes, written.frame.width, written.frame.height, kBdfRows);
-            }
-            Written(glyph, written);
+            Written(glyph, ReadBack(glyph.Box(), bytes, kBdfRows, options_.decode));
         }
         text += "ENDFONT\n";
         out.Write(text);
@@ -418,7 +413,7 @@ private:
         bytes.clear();
         if (!box.empty()) {
             glyph::Pack(glyph, box, kBdfRows, bytes);
-            const std::size_t rowBytes = static_cast<std::size_t>((box.width + 7) / 8);
+            const std::size_t rowBytes = glyph::PackedSize(box.width, 1, kBdfRows);
             for (std::size_t i = 0; i < bytes.size(); ++i) {
                 out += kHex[bytes[i] >> 4];
                 out += kHex[bytes[i] & 0xF];

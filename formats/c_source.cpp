@@ -165,14 +165,13 @@ void AppendHexBytes(std::string& out, std::span<const std::uint8_t> bytes, int p
         return;
     }
     const auto line = static_cast<std::size_t>(perLine);
-    out.reserve(out.size() + bytes.size() * 6 + (bytes.size() / line + 1) * (indent.size() + 1) +
-                comment.size() + 4);
+    out.reserve(out.size() + HexBytesSize(bytes.size(), line, indent.size()) + comment.size() + 4);
     for (std::size_t first = 0; first < bytes.size(); first += line) {
         out += indent;
         const std::size_t end = std::min(bytes.size(), first + line);
         // "0xHH," items a space apart: written straight into the string.
         const std::size_t at = out.size();
-        out.resize(at + (end - first) * 6 - 1);
+        out.resize(at + (end - first) * kHexByteSize - 1);
         char* item = out.data() + at;
         for (std::size_t i = first; i < end; ++i) {
             if (i > first) {

@@ -53,6 +53,16 @@ std::vector<std::string> FontDescription(const glyph::StrikeFacts& facts, std::s
 // Lines as "// " comments, each wrapped by WrapComment and ending in "\n".
 std::string LineComments(const std::vector<std::string>& lines);
 
+// Characters a byte takes in a list of hex bytes: "0xHH, ".
+inline constexpr std::uint64_t kHexByteSize = 6;
+
+// The most characters AppendHexBytes writes for `bytes` bytes, `perLine` to a line indented by
+// `indent` characters (without a comment): kHexByteSize a byte, and each line's indent and end.
+constexpr std::uint64_t HexBytesSize(std::uint64_t bytes, std::uint64_t perLine,
+                                     std::uint64_t indent) {
+    return bytes * kHexByteSize + (bytes / perLine + 1) * (indent + 1);
+}
+
 // Appends "0xHH," items, `perLine` to a line, each line indented by `indent` and ending in
 // "\n". `comment`, when not empty, follows the first line's items as a "// " comment.
 void AppendHexBytes(std::string& out, std::span<const std::uint8_t> bytes, int perLine,

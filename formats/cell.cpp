@@ -1,5 +1,6 @@
 #include "formats/cell.h"
 
+#include "formats/read_back.h"
 #include "glyph/clip_check.h"
 
 #include <algorithm>
@@ -95,13 +96,9 @@ std::string CellDefines(const std::string& name, const Cell& cell) {
 WrittenGlyph WrittenInCell(const glyph::StrikeGlyph& glyph, const Cell& cell,
                            std::span<const std::uint8_t> bytes, glyph::Packing packing,
                            bool decode) {
-    WrittenGlyph written;
-    written.frame = cell.Frame();
+    WrittenGlyph written = ReadBack(cell.Frame(), bytes, packing, decode);
     written.cell = written.frame;
     written.clip = glyph::CheckClipping(glyph, written.frame, false);
-    if (decode) {
-        written.bits = glyph::Unpack(bytes, cell.width, cell.height, packing);
-    }
     return written;
 }
 

@@ -1,6 +1,7 @@
 #include "formats/gfx_writer.h"
 
 #include "formats/c_source.h"
+#include "formats/read_back.h"
 #include "glyph/utf8.h"
 
 #include <algorithm>
@@ -63,11 +64,12 @@ public:
     }
 
     std::uint64_t EstimateSize(const glyph::StrikeFacts& facts, std::size_t glyphs) const override {
-        // Most glyphs fit the em wide and the line high; a byte takes 6 characters ("0xAB, ").
+        // Most glyphs fit the em wide and the line high; each glyph's bytes start with a
+        // comment naming it.
         const auto& m = facts.metrics;
         const auto width = static_cast<std::uint64_t>(m.pixelSize);
         const auto height = static_cast<std::uint64_t>(std::max(m.pixelSize, m.ascent + m.descent));
-        const std::uint64_t bitmap = glyphs * ((width * height + 7) / 8 + 1) * 7;
+        const std::uint64_t bitmap = glyphs * (HexBytesSize((width * height + 7) / 8, 12, 4) + 40);
         const std::uint64_t entries = 256 * 64; // every code from first to last, at most 256
         return 2048 + bitmap + entries + facts.face.file.size() + facts.face.family.size() * 2 +
                facts.face.copyright.size() + facts.face.licence.size();
@@ -149,14 +151,8 @@ protected:
             const Entry& entry =
                 entries[static_cast<std::size_t>(*SingleByteCode(glyph.code, options_.encoding)) -
                         static_cast<std::size_t>(first)];
-            WrittenGlyph written;
-            written.frame = glyph.Box();
-            if (options_.decode) {
-                const std::span<const std::uint8_t> own(bits.data() + entry.offset, entry.bytes);
-                written.bits =
-                    glyph::Unpack(own, written.frame.width, written.frame.height, kGfxBits);
-            }
-            Written(glyph, written);
+            const std::span<const std::uint8_t> own(bits.data() + entry.offset, entry.bytes);
+            Written(glyph, ReadBack(glyph.Box(), own, kGfxBits, options_.decode));
         }
     }
 

@@ -1,6 +1,7 @@
 #include "formats/lvgl_writer.h"
 
 #include "formats/c_source.h"
+#include "formats/read_back.h"
 #include "glyph/packing.h"
 #include "glyph/utf8.h"
 
@@ -178,6 +179,9 @@ struct Layout {
     std::vector<std::size_t> order; // glyph indices in code order
     std::vector<char32_t> codes;    // their codes
     std::vector<CharacterMap> maps;
+    // Where each glyph's bitmap starts in glyph_bitmap (its bitmap_index), in code order, and
+    // where the last one ends.
+    std::vector<std::int64_t> bitmapIndex;
     // Why the font needs LV_FONT_FMT_TXT_LARGE (and, for LVGL 8, LV_USE_LARGE_COORD); empty when
     // it does not.
     std::string large;
@@ -213,9 +217,8 @@ void CheckFontField(std::string_view field, int value, FieldRange range) {
     }
 }
 
-Layout Plan(const glyph::Strike& strike, int version) {
-    const std::vector<glyph::StrikeGlyph>& glyphs = strike.glyphs;
-    Layout layout;
+// The glyphs in code order; a code given twice is refused.
+void OrderByCode(const std::vector<glyph::StrikeGlyph>& glyphs, Layout& layout) {
     layout.order.resize(glyphs.size());
     for (std::size_t i = 0; i < glyphs.size(); ++i) {
         layout.order[i] = i;
@@ -231,7 +234,10 @@ Layout Plan(const glyph::Strike& strike, int version) {
         }
         layout.codes.push_back(code);
     }
+}
 
+// The character maps, and the glyph ids each starts at.
+void PlanCharacterMaps(int version, Layout& layout) {
     // LVGL 8 takes the code just past a FORMAT0_TINY map for the map's own (it tests
     // rcp > range_length), so an empty descriptor follows such a map: that code then draws
     // nothing instead of the next map's first glyph, or whatever lies past the descriptors.
@@ -265,7 +271,12 @@ Layout Plan(const glyph::Strike& strike, int version) {
             ++next;
         }
     }
+}
 
+// Where each glyph's bitmap starts, the first value that needs the large descriptors, and the
+// line that holds every glyph.
+void PlanBitmaps(const glyph::Strike& strike, int version, Layout& layout) {
+    const std::vector<glyph::StrikeGlyph>& glyphs = strike.glyphs;
     // LVGL finds a glyph's bitmap at glyph_bitmap + bitmap_index and reads on from there with
     // full-width arithmetic, so only where each bitmap starts must fit the field; that includes
     // the empty descriptor after a guarded map, which holds where the next bitmap starts.
@@ -273,11 +284,11 @@ Layout Plan(const glyph::Strike& strike, int version) {
     int top = 0;
     int bottom = 0;
     bool ink = false;
-    std::vector<std::int64_t> ends(layout.order.size());
+    layout.bitmapIndex.reserve(layout.order.size() + 1);
     for (std::size_t k = 0; k < layout.order.size(); ++k) {
         const std::size_t index = layout.order[k];
         const glyph::StrikeGlyph& g = glyphs[index];
-        ends[k] = offset;
+        layout.bitmapIndex.push_back(offset);
         CheckField(kBitmapIndex, offset, g.code, layout.large);
         CheckField(kAdvance, std::int64_t{g.advance} * 16, g.code, layout.large);
         if (g.ink.empty()) {
@@ -289,15 +300,16 @@ Layout Plan(const glyph::Strike& strike, int version) {
         CheckField(kOffsetY, g.top - g.ink.height(), g.code, layout.large);
         offset +=
             static_cast<std::int64_t>(glyph::PackedSize(g.ink.width(), g.ink.height(), kPacking));
-        ends[k] = offset;
         top = std::max(top, g.top);
         bottom = std::min(bottom, g.top - g.ink.height());
         ink = true;
     }
+    layout.bitmapIndex.push_back(offset);
     for (const CharacterMap& map : layout.maps) {
         if (map.guarded) {
-            const std::size_t last = map.first + map.count - 1;
-            CheckField(kBitmapIndex, ends[last], layout.codes[last] + 1, layout.large);
+            const std::size_t end = map.first + map.count;
+            CheckField(kBitmapIndex, layout.bitmapIndex[end], layout.codes[end - 1] + 1,
+                       layout.large);
         }
     }
     // The line holds the ink of every glyph and the baseline; a set without ink gets the face's.
@@ -311,6 +323,13 @@ Layout Plan(const glyph::Strike& strike, int version) {
         layout.largeCoord = "line_height " + std::to_string(layout.lineHeight) +
                             " does not fit LVGL 8's 16-bit lv_coord_t";
     }
+}
+
+Layout Plan(const glyph::Strike& strike, int version) {
+    Layout layout;
+    OrderByCode(strike.glyphs, layout);
+    PlanCharacterMaps(version, layout);
+    PlanBitmaps(strike, version, layout);
     CheckFontField("underline_position", strike.facts.metrics.underlineTop, {-128, 127});
     CheckFontField("underline_thickness", strike.facts.metrics.underlineThickness, {-128, 127});
     return layout;
@@ -353,13 +372,13 @@ public:
         : options_(options), version_(options.lvglVersion == 8 ? 8 : 9) {}
 
     std::uint64_t EstimateSize(const glyph::StrikeFacts& facts, std::size_t glyphs) const override {
-        // A box as high as the line and as wide, 6 characters a byte; a descriptor, a comment
-        // and a unicode_list entry each.
+        // A box as high as the line and as wide; a descriptor, a comment and a unicode_list
+        // entry each.
         const glyph::SizeMetrics& m = facts.metrics;
         const auto side = static_cast<std::uint64_t>(
             std::max({m.lineHeight, m.ascent + m.descent, m.pixelSize, 1}));
         const std::uint64_t bytes = (side * side + 7) / 8;
-        const std::uint64_t perGlyph = bytes * 6 + bytes / 16 * 5 + 32 + 110 + 8;
+        const std::uint64_t perGlyph = HexBytesSize(bytes, 16, 4) + 32 + 110 + 8;
         const std::uint64_t header =
             8192 + 2 * (facts.face.copyright.size() + facts.face.licence.size() +
                         facts.face.family.size() + facts.face.file.size());
@@ -449,7 +468,8 @@ private:
             out += " */\n";
             AppendHexBytes(out, bytes, 16, "    ");
             any = any || !bytes.empty();
-            ReportWritten(g, bytes);
+            // The file keeps the whole ink box: nothing is clipped.
+            Written(g, ReadBack(g.Box(), bytes, kPacking, options_.decode));
             text.Step();
         }
         if (!any) {
@@ -481,23 +501,21 @@ private:
         };
         entry(0, 0, 0, 0, 0, 0);
         out += " /* id 0: reserved */\n";
-        std::int64_t offset = 0;
         for (const CharacterMap& map : layout.maps) {
             for (std::size_t k = map.first; k < map.first + map.count; ++k) {
                 const glyph::StrikeGlyph& g = strike.glyphs[layout.order[k]];
                 const int width = g.ink.width();
                 const int height = g.ink.height();
                 const bool blank = g.ink.empty();
-                entry(offset, std::int64_t{g.advance} * 16, blank ? 0 : width, blank ? 0 : height,
-                      blank ? 0 : g.left, blank ? 0 : g.top - height);
+                entry(layout.bitmapIndex[k], std::int64_t{g.advance} * 16, blank ? 0 : width,
+                      blank ? 0 : height, blank ? 0 : g.left, blank ? 0 : g.top - height);
                 out += " /* ";
                 AppendCode(out, g.code);
                 out += " */\n";
-                offset += static_cast<std::int64_t>(glyph::PackedSize(width, height, kPacking));
                 text.Step();
             }
             if (map.guarded) {
-                entry(offset, 0, 0, 0, 0, 0);
+                entry(layout.bitmapIndex[map.first + map.count], 0, 0, 0, 0, 0);
                 out += " /* ";
                 AppendCode(out, layout.codes[map.first + map.count - 1] + 1);
                 out += ": not in the font; LVGL 8 looks here */\n";
@@ -619,16 +637,6 @@ private:
         out += version_ == 8 ? "#if LV_USE_USER_DATA\n    .user_data = NULL,\n#endif\n"
                              : "    .user_data = NULL,\n";
         out += "};\n\n#endif /* " + guard_ + " */\n";
-    }
-
-    // The file keeps the whole ink box: nothing is clipped.
-    void ReportWritten(const glyph::StrikeGlyph& g, const std::vector<std::uint8_t>& bytes) const {
-        WrittenGlyph written;
-        written.frame = g.Box();
-        if (options_.decode) {
-            written.bits = glyph::Unpack(bytes, g.ink.width(), g.ink.height(), kPacking);
-        }
-        Written(g, written);
     }
 
     FormatOptions options_;

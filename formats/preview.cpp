@@ -333,6 +333,13 @@ PreviewColour PreviewSheet::ColourAt(const Entry& entry, int x, int y) {
 
 void PreviewSheet::DrawCell(const PreviewLayout& layout, std::size_t index, Band& band) const {
     const Entry& entry = glyphs_[index];
+    DrawSquares(layout, index, entry, band);
+    DrawLines(layout, index, entry, band);
+    DrawLabels(layout, index, entry, band);
+}
+
+void PreviewSheet::DrawSquares(const PreviewLayout& layout, std::size_t index, const Entry& entry,
+                               Band& band) {
     const glyph::PixelBox& box = layout.box;
     const int zoom = layout.zoom;
     const SheetPoint origin = layout.PixelAt(index, box.x, box.y);
@@ -363,7 +370,13 @@ void PreviewSheet::DrawCell(const PreviewLayout& layout, std::size_t index, Band
                          Index(PreviewColour::Grid));
         }
     }
+}
 
+void PreviewSheet::DrawLines(const PreviewLayout& layout, std::size_t index, const Entry& entry,
+                             Band& band) {
+    const glyph::PixelBox& box = layout.box;
+    const int zoom = layout.zoom;
+    const SheetPoint origin = layout.PixelAt(index, box.x, box.y);
     // Lines over the blank pixels: the outline of the frame (and of a cell that differs from
     // it) along its inner edge, the baseline along the top of the row below it.
     // Lines grow thicker with the zoom, never reaching the middle of a square.
@@ -403,7 +416,10 @@ void PreviewSheet::DrawCell(const PreviewLayout& layout, std::size_t index, Band
         fill(origin.x, baseline, zoom, 1, PreviewColour::Baseline);
         fill(origin.x + (box.width - 1) * zoom, baseline, zoom, 1, PreviewColour::Baseline);
     }
+}
 
+void PreviewSheet::DrawLabels(const PreviewLayout& layout, std::size_t index, const Entry& entry,
+                              Band& band) {
     // The labels: the character as the font draws it, beside its code point.
     const SheetPoint label = layout.LabelAt(index);
     const int labelBaseline = label.y + layout.labelAscent;

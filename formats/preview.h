@@ -126,6 +126,14 @@ private:
     static PreviewColour ColourAt(const Entry& entry, int x, int y);
     // Draws the cell of the glyph written `index`th, and its labels, into the band of its row.
     void DrawCell(const PreviewLayout& layout, std::size_t index, Band& band) const;
+    // DrawCell's parts: the squares of the font pixels; the lines of the frame, the cell and
+    // the baseline over the blank ones; the labels.
+    static void DrawSquares(const PreviewLayout& layout, std::size_t index, const Entry& entry,
+                            Band& band);
+    static void DrawLines(const PreviewLayout& layout, std::size_t index, const Entry& entry,
+                          Band& band);
+    static void DrawLabels(const PreviewLayout& layout, std::size_t index, const Entry& entry,
+                           Band& band);
     static void DrawCode(std::string_view text, int scale, int x, int y, Band& band);
 
     glyph::StrikeFacts facts_;

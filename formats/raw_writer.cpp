@@ -43,9 +43,9 @@ public:
         const std::uint64_t bytes = glyph::PackedSize(bound.width, bound.height, options_.packing);
         const std::uint64_t records =
             std::max<std::uint64_t>(glyphs, static_cast<std::uint64_t>(records_));
-        // "0xHH, " a byte, a line end every 16 bytes, a comment a record.
+        // The bytes, 16 to a line, and a comment a record.
         return 4096 + facts.face.copyright.size() + facts.face.licence.size() +
-               records * (bytes * 6 + bytes / 16 * 9 + 48);
+               records * (HexBytesSize(bytes, 16, 8) + 48);
     }
 
 protected:

@@ -53,9 +53,9 @@ public:
         const Cell bound = CellBound(facts, options_.cell);
         const std::uint64_t bytes = std::min<std::uint64_t>(
             kMaxByte, glyph::PackedSize(bound.width, bound.height, kColumnBytes));
-        // The jump table (at most 256 rows) and "0xHH, " a byte with a comment a glyph.
+        // The jump table (at most 256 rows) and the bytes with a comment a glyph.
         return 4096 + facts.face.copyright.size() + facts.face.licence.size() + 256 * 64 +
-               glyphs * (bytes * 6 + bytes / 16 * 5 + 64);
+               glyphs * (HexBytesSize(bytes, 16, 4) + 64);
     }
 
 protected:

@@ -1,27 +1,15 @@
 #include "formats/table_writer.h"
 
 #include "formats/c_source.h"
+#include "formats/read_back.h"
 #include "glyph/row_format.h"
 #include "glyph/utf8.h"
 
-#include <array>
 #include <charconv>
-#include <cstring>
 
 namespace formats {
 
 namespace {
-
-// For each byte value, the 8 flags of its pixels, the most significant bit first.
-constexpr auto kFlags = [] {
-    std::array<std::array<bool, 8>, 256> flags{};
-    for (unsigned byte = 0; byte < 256; ++byte) {
-        for (unsigned bit = 0; bit < 8; ++bit) {
-            flags[byte][bit] = (byte & (0x80U >> bit)) != 0;
-        }
-    }
-    return flags;
-}();
 
 class TableWriter : public FontWriter {
 public:
@@ -30,8 +18,7 @@ public:
           decode_(options.decode) {}
 
     std::uint64_t EstimateSize(const glyph::StrikeFacts& facts, std::size_t glyphs) const override {
-        const std::uint64_t width = static_cast<std::uint64_t>(bounds_.ScanWidth);
-        const std::uint64_t row = width / 8 * 6 + 2 + width + 1 + eol_.size();
+        const std::uint64_t row = glyph::RowLineSize(bounds_.ScanWidth, eol_.size());
         const std::uint64_t header = facts.face.family.size() + 32;
         const std::uint64_t naming = 32; // "// 'c' U+XXXXXX", a blank line
         return glyphs *
@@ -71,27 +58,15 @@ public:
         }
         out_->Write(block);
 
-        WrittenGlyph written;
-        written.frame = frame_;
-        written.firstColumnLost = true;
-        written.clip = glyph::CheckClipping(glyph, frame_, true);
+        std::vector<std::uint8_t> packed;
         if (decode_) {
             // The rows' bytes hold columns 1..ScanWidth.
             const glyph::PixelBox bytes{frame_.x + 1, frame_.y, bounds_.ScanWidth,
                                         bounds_.ScanHeight + 1};
-            std::vector<std::uint8_t> packed;
             glyph::Pack(glyph, bytes, glyph::kRowBytes, packed);
-            const glyph::Bitmap held =
-                glyph::Unpack(packed, bytes.width, bytes.height, glyph::kRowBytes);
-            written.bits = glyph::Bitmap(frame_.width, frame_.height);
-            for (int y = 0; y < held.height(); ++y) {
-                for (int x = 0; x < held.width(); ++x) {
-                    if (held.At(x, y)) {
-                        written.bits.Set(x + 1, y);
-                    }
-                }
-            }
         }
+        WrittenGlyph written = ReadBack(frame_, packed, glyph::kRowBytes, decode_, true);
+        written.clip = glyph::CheckClipping(glyph, frame_, true);
         Written(glyph, written);
     }
 
@@ -106,22 +81,13 @@ private:
 
     // Columns 0..ScanWidth of pen row y (see PixelBox) into ink_.
     void ReadInkRow(const glyph::StrikeGlyph& glyph, int y) {
-        const int row = y + glyph.top;
-        const int columns = bounds_.ScanWidth + 1;
-        if (row < 0 || row >= glyph.ink.height()) {
-            std::fill_n(ink_.get(), columns, false);
-            return;
-        }
-        for (int x = 0; x < columns; x += 8) {
-            const std::uint8_t byte = glyph.ink.Byte(frame_.x + x - glyph.left, row);
-            std::memcpy(ink_.get() + x, kFlags[byte].data(), 8);
-        }
+        glyph.ink.Flags(frame_.x - glyph.left, y + glyph.top, bounds_.ScanWidth + 1, ink_.get());
     }
 
     std::string ArrayOpening(std::size_t glyphs) const {
         const glyph::ScanBounds& b = bounds_;
         const int rows = b.ScanHeight + 1;
-        const int rowBytes = b.ScanWidth / 8;
+        const int rowBytes = b.RowBytes();
         std::vector<std::string> lines = {"// Bitmap tables made by rastova-convert."};
         std::vector<std::string> faces = {"Font: " + FaceLine(facts_.face)};
         for (std::string& line : LegalLines(facts_)) {
@@ -174,7 +140,7 @@ private:
 
 std::size_t TableBytesPerGlyph(glyph::ScanBounds bounds) {
     return static_cast<std::size_t>(bounds.ScanHeight + 1) *
-           static_cast<std::size_t>(bounds.ScanWidth / 8);
+           static_cast<std::size_t>(bounds.RowBytes());
 }
 
 std::unique_ptr<FontWriter> MakeTableWriter(const FormatOptions& options) {

@@ -1,6 +1,7 @@
 #include "formats/u8g2_writer.h"
 
 #include "formats/c_source.h"
+#include "formats/read_back.h"
 #include "formats/u8g2_font.h"
 #include "glyph/utf8.h"
 
@@ -101,14 +102,12 @@ protected:
 
         for (std::size_t i = 0; i < strike.glyphs.size(); ++i) {
             const glyph::StrikeGlyph& source = strike.glyphs[i];
-            WrittenGlyph written;
-            written.frame = source.Box();
             if (options_.decode) {
                 u8g2::DecodedGlyph decoded = u8g2::DecodeGlyph(font.bytes, font.records[i]);
-                written.frame = decoded.box;
-                written.bits = std::move(decoded.bits);
+                Written(source, ReadBack(decoded.box, std::move(decoded.bits)));
+            } else {
+                Written(source, ReadBack(source.Box(), glyph::Bitmap()));
             }
-            Written(source, written);
         }
     }
 

@@ -24,9 +24,9 @@ public:
         const Cell bound = CellBound(facts, options_.cell);
         const std::uint64_t bytes = glyph::PackedSize(bound.width, bound.height, kXbmPacking);
         const std::uint64_t name = SymbolName(options_, facts).size() + 8;
-        // "0xHH, " a byte, a line end every few bytes; the defines, the comment, a table row.
+        // The bytes; the defines, the comment, a table row.
         return 4096 + facts.face.copyright.size() + facts.face.licence.size() +
-               glyphs * (bytes * 6 + bytes / kBytesPerLine * 5 + 4 * name + 160);
+               glyphs * (HexBytesSize(bytes, kBytesPerLine, 4) + 4 * name + 160);
     }
 
 protected:

@@ -1,4 +1,5 @@
 // Drawing one glyph with FreeType: the part of FontFaces that rasterises.
+#include "glyph/bitmap.h"
 #include "glyph/font_faces.h"
 #include "glyph/font_faces_state.h"
 
@@ -36,7 +37,7 @@ void RenderLargeOutline(FontFaces::State& state, FT_GlyphSlot glyph, GlyphRaster
     FT_Bitmap target{};
     target.width = static_cast<unsigned>(width);
     target.rows = static_cast<unsigned>(height);
-    target.pitch = static_cast<int>((width + 7) / 8);
+    target.pitch = Bitmap::Stride(static_cast<int>(width));
     target.pixel_mode = FT_PIXEL_MODE_MONO;
     target.num_grays = 2;
     state.partial.assign(static_cast<std::size_t>(target.pitch) * target.rows, 0);
@@ -63,7 +64,7 @@ unsigned char GlyphRaster::Grey(int x, int y) const {
     const unsigned char* row = buffer + static_cast<long>(y) * pitch;
     switch (pixels) {
     case Pixels::Mono:
-        return (row[x >> 3] & (0x80U >> (x & 7))) != 0 ? 0 : 255;
+        return Bitmap::PixelIn(row, x) ? 0 : 255;
     case Pixels::Grey:
         return static_cast<unsigned char>(255 - row[x]);
     case Pixels::Bgra: {

@@ -61,8 +61,8 @@ constexpr std::array<std::uint8_t, 256> kReversed = [] {
 // Rows padded per row: eight pixels at a time.
 void PackRows(const Bitmap& bits, int x, int y, int width, int height, BitOrder order,
               std::uint8_t* out) {
-    const int rowBytes = (width + 7) / 8;
-    const auto lastMask = static_cast<std::uint8_t>(0xFF00U >> (((width - 1) & 7) + 1));
+    const int rowBytes = Bitmap::Stride(width);
+    const std::uint8_t lastMask = Bitmap::LastByteMask(width);
     for (int row = 0; row < height; ++row) {
         for (int i = 0; i < rowBytes; ++i) {
             std::uint8_t byte = bits.Byte(x + 8 * i, y + row);
@@ -84,7 +84,7 @@ void PackRowRun(const Bitmap& bits, int x, int y, int width, int height, BitOrde
             const int count = std::min(8, width - i);
             // The first pixel in bit 7 (msb) or bit 0 (lsb); only `count` of them are pixels.
             std::uint8_t chunk =
-                static_cast<std::uint8_t>(bits.Byte(x + i, y + row) & (0xFF00U >> count));
+                static_cast<std::uint8_t>(bits.Byte(x + i, y + row) & Bitmap::LeadingMask(count));
             if (chunk != 0) {
                 const int used = static_cast<int>(at % 8);
                 std::uint8_t* byte = out + at / 8;

@@ -50,8 +50,7 @@ void EightColumns(const bool* column, char* item, char* cells) {
 void AppendRowLine(std::string& out, const bool* ink, int scanWidth, std::string_view eol) {
     const int items = scanWidth / 8;
     const std::size_t start = out.size();
-    out.resize(start + static_cast<std::size_t>(items) * 6 + 2 +
-               static_cast<std::size_t>(scanWidth) + 1 + eol.size());
+    out.resize(start + RowLineSize(scanWidth, eol.size()));
     char* const line = out.data() + start;
     char* const pattern = line + static_cast<std::ptrdiff_t>(items) * 6 + 2;
     for (int k = 0; k < items; ++k) {

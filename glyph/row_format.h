@@ -3,6 +3,7 @@
 
 #include "glyph/packing.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,13 @@ inline constexpr Packing kRowBytes{BitOrder::LsbFirst, Scan::Rows, Padding::Line
 // scanWidth must be a non-negative multiple of 8. In terms of a packing rule, the bytes of the
 // rows are kRowBytes applied to columns 1..ScanWidth.
 void AppendRowLine(std::string& out, const bool* ink, int scanWidth, std::string_view eol = kCrLf);
+
+// The length of that line: 6 characters an item ("0xHH, "), "//", the ScanWidth + 1 cells and
+// the line end.
+constexpr std::size_t RowLineSize(int scanWidth, std::size_t eolSize) {
+    const auto width = static_cast<std::size_t>(scanWidth);
+    return width / 8 * 6 + 2 + width + 1 + eolSize;
+}
 
 // Longer face names are cut short in the header line, which stays well within the 250
 // characters any reader of C takes on a line.

@@ -12,8 +12,8 @@ void ScanBounds::UpdateScanSize(float size, bool italic) {
     if (!(points >= 0.0)) {
         throw ScanSizeError("font size " + std::to_string(size) + " is not a size");
     }
-    const double height = std::floor(points * 1.8);
-    double width = std::floor(points * (italic ? 1.8 : 1.5));
+    const double height = std::floor(points * kScanHeightFactor);
+    double width = std::floor(points * ScanWidthFactor(italic));
     if (std::fmod(width, 8.0) > 0.0) {
         width = (std::floor(width / 8.0) + 1.0) * 8.0;
     }

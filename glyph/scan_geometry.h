@@ -11,6 +11,13 @@ public:
     using std::out_of_range::out_of_range;
 };
 
+// Scan rows and columns per point of font size: ScanHeight = floor(size * kScanHeightFactor),
+// ScanWidth from floor(size * ScanWidthFactor(italic)).
+inline constexpr double kScanHeightFactor = 1.8;
+constexpr double ScanWidthFactor(bool italic) {
+    return italic ? 1.8 : 1.5; // an italic leans out to the right
+}
+
 // The widest scan rectangle: widths are kept as signed 16-bit numbers.
 inline constexpr int kMaxScanWidth = 32767;
 
@@ -21,12 +28,15 @@ struct ScanBounds {
     int ScanWidth = 0;
 
     // Sizes the rectangle for a font of `size` points:
-    //   ScanHeight = floor(size * 1.8)
-    //   ScanWidth  = floor(size * 1.5), or floor(size * 1.8) when italic,
+    //   ScanHeight = floor(size * 1.8)                     (kScanHeightFactor)
+    //   ScanWidth  = floor(size * 1.5), or floor(size * 1.8) when italic (ScanWidthFactor),
     //                rounded up to the next multiple of 8.
     // A size that is negative, not a number, or whose width would exceed kMaxScanWidth throws
     // ScanSizeError and leaves both bounds as they were.
     void UpdateScanSize(float size, bool italic);
+
+    // Bytes each row of a table holds: columns 1..ScanWidth, eight a byte (column 0 is in none).
+    int RowBytes() const { return ScanWidth / 8; }
 
     friend bool operator==(const ScanBounds&, const ScanBounds&) = default;
 };

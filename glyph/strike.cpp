@@ -3,7 +3,6 @@
 #include "glyph/ink.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace glyph {
 
@@ -56,45 +55,17 @@ Bitmap InkOf(const GlyphRaster& raster) {
     Bitmap bits(raster.width, raster.height);
     for (int y = 0; y < bits.height(); ++y) {
         const unsigned char* source = raster.buffer + static_cast<long>(y) * raster.pitch;
-        std::uint8_t* row = bits.Row(y);
         if (raster.pixels == GlyphRaster::Pixels::Mono) {
-            std::memcpy(row, source, static_cast<std::size_t>(bits.stride()));
-            if (const int spare = bits.width() & 7) {
-                row[bits.stride() - 1] &= static_cast<std::uint8_t>(0xFF00U >> spare);
-            }
+            bits.SetRow(y, source);
             continue;
         }
         for (int x = 0; x < bits.width(); ++x) {
             if (raster.Grey(x, y) < kInkGreyBelow) {
-                row[x >> 3] |= static_cast<std::uint8_t>(0x80U >> (x & 7));
+                bits.Set(x, y);
             }
         }
     }
     return bits;
-}
-
-bool RowHasInk(const Bitmap& bits, int y) {
-    const std::uint8_t* row = bits.Row(y);
-    return std::any_of(row, row + bits.stride(), [](std::uint8_t byte) { return byte != 0; });
-}
-
-// Columns [first, end) of the picture holding ink, over rows [top, bottom).
-void InkColumns(const Bitmap& bits, int top, int bottom, int& first, int& end) {
-    std::vector<std::uint8_t> columns(static_cast<std::size_t>(bits.stride()), 0);
-    for (int y = top; y < bottom; ++y) {
-        const std::uint8_t* row = bits.Row(y);
-        for (int i = 0; i < bits.stride(); ++i) {
-            columns[static_cast<std::size_t>(i)] |= row[i];
-        }
-    }
-    first = bits.width();
-    end = 0;
-    for (int x = 0; x < bits.width(); ++x) {
-        if ((columns[static_cast<std::size_t>(x >> 3)] & (0x80U >> (x & 7))) != 0) {
-            first = std::min(first, x);
-            end = x + 1;
-        }
-    }
 }
 
 } // namespace
@@ -111,36 +82,14 @@ StrikeGlyph DrawGlyph(FontFaces& faces, char32_t c) {
         return glyph;
     }
     Bitmap bits = InkOf(raster);
-    int top = 0;
-    int bottom = bits.height();
-    while (top < bottom && !RowHasInk(bits, top)) {
-        ++top;
-    }
-    while (bottom > top && !RowHasInk(bits, bottom - 1)) {
-        --bottom;
-    }
-    if (top == bottom) {
+    const BitmapArea area = bits.InkArea();
+    if (area.empty()) {
         return glyph; // blank: no box, only the advance
     }
-    int first = 0;
-    int end = 0;
-    InkColumns(bits, top, bottom, first, end);
-    glyph.left = raster.left + first;
-    glyph.top = raster.top - top;
-    if (first == 0 && end == bits.width() && top == 0 && bottom == bits.height()) {
-        glyph.ink = std::move(bits);
-        return glyph;
-    }
-    glyph.ink = Bitmap(end - first, bottom - top);
-    for (int y = top; y < bottom; ++y) {
-        std::uint8_t* row = glyph.ink.Row(y - top);
-        for (int i = 0; i < glyph.ink.stride(); ++i) {
-            row[i] = bits.Byte(first + 8 * i, y);
-        }
-        if (const int spare = glyph.ink.width() & 7) {
-            row[glyph.ink.stride() - 1] &= static_cast<std::uint8_t>(0xFF00U >> spare);
-        }
-    }
+    glyph.left = raster.left + area.x;
+    glyph.top = raster.top - area.y;
+    glyph.ink =
+        area == BitmapArea{0, 0, bits.width(), bits.height()} ? std::move(bits) : bits.Cut(area);
     return glyph;
 }
 

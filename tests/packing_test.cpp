@@ -172,4 +172,111 @@ TEST(Packing, RowBytesAreWhatTheRowFormatterWrites) {
     }
 }
 
+// The same picture at both depths, its ink at several grey levels, reads the same through
+// every access; the one-bit paths and the general ones agree.
+Bitmap AtDepth(const Bitmap& bits, glyph::Depth depth) {
+    Bitmap out(bits.width(), bits.height(), depth);
+    for (int y = 0; y < bits.height(); ++y) {
+        for (int x = 0; x < bits.width(); ++x) {
+            out.SetValue(x, y, bits.At(x, y) ? 1 + static_cast<unsigned>(x * 37 + y) % 255 : 0);
+        }
+    }
+    return out;
+}
+
+TEST(Bitmap, InkAreaTrimsToTheInkAtEitherDepth) {
+    struct Row {
+        const char* what;
+        std::vector<std::string> picture;
+        glyph::BitmapArea area;
+        std::vector<std::string> trimmed;
+    };
+    const Row rows[] = {
+        {"blank", {"....", "...."}, {}, {}},
+        {"one pixel", {"....", "..#.", "...."}, {2, 1, 1, 1}, {"#"}},
+        {"blank rows above and below",
+         {"..........", "..........", ".#......#.", ".........."},
+         {1, 2, 8, 1},
+         {"#......#"}},
+        {"ink across a byte boundary",
+         {"..........", ".......##.", "........#."},
+         {7, 1, 2, 2},
+         {"##", ".#"}},
+        {"ink only past the first byte",
+         {".................", "...............#."},
+         {15, 1, 1, 1},
+         {"#"}},
+        {"already tight", {"#..", "..#"}, {0, 0, 3, 2}, {"#..", "..#"}},
+    };
+    for (const Row& row : rows) {
+        const Bitmap one = Picture(row.picture);
+        for (const Bitmap& bits : {one, AtDepth(one, glyph::Depth::Eight)}) {
+            const auto depth = static_cast<int>(bits.depth());
+            const glyph::BitmapArea area = bits.InkArea();
+            EXPECT_EQ(area, row.area) << row.what << ", depth " << depth;
+            const Bitmap cut = bits.Cut(area);
+            EXPECT_EQ(AtDepth(cut, glyph::Depth::One), Picture(row.trimmed))
+                << row.what << ", depth " << depth;
+            for (int y = 0; y < cut.height(); ++y) {
+                for (int x = 0; x < cut.width(); ++x) {
+                    ASSERT_EQ(cut.Value(x, y), bits.Value(area.x + x, area.y + y))
+                        << row.what << ", depth " << depth << ": the levels are kept";
+                }
+            }
+        }
+    }
+}
+
+TEST(Bitmap, EveryAccessReadsTheSameAtEitherDepth) {
+    std::mt19937 random(5);
+    for (int trial = 0; trial < 30; ++trial) {
+        Bitmap one(1 + static_cast<int>(random() % 23), 1 + static_cast<int>(random() % 5));
+        for (int y = 0; y < one.height(); ++y) {
+            for (int x = 0; x < one.width(); ++x) {
+                one.Set(x, y, random() % 3 == 0);
+            }
+        }
+        const Bitmap eight = AtDepth(one, glyph::Depth::Eight);
+        SCOPED_TRACE(testing::Message() << one.width() << "x" << one.height());
+        EXPECT_EQ(eight.InkCount(), one.InkCount());
+        EXPECT_EQ(eight.InkArea(), one.InkArea());
+        for (int y = -1; y <= one.height(); ++y) {
+            for (int x = -9; x < one.width() + 2; ++x) {
+                ASSERT_EQ(eight.At(x, y), one.At(x, y)) << x << "," << y;
+                ASSERT_EQ(eight.Byte(x, y), one.Byte(x, y)) << x << "," << y;
+                ASSERT_EQ(eight.InkIn(y, x, x + 11), one.InkIn(y, x, x + 11)) << x << "," << y;
+            }
+            bool flagsOne[40];
+            bool flagsEight[40];
+            one.Flags(-3, y, one.width() + 5, flagsOne);
+            eight.Flags(-3, y, one.width() + 5, flagsEight);
+            for (int i = 0; i < one.width() + 5; ++i) {
+                ASSERT_EQ(flagsOne[i], one.At(i - 3, y)) << "flag " << i << " of row " << y;
+                ASSERT_EQ(flagsEight[i], flagsOne[i]) << "flag " << i << " of row " << y;
+            }
+        }
+    }
+}
+
+TEST(Bitmap, LevelsArePerDepthAndPaddingStaysPaper) {
+    Bitmap eight(3, 1, glyph::Depth::Eight);
+    eight.SetValue(0, 0, 128);
+    eight.SetValue(1, 0, 300); // cut to 255
+    eight.Set(2, 0);
+    EXPECT_EQ(eight.Value(0, 0), 128U);
+    EXPECT_EQ(eight.Value(1, 0), 255U);
+    EXPECT_EQ(eight.Value(2, 0), 255U);
+    Bitmap one(9, 2);
+    one.SetValue(0, 0, 128); // any level is ink
+    EXPECT_EQ(one.Value(0, 0), 1U);
+
+    // A row copied in with ink in its padding bits holds only its own pixels.
+    const std::uint8_t row[] = {0xFF, 0xFF};
+    one.SetRow(1, row);
+    EXPECT_EQ(one.InkCount(), 10);
+    EXPECT_EQ(one.Byte(8, 1), 0x80);
+    EXPECT_EQ(one.InkIn(1, 0, 16), (glyph::InkSpan{9, 0, 8}));
+    EXPECT_EQ(one.InkArea(), (glyph::BitmapArea{0, 0, 9, 2}));
+}
+
 } // namespace
