@@ -1,16 +1,18 @@
 #include "glyph/kerning.h"
 
 #include "glyph/font_faces_state.h"
+#include "glyph/pair_candidates.h"
 
 #include FT_TRUETYPE_TABLES_H
-#include <hb-ot.h>
-#include <hb.h>
-
 #include <algorithm>
 #include <cstddef>
-#include <map>
 #include <cstdlib>
+#include <hb-ot.h>
+#include <hb.h>
+#include <map>
 #include <memory>
+#include <span>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -59,38 +61,67 @@ struct Drawn {
     hb_codepoint_t glyph;
 };
 
-// The glyphs any of the face's kerning can move: those of the GPOS lookups under the 'kern'
-// feature, in any script. A face with a legacy 'kern' or AAT 'kerx' table (which HarfBuzz reads
-// too) says nothing cheap about its glyphs: every glyph may be kerned. Empty: no kerning.
-struct KernedGlyphs {
-    bool all = false;
-    std::unordered_set<hb_codepoint_t> glyphs;
-};
-
-KernedGlyphs GlyphsWithKerning(hb_face_t* face) {
-    KernedGlyphs kerned;
-    for (const hb_tag_t table : {kKern, HB_TAG('k', 'e', 'r', 'x')}) {
-        hb_blob_t* blob = hb_face_reference_table(face, table);
-        kerned.all = kerned.all || hb_blob_get_length(blob) > 0;
-        hb_blob_destroy(blob);
+// The right characters of each of `drawn` as the left that the face's kerning may move: the
+// pairs the GPOS lookups under the 'kern' feature (in any script) list, read from the table.
+// When that cannot be told, every pair of the glyphs those lookups name (lookups of other
+// kinds), or every pair (a face that kerns with a legacy 'kern' or AAT 'kerx' table, which
+// HarfBuzz reads when GPOS does not kern); none for a face without kerning.
+std::vector<std::vector<std::size_t>> KernableRights(hb_face_t* face,
+                                                     const std::vector<Drawn>& drawn) {
+    std::vector<std::uint32_t> glyphs;
+    for (const Drawn& c : drawn) {
+        glyphs.push_back(c.glyph);
     }
-    if (kerned.all) {
-        return kerned;
-    }
-    hb_set_t* lookups = hb_set_create();
-    hb_set_t* glyphs = hb_set_create();
+    std::vector<std::vector<std::size_t>> everyPair(drawn.size());
+    const auto pairsAmong = [&](const hb_set_t* kerned) {
+        std::vector<std::size_t> rights;
+        for (std::size_t k = 0; k < glyphs.size(); ++k) {
+            if (kerned == nullptr || hb_set_has(kerned, glyphs[k])) {
+                rights.push_back(k);
+            }
+        }
+        for (std::size_t k : rights) {
+            everyPair[k] = rights;
+        }
+        return everyPair;
+    };
+    hb_set_t* lookupSet = hb_set_create();
     const hb_tag_t features[] = {kKern, HB_TAG_NONE};
-    hb_ot_layout_collect_lookups(face, HB_OT_TAG_GPOS, nullptr, nullptr, features, lookups);
-    for (hb_codepoint_t lookup = HB_SET_VALUE_INVALID; hb_set_next(lookups, &lookup);) {
-        hb_ot_layout_lookup_collect_glyphs(face, HB_OT_TAG_GPOS, lookup, nullptr, glyphs, nullptr,
+    hb_ot_layout_collect_lookups(face, HB_OT_TAG_GPOS, nullptr, nullptr, features, lookupSet);
+    std::vector<unsigned> lookups;
+    for (hb_codepoint_t lookup = HB_SET_VALUE_INVALID; hb_set_next(lookupSet, &lookup);) {
+        lookups.push_back(lookup);
+    }
+    hb_set_destroy(lookupSet);
+    if (lookups.empty()) {
+        // HarfBuzz reads the legacy tables only for a face whose GPOS does not kern.
+        for (const hb_tag_t table : {kKern, HB_TAG('k', 'e', 'r', 'x')}) {
+            hb_blob_t* blob = hb_face_reference_table(face, table);
+            const bool present = hb_blob_get_length(blob) > 0;
+            hb_blob_destroy(blob);
+            if (present) {
+                return pairsAmong(nullptr);
+            }
+        }
+        return everyPair;
+    }
+    hb_blob_t* gpos = hb_face_reference_table(face, HB_OT_TAG_GPOS);
+    unsigned length = 0;
+    const char* data = hb_blob_get_data(gpos, &length);
+    auto listed = PairCandidates(std::span(reinterpret_cast<const std::uint8_t*>(data), length),
+                                 lookups, glyphs);
+    hb_blob_destroy(gpos);
+    if (listed) {
+        return std::move(*listed);
+    }
+    hb_set_t* kerned = hb_set_create();
+    for (const unsigned lookup : lookups) {
+        hb_ot_layout_lookup_collect_glyphs(face, HB_OT_TAG_GPOS, lookup, nullptr, kerned, nullptr,
                                            nullptr);
     }
-    for (hb_codepoint_t glyph = HB_SET_VALUE_INVALID; hb_set_next(glyphs, &glyph);) {
-        kerned.glyphs.insert(glyph);
-    }
-    hb_set_destroy(glyphs);
-    hb_set_destroy(lookups);
-    return kerned;
+    pairsAmong(kerned);
+    hb_set_destroy(kerned);
+    return everyPair;
 }
 
 // Shapes `codes` left to right, with the face's default features or with kerning off, and
@@ -132,8 +163,8 @@ std::vector<hb_position_t> Gaps(hb_font_t* font, hb_buffer_t* buffer, hb_script_
 // guesses a text's script (punctuation, digits, combining marks).
 hb_script_t ScriptOf(char32_t c) {
     const hb_script_t script = hb_unicode_script(hb_unicode_funcs_get_default(), c);
-    const bool weak = script == HB_SCRIPT_COMMON || script == HB_SCRIPT_INHERITED ||
-                      script == HB_SCRIPT_UNKNOWN;
+    const bool weak =
+        script == HB_SCRIPT_COMMON || script == HB_SCRIPT_INHERITED || script == HB_SCRIPT_UNKNOWN;
     return weak ? HB_SCRIPT_INVALID : script;
 }
 
@@ -178,10 +209,6 @@ std::vector<KernPair> KerningPairs(FontFaces& faces, std::u32string_view charact
         return {};
     }
     const FacePtr face(hb_face_create_for_tables(ReferenceTable, ftFace, nullptr));
-    const KernedGlyphs kerned = GlyphsWithKerning(face.get());
-    if (!kerned.all && kerned.glyphs.empty()) {
-        return {};
-    }
     const FontPtr font(hb_font_create(face.get()));
     hb_ot_font_set_funcs(font.get());
     // Positions in 1/64 pixel at the strike's size.
@@ -194,42 +221,38 @@ std::vector<KernPair> KerningPairs(FontFaces& faces, std::u32string_view charact
     for (const char32_t c : characters) {
         hb_codepoint_t glyph = 0;
         if (seen.insert(c).second && hb_font_get_nominal_glyph(font.get(), c, &glyph) &&
-            glyph != 0 && (kerned.all || kerned.glyphs.count(glyph) != 0)) {
+            glyph != 0) {
             drawn.push_back({c, glyph});
         }
     }
+    const std::vector<std::vector<std::size_t>> candidates = KernableRights(face.get(), drawn);
     std::vector<KernPair> pairs;
-    if (drawn.empty()) {
-        return pairs;
-    }
     const BufferPtr buffer(hb_buffer_create());
     std::vector<hb_script_t> scripts;
     for (const Drawn& c : drawn) {
         scripts.push_back(ScriptOf(c.code));
     }
     for (std::size_t i = 0; i < drawn.size(); ++i) {
-        if (scripts[i] != HB_SCRIPT_INVALID) {
-            KernLeft(font.get(), buffer.get(), scripts[i], drawn[i], drawn, pairs);
-            continue;
-        }
-        // A left character without a script of its own takes the right one's: shaped in
-        // groups by that, then put back in the order of the characters.
+        // A left character without a script of its own takes the right one's: the rights are
+        // shaped in groups by that, and the pairs stay in the order of the characters.
         std::map<hb_script_t, std::vector<Drawn>> groups;
-        for (std::size_t k = 0; k < drawn.size(); ++k) {
-            groups[scripts[k]].push_back(drawn[k]);
+        for (const std::size_t k : candidates[i]) {
+            groups[scripts[i] != HB_SCRIPT_INVALID ? scripts[i] : scripts[k]].push_back(drawn[k]);
         }
         const std::size_t first = pairs.size();
         for (const auto& [script, rights] : groups) {
             KernLeft(font.get(), buffer.get(), script, drawn[i], rights, pairs);
         }
-        std::map<char32_t, std::size_t> position;
-        for (std::size_t k = 0; k < drawn.size(); ++k) {
-            position.emplace(drawn[k].code, k);
+        if (groups.size() > 1) {
+            std::unordered_map<char32_t, std::size_t> position;
+            for (std::size_t k = 0; k < drawn.size(); ++k) {
+                position.emplace(drawn[k].code, k);
+            }
+            std::sort(pairs.begin() + static_cast<std::ptrdiff_t>(first), pairs.end(),
+                      [&](const KernPair& a, const KernPair& b) {
+                          return position[a.right] < position[b.right];
+                      });
         }
-        std::sort(pairs.begin() + static_cast<std::ptrdiff_t>(first), pairs.end(),
-                  [&](const KernPair& a, const KernPair& b) {
-                      return position[a.right] < position[b.right];
-                  });
     }
     return pairs;
 }
