@@ -294,7 +294,11 @@ private:
             throw UsageError("--preview " + options.preview +
                              " is the output file too; name another file for the picture");
         }
-        return ResolveFace(faces_, options, err);
+        glyph::StrikeFacts facts = ResolveFace(faces_, options, err);
+        if (options.kerning && options.format->Takes(formats::FormatOption::Kerning)) {
+            facts.kerning = glyph::KerningPairs(faces_, options.characters);
+        }
+        return facts;
     }
 
     const ConvertOptions& options_;

@@ -475,6 +475,11 @@ const OptionRule kOptionRules[] = {
          s.options.lvglVersion = Choice(option, value, {"8", "9"}) == "8" ? 8 : 9;
      },
      Only(formats::FormatOption::LvglVersion)},
+    {"--no-kerning", "", Takes::Nothing,
+     [](ParseState& s, std::string_view, std::string_view) {
+         s.options.kerning = false;
+     },
+     Only(formats::FormatOption::Kerning)},
     {"--cell", "", Takes::Value,
      [](ParseState& s, std::string_view, std::string_view value) {
          s.options.cell = ParseCell(value);

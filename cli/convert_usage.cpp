@@ -108,6 +108,9 @@ std::string FormatHelp() {
                     points up to 0xFF, the default) or cp1251 (each character's
                     Windows-1251 byte)
   --lvgl-version V  9 (default) or 8 (8.3)
+  --no-kerning      )" +
+           TakenBy(FormatOption::Kerning) + R"(: leave the kerning out (by default, the pairs
+                    HarfBuzz kerns, where the main face draws both characters)
   --cell CELL       )" +
            TakenBy(FormatOption::Cell, ", ", ", ") +
            R"(: font (ascent + descent, the default),

@@ -73,7 +73,7 @@ const FormatRow kFormats[] = {
     {
         .name = "lvgl",
         .help = "LVGL font, 1 bit per pixel (lv_font_t)",
-        .options = Options({FormatOption::LvglVersion}),
+        .options = Options({FormatOption::LvglVersion, FormatOption::Kerning}),
         .depths = kOneBitPixels,
         .make = MakeLvglWriter,
     },

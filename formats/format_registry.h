@@ -22,6 +22,7 @@ enum class FormatOption : unsigned {
     BitOrder = 1U << 3,    // --bit-order
     Scan = 1U << 4,        // --scan
     First = 1U << 5,       // --first
+    Kerning = 1U << 6,     // --no-kerning
 };
 
 // What --c-array names.

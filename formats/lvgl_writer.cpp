@@ -7,11 +7,15 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <deque>
+#include <map>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace formats {
@@ -335,6 +339,131 @@ Layout Plan(const glyph::Strike& strike, int version) {
     return layout;
 }
 
+// The kerning as LVGL holds it (lv_font_fmt_txt_kern_pair_t or _kern_classes_t), in glyph ids.
+// LVGL adds value * kern_scale >> 4 sixteenths of a pixel to the left glyph's advance.
+struct KernTables {
+    struct Pair {
+        std::uint32_t left;
+        std::uint32_t right;
+        int value;
+    };
+    std::vector<Pair> pairs; // ascending by left id, then right id
+    int scale = 16;
+    bool wideIds = false; // glyph_ids as uint16_t, not uint8_t
+    // The classes instead of the pairs, when they take fewer bytes: each glyph id's class
+    // (0: none), and the values row by row of left class, 1 up.
+    bool classes = false;
+    std::vector<std::uint8_t> leftClass;
+    std::vector<std::uint8_t> rightClass;
+    int leftCount = 0;
+    int rightCount = 0;
+    std::vector<int> classValues;
+};
+
+// How many descriptors the font has, the reserved one and the guards included.
+std::size_t DescriptorCount(const Layout& layout) {
+    std::size_t count = 1;
+    for (const CharacterMap& map : layout.maps) {
+        count += map.count + (map.guarded ? 1 : 0);
+    }
+    return count;
+}
+
+// Sorts the glyphs into classes by what they kern with: glyphs whose lists are the same share
+// a class, numbered from 1 in the order first met.
+template <typename Key>
+int Classify(const std::map<std::uint32_t, Key>& lists, std::vector<std::uint8_t>& classOf) {
+    std::map<Key, int> classes;
+    for (const auto& [id, list] : lists) {
+        const auto [found, fresh] = classes.try_emplace(list, static_cast<int>(classes.size()) + 1);
+        if (found->second > 255) {
+            return 256;
+        }
+        classOf[id] = static_cast<std::uint8_t>(found->second);
+    }
+    return static_cast<int>(classes.size());
+}
+
+// The same kerning as classes; false when a side needs more than 255.
+bool ClassifyKerning(KernTables& tables, std::size_t descriptors) {
+    std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, int>>> rows;
+    for (const KernTables::Pair& pair : tables.pairs) {
+        rows[pair.left].emplace_back(pair.right, pair.value);
+    }
+    tables.leftClass.assign(descriptors, 0);
+    tables.leftCount = Classify(rows, tables.leftClass);
+    std::map<std::uint32_t, std::vector<std::pair<int, int>>> columns;
+    for (const KernTables::Pair& pair : tables.pairs) {
+        columns[pair.right].emplace_back(tables.leftClass[pair.left], pair.value);
+    }
+    for (auto& [id, column] : columns) {
+        std::sort(column.begin(), column.end());
+        column.erase(std::unique(column.begin(), column.end()), column.end());
+    }
+    tables.rightClass.assign(descriptors, 0);
+    tables.rightCount = Classify(columns, tables.rightClass);
+    if (tables.leftCount > 255 || tables.rightCount > 255) {
+        return false;
+    }
+    tables.classValues.assign(static_cast<std::size_t>(tables.leftCount * tables.rightCount), 0);
+    for (const KernTables::Pair& pair : tables.pairs) {
+        const int row = tables.leftClass[pair.left] - 1;
+        const int column = tables.rightClass[pair.right] - 1;
+        tables.classValues[static_cast<std::size_t>(row * tables.rightCount + column)] = pair.value;
+    }
+    return true;
+}
+
+// The kerning pairs in the font's glyph ids and LVGL's units, as pairs or as classes, whichever
+// takes fewer bytes. Sixteenths of a pixel with kern_scale 16, unless a value needs more than
+// int8_t holds: then the smallest scale that holds them all.
+KernTables PlanKerning(std::span<const glyph::KernPair> kerning, const Layout& layout) {
+    KernTables tables;
+    std::unordered_map<char32_t, std::uint32_t> idOf;
+    for (const CharacterMap& map : layout.maps) {
+        for (std::size_t k = 0; k < map.count; ++k) {
+            idOf.emplace(layout.codes[map.first + k],
+                         map.glyphIdStart + static_cast<std::uint32_t>(k));
+        }
+    }
+    const auto sixteenths = [](int adjustment) { // 1/64 px, rounded half away from zero
+        return adjustment < 0 ? -((-adjustment + 2) / 4) : (adjustment + 2) / 4;
+    };
+    int largest = 0;
+    for (const glyph::KernPair& pair : kerning) {
+        largest = std::max(largest, std::abs(sixteenths(pair.adjustment)));
+    }
+    tables.scale = std::max(16, (largest * 16 + 126) / 127);
+    if (tables.scale > 65535) {
+        throw FormatError("a kerning value of " + std::to_string(largest) +
+                          "/16 px does not fit LVGL's kern_scale (1..65535)");
+    }
+    for (const glyph::KernPair& pair : kerning) {
+        const auto left = idOf.find(pair.left);
+        const auto right = idOf.find(pair.right);
+        const long scaled = std::lround(sixteenths(pair.adjustment) * 16.0 / tables.scale);
+        if (left == idOf.end() || right == idOf.end() || scaled == 0) {
+            continue;
+        }
+        tables.pairs.push_back({left->second, right->second, static_cast<int>(scaled)});
+        tables.wideIds = tables.wideIds || left->second > 255 || right->second > 255;
+    }
+    std::sort(tables.pairs.begin(), tables.pairs.end(), [](const auto& a, const auto& b) {
+        return a.left != b.left ? a.left < b.left : a.right < b.right;
+    });
+    // Bytes on a 32-bit target: the arrays and the struct.
+    const std::size_t pairBytes = tables.pairs.size() * (tables.wideIds ? 5 : 3) + 12;
+    const std::size_t descriptors = DescriptorCount(layout);
+    if (!tables.pairs.empty() && ClassifyKerning(tables, descriptors)) {
+        const std::size_t classBytes = 2 * descriptors +
+                                       static_cast<std::size_t>(tables.leftCount) *
+                                           static_cast<std::size_t>(tables.rightCount) +
+                                       16;
+        tables.classes = classBytes < pairBytes;
+    }
+    return tables;
+}
+
 // Collects text and passes it on in chunks.
 class ChunkedText {
 public:
@@ -382,14 +511,19 @@ public:
         const std::uint64_t header =
             8192 + 2 * (facts.face.copyright.size() + facts.face.licence.size() +
                         facts.face.family.size() + facts.face.file.size());
-        return header + perGlyph * glyphs;
+        // Kerning: at most a pair's ids, value and separators, or two class bytes a glyph.
+        const std::uint64_t kerning = facts.kerning.size() * 40 + glyphs * 10;
+        return header + perGlyph * glyphs + kerning;
     }
 
 protected:
     void Write(const glyph::Strike& strike, Sink& out) override {
         const Layout layout = Plan(strike, version_);
         name_ = SymbolName(options_, strike.facts);
-        for (std::string_view own : {"glyph_bitmap", "glyph_dsc", "cmaps", "font_dsc", "cache"}) {
+        for (std::string_view own :
+             {"glyph_bitmap", "glyph_dsc", "cmaps", "font_dsc", "cache", "kern_pairs",
+              "kern_pair_glyph_ids", "kern_pair_values", "kern_classes", "kern_left_classes",
+              "kern_right_classes", "kern_class_values"}) {
             if (name_ == own || name_.starts_with("unicode_list_")) {
                 throw FormatError("--c-array " + name_ + ": the lvgl format names its own " +
                                   "tables so; choose another name");
@@ -404,7 +538,9 @@ protected:
         WriteBitmaps(strike, layout, text);
         WriteDescriptors(strike, layout, text);
         WriteMaps(layout, text);
-        WriteFont(strike, layout, text.text());
+        const KernTables kerning = PlanKerning(strike.facts.kerning, layout);
+        WriteKerning(kerning, text);
+        WriteFont(strike, layout, kerning, text.text());
         text.Flush();
     }
 
@@ -580,7 +716,68 @@ private:
         out += "};\n\n";
     }
 
-    void WriteFont(const glyph::Strike& strike, const Layout& layout, std::string& out) const {
+    // Writes `values` as C numbers, `perLine` a line.
+    template <typename Value>
+    static void AppendNumbers(std::string& out, const std::vector<Value>& values,
+                              std::size_t perLine) {
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            out += i % perLine == 0 ? "    " : " ";
+            AppendNumber(out, values[i]);
+            out += ',';
+            if (i % perLine == perLine - 1 || i + 1 == values.size()) {
+                out += '\n';
+            }
+        }
+    }
+
+    static void WriteKerning(const KernTables& kerning, ChunkedText& text) {
+        std::string& out = text.text();
+        if (kerning.pairs.empty()) {
+            return;
+        }
+        if (kerning.classes) {
+            out += "/* Kerning by classes: each glyph id's class as the left and as the right "
+                   "glyph (0: none), and a value per pair of classes, rows by left class. */\n"
+                   "static const uint8_t kern_left_classes[] = {\n";
+            AppendNumbers(out, kerning.leftClass, 16);
+            out += "};\n\nstatic const uint8_t kern_right_classes[] = {\n";
+            AppendNumbers(out, kerning.rightClass, 16);
+            out += "};\n\nstatic const int8_t kern_class_values[] = {\n";
+            AppendNumbers(out, kerning.classValues, 16);
+            out += "};\n\nstatic const lv_font_fmt_txt_kern_classes_t kern_classes = {\n"
+                   "    .class_pair_values = kern_class_values,\n"
+                   "    .left_class_mapping = kern_left_classes,\n"
+                   "    .right_class_mapping = kern_right_classes,\n"
+                   "    .left_class_cnt = " +
+                   std::to_string(kerning.leftCount) +
+                   ",\n    .right_class_cnt = " + std::to_string(kerning.rightCount) + ",\n};\n\n";
+            text.Step();
+            return;
+        }
+        std::vector<std::uint32_t> ids;
+        std::vector<int> values;
+        for (const KernTables::Pair& pair : kerning.pairs) {
+            ids.insert(ids.end(), {pair.left, pair.right});
+            values.push_back(pair.value);
+        }
+        out += "/* Kerning pairs: glyph ids, left then right, ascending. */\n";
+        out += kerning.wideIds ? "static const uint16_t" : "static const uint8_t";
+        out += " kern_pair_glyph_ids[] = {\n";
+        AppendNumbers(out, ids, 16);
+        out += "};\n\n/* Each pair's value. */\nstatic const int8_t kern_pair_values[] = {\n";
+        AppendNumbers(out, values, 16);
+        out += "};\n\nstatic const lv_font_fmt_txt_kern_pair_t kern_pairs = {\n"
+               "    .glyph_ids = kern_pair_glyph_ids,\n"
+               "    .values = kern_pair_values,\n"
+               "    .pair_cnt = " +
+               std::to_string(kerning.pairs.size()) +
+               ",\n    .glyph_ids_size = " + (kerning.wideIds ? "1" : "0") +
+               ", /* glyph ids as uint" + (kerning.wideIds ? "16" : "8") + "_t */\n};\n\n";
+        text.Step();
+    }
+
+    void WriteFont(const glyph::Strike& strike, const Layout& layout, const KernTables& kerning,
+                   std::string& out) const {
         const glyph::SizeMetrics& metrics = strike.facts.metrics;
         if (version_ == 8) {
             out += "/* The last character looked up and its glyph id (LVGL 8). */\n"
@@ -590,13 +787,21 @@ private:
                "    .glyph_bitmap = glyph_bitmap,\n"
                "    .glyph_dsc = glyph_dsc,\n";
         out += layout.maps.empty() ? "    .cmaps = NULL,\n" : "    .cmaps = cmaps,\n";
-        out += "    .kern_dsc = NULL,\n"
-               "    .kern_scale = 0,\n"
+        const bool kerned = !kerning.pairs.empty();
+        out += !kerned           ? "    .kern_dsc = NULL,\n"
+               : kerning.classes ? "    .kern_dsc = &kern_classes,\n"
+                                 : "    .kern_dsc = &kern_pairs,\n";
+        out += "    .kern_scale = " +
+               (kerned ? std::to_string(kerning.scale) + ", /* value * kern_scale / 16: 1/16 px */"
+                       : std::string("0,")) +
+               "\n"
                "    .cmap_num = " +
                std::to_string(layout.maps.size()) +
                ",\n"
                "    .bpp = 1,\n"
-               "    .kern_classes = 0,\n"
+               "    .kern_classes = " +
+               (kerning.classes ? "1" : "0") +
+               ",\n"
                "    .bitmap_format = 0, /* LV_FONT_FMT_TXT_PLAIN */\n";
         if (version_ == 8) {
             out += "    .cache = &cache,\n";
@@ -622,8 +827,10 @@ private:
                ", /* from the line's bottom up to the baseline */\n"
                "    .subpx = LV_FONT_SUBPX_NONE,\n";
         if (version_ == 9) {
-            out += "    .kerning = LV_FONT_KERNING_NORMAL, /* the font has no kerning pairs */\n"
-                   "#if LVGL_VERSION_MINOR >= 3\n"
+            out += kerned ? "    .kerning = LV_FONT_KERNING_NORMAL,\n"
+                          : "    .kerning = LV_FONT_KERNING_NORMAL, /* the font has no kerning "
+                            "pairs */\n";
+            out += "#if LVGL_VERSION_MINOR >= 3\n"
                    "    .static_bitmap = 0, /* LVGL copies each glyph out, as in 9.2 */\n"
                    "#endif\n";
         }

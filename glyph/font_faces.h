@@ -12,6 +12,8 @@
 
 namespace glyph {
 
+struct KernPair;
+
 // A font that cannot be found, opened or sized.
 class FontError : public std::runtime_error {
 public:
@@ -140,6 +142,8 @@ public:
     struct State;
 
 private:
+    friend std::vector<KernPair> KerningPairs(FontFaces& faces, std::u32string_view characters);
+
     State& Resolved();
 
     FontSource source_;

@@ -3,6 +3,7 @@
 
 #include "glyph/bitmap.h"
 #include "glyph/font_faces.h"
+#include "glyph/kerning.h"
 
 #include <string>
 #include <string_view>
@@ -54,6 +55,9 @@ struct StrikeFacts {
     bool bold = false;
     bool italic = false;
     SizeMetrics metrics;
+    // The pairs the face kerns (KerningPairs), for the formats that hold them; empty unless the
+    // run asks for them.
+    std::vector<KernPair> kerning;
 };
 
 struct Strike {

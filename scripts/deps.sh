@@ -5,7 +5,7 @@ set -euo pipefail
 
 RASTOVA_PACKAGES=(
     g++ cmake ninja-build pkg-config
-    libfreetype-dev libfontconfig-dev libpng-dev
+    libfreetype-dev libfontconfig-dev libpng-dev libharfbuzz-dev
     libgtest-dev libbenchmark-dev
     qt6-base-dev qt6-translations-l10n
     help2man man-db bash-completion dpkg-dev file fontconfig xfonts-utils

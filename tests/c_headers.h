@@ -109,6 +109,19 @@ typedef struct {
     uint16_t list_length;
     lv_font_fmt_txt_cmap_type_t type;
 } lv_font_fmt_txt_cmap_t;
+typedef struct {
+    const void * glyph_ids;
+    const int8_t * values;
+    uint32_t pair_cnt : 30;
+    uint32_t glyph_ids_size : 2;
+} lv_font_fmt_txt_kern_pair_t;
+typedef struct {
+    const int8_t * class_pair_values;
+    const uint8_t * left_class_mapping;
+    const uint8_t * right_class_mapping;
+    uint8_t left_class_cnt;
+    uint8_t right_class_cnt;
+} lv_font_fmt_txt_kern_classes_t;
 #if LVGL_VERSION_MAJOR == 8
 typedef struct {
     uint32_t last_letter;

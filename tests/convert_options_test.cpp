@@ -312,6 +312,7 @@ TEST(ConvertOptions, EachFormatTakesTheOptionsItsRowLists) {
         {FormatOption::BitOrder, "--bit-order", "lsb"},
         {FormatOption::Scan, "--scan", "columns"},
         {FormatOption::First, "--first", "0x20"},
+        {FormatOption::Kerning, "--no-kerning", ""},
     };
     ASSERT_GE(formats::Formats().size(), 8U);
     for (const formats::FormatRow& format : formats::Formats()) {
@@ -324,7 +325,11 @@ TEST(ConvertOptions, EachFormatTakesTheOptionsItsRowLists) {
         EXPECT_EQ(Parse({"A", "--format", format.name}).format, &format);
         for (const Row& row : rows) {
             const std::string message = UsageMessage([&] {
-                Parse({"A", "--format", format.name, row.arg, row.value});
+                if (row.value.empty()) {
+                    Parse({"A", "--format", format.name, row.arg});
+                } else {
+                    Parse({"A", "--format", format.name, row.arg, row.value});
+                }
             });
             EXPECT_EQ(message == "(no error)", format.Takes(row.option))
                 << row.arg << ": " << message;

@@ -12,9 +12,12 @@
 #include "tests/font_files.h"
 #include "tests/string_sink.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <hb.h>
 #include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -90,6 +93,52 @@ static void print_glyph(const lv_font_fmt_txt_dsc_t * d, const char * what, uint
     printf(pixels ? "\n" : "-\n");
 }
 
+/* The kerning LVGL adds between two glyph ids, in 1/16 px: pairs searched as LVGL does (left id,
+   then right id, ascending), or the classes' table. */
+static int kern_between(const lv_font_fmt_txt_dsc_t * d, uint32_t left, uint32_t right) {
+    int value = 0;
+    if (d->kern_classes) {
+        const lv_font_fmt_txt_kern_classes_t * k = (const lv_font_fmt_txt_kern_classes_t *)d->kern_dsc;
+        int lc = k->left_class_mapping[left], rc = k->right_class_mapping[right];
+        if (lc > 0 && rc > 0) value = k->class_pair_values[(lc - 1) * k->right_class_cnt + (rc - 1)];
+    } else {
+        const lv_font_fmt_txt_kern_pair_t * k = (const lv_font_fmt_txt_kern_pair_t *)d->kern_dsc;
+        uint32_t low = 0, high = k->pair_cnt;
+        while (low < high) {
+            uint32_t mid = (low + high) / 2, l, r;
+            if (k->glyph_ids_size == 0) { l = ((const uint8_t *)k->glyph_ids)[2 * mid]; r = ((const uint8_t *)k->glyph_ids)[2 * mid + 1]; }
+            else { l = ((const uint16_t *)k->glyph_ids)[2 * mid]; r = ((const uint16_t *)k->glyph_ids)[2 * mid + 1]; }
+            if (l == left && r == right) { value = k->values[mid]; break; }
+            if (l < left || (l == left && r < right)) low = mid + 1; else high = mid;
+        }
+    }
+    return (value * (int)d->kern_scale) >> 4;
+}
+
+/* "kern none", or "kern pairs|classes SIZE" then "pair LEFT RIGHT SIXTEENTHS" for each pair of
+   characters LVGL kerns. */
+static void print_kerning(const lv_font_fmt_txt_dsc_t * d) {
+    if (d->kern_dsc == NULL) { printf("kern none\n"); return; }
+    if (d->kern_classes) {
+        const lv_font_fmt_txt_kern_classes_t * k = (const lv_font_fmt_txt_kern_classes_t *)d->kern_dsc;
+        printf("kern classes %d", (int)(2 * (sizeof glyph_dsc / sizeof glyph_dsc[0]) + k->left_class_cnt * k->right_class_cnt));
+    } else {
+        const lv_font_fmt_txt_kern_pair_t * k = (const lv_font_fmt_txt_kern_pair_t *)d->kern_dsc;
+        printf("kern pairs %d", (int)(k->pair_cnt * (k->glyph_ids_size ? 5 : 3)));
+    }
+    printf(" %d\n", (int)(sizeof glyph_dsc / sizeof glyph_dsc[0]));
+    for (uint32_t a = 0; a < 0x500; ++a) {
+        uint32_t left = glyph_id(d, a);
+        if (left == 0 || left == 0xFFFFFFFFu) continue;
+        for (uint32_t b = 0; b < 0x500; ++b) {
+            uint32_t right = glyph_id(d, b);
+            if (right == 0 || right == 0xFFFFFFFFu) continue;
+            int v = kern_between(d, left, right);
+            if (v != 0) printf("pair %lu %lu %d\n", (unsigned long)a, (unsigned long)b, v);
+        }
+    }
+}
+
 int main(void) {
     const lv_font_t * font = declared_font();
     const lv_font_fmt_txt_dsc_t * d = (const lv_font_fmt_txt_dsc_t *)font->dsc;
@@ -97,7 +146,8 @@ int main(void) {
            (int)font->underline_position, (int)font->underline_thickness, (int)d->bpp,
            (int)d->bitmap_format, (int)font->subpx,
            font->get_glyph_dsc == lv_font_get_glyph_dsc_fmt_txt && font->fallback == NULL &&
-               d->kern_dsc == NULL && d->glyph_dsc[0].adv_w == 0 && d->glyph_dsc[0].box_w == 0);
+               d->glyph_dsc[0].adv_w == 0 && d->glyph_dsc[0].box_w == 0);
+    print_kerning(d);
     for (int i = 0; i < d->cmap_num; ++i) {
         const lv_font_fmt_txt_cmap_t * map = &d->cmaps[i];
         int sparse = map->type == LV_FONT_FMT_TXT_CMAP_SPARSE_TINY;
@@ -169,6 +219,10 @@ struct Decoded {
     int runMaps = 0;
     int sparseMaps = 0;
     std::vector<std::string> errors;
+    std::string kerning;   // "none", "pairs" or "classes"
+    long kerningBytes = 0; // of the arrays that hold it
+    long descriptors = 0;
+    std::map<std::pair<char32_t, char32_t>, int> kerned; // 1/16 px, as LVGL adds it
 };
 
 Decoded Parse(const std::string& output) {
@@ -183,6 +237,17 @@ Decoded Parse(const std::string& output) {
             in >> font.lineHeight >> font.baseLine >> font.underlineTop >>
                 font.underlineThickness >> font.bpp >> font.bitmapFormat >> font.subpx >>
                 font.wiring;
+            continue;
+        }
+        if (kind == "kern") {
+            in >> font.kerning >> font.kerningBytes >> font.descriptors;
+            continue;
+        }
+        if (kind == "pair") {
+            unsigned long left = 0, right = 0;
+            int value = 0;
+            in >> left >> right >> value;
+            font.kerned[{static_cast<char32_t>(left), static_cast<char32_t>(right)}] = value;
             continue;
         }
         if (kind == "map") {
@@ -414,6 +479,143 @@ TEST(LvglFormat, RefusesWhatNoDescriptorHolds) {
         } catch (const formats::FormatError& error) {
             EXPECT_NE(std::string(error.what()).find(row.message), std::string::npos)
                 << row.what << ": " << error.what();
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// How far HarfBuzz moves `right` towards `left` beyond their advances, in 1/64 px at `pixels`: the
+// first glyph's advance shaped with the font's default features less shaped with kerning off.
+double HarfBuzzKerning(hb_font_t* font, char32_t left, char32_t right, bool kern) {
+    hb_buffer_t* buffer = hb_buffer_create();
+    const std::uint32_t text[] = {left, right};
+    hb_buffer_add_utf32(buffer, text, 2, 0, 2);
+    hb_buffer_guess_segment_properties(buffer);
+    const hb_feature_t off{HB_TAG('k', 'e', 'r', 'n'), 0, 0, ~0U};
+    hb_shape(font, buffer, kern ? nullptr : &off, kern ? 0 : 1);
+    unsigned count = 0;
+    const hb_glyph_position_t* position = hb_buffer_get_glyph_positions(buffer, &count);
+    const double advance = count == 2 ? position[0].x_advance : 0;
+    hb_buffer_destroy(buffer);
+    return advance;
+}
+
+struct HarfBuzzFont {
+    explicit HarfBuzzFont(const std::string& file, int pixels) {
+        hb_blob_t* blob = hb_blob_create_from_file(file.c_str());
+        hb_face_t* face = hb_face_create(blob, 0);
+        font = hb_font_create(face);
+        hb_font_set_scale(font, pixels * 64, pixels * 64);
+        hb_face_destroy(face);
+        hb_blob_destroy(blob);
+    }
+    ~HarfBuzzFont() { hb_font_destroy(font); }
+    // 1/16 px.
+    double Kerning(char32_t left, char32_t right) const {
+        return (HarfBuzzKerning(font, left, right, true) -
+                HarfBuzzKerning(font, left, right, false)) /
+               4.0;
+    }
+    hb_font_t* font = nullptr;
+};
+
+// The least bytes LVGL's kerning arrays can take for these pairs: as pairs, or as classes of
+// glyphs whose lists are the same (a class byte per glyph id on either side, and a value per
+// pair of classes).
+long SmallestKerning(const std::map<std::pair<char32_t, char32_t>, int>& kerned, long glyphIds,
+                     bool wide) {
+    std::map<char32_t, std::map<char32_t, int>> rows, columns;
+    for (const auto& [pair, value] : kerned) {
+        rows[pair.first][pair.second] = value;
+    }
+    std::set<std::map<char32_t, int>> leftClasses;
+    std::map<char32_t, std::map<char32_t, int>> rowOf;
+    for (const auto& [left, row] : rows) {
+        leftClasses.insert(row);
+    }
+    std::map<char32_t, std::set<std::pair<long, int>>> columnOf;
+    for (const auto& [pair, value] : kerned) {
+        const long cls = std::distance(leftClasses.begin(), leftClasses.find(rows[pair.first]));
+        columnOf[pair.second].insert({cls, value});
+    }
+    std::set<std::set<std::pair<long, int>>> rightClasses;
+    for (const auto& [right, column] : columnOf) {
+        rightClasses.insert(column);
+    }
+    const long pairs = static_cast<long>(kerned.size()) * (wide ? 5 : 3);
+    const long classes = 2 * glyphIds + static_cast<long>(leftClasses.size() * rightClasses.size());
+    return std::min(pairs, classes);
+}
+
+// LVGL adds what HarfBuzz kerns, within one 1/16-px step, for every pair of the set and in
+// every release; the arrays are the smaller of pairs and classes; --no-kerning writes none.
+TEST(LvglFormat, KernsAsHarfBuzzShapesThePairs) {
+    struct Row {
+        const char* what;
+        const char* range;
+        const Build* build;
+        bool kerning;
+    };
+    const Row rows[] = {
+        {"ASCII, LVGL 9", "0x20-0x7E", &kLvgl92C, true},
+        {"ASCII, LVGL 8.3", "0x20-0x7E", &kLvgl83Cxx, true},
+        {"ASCII and Cyrillic, LVGL 9", "0x20-0x7E,0x401,0x410-0x44F,0x451", &kLvgl93Cxx, true},
+        {"ASCII, --no-kerning", "0x20-0x7E", &kLvgl92C, false},
+    };
+    const HarfBuzzFont hb(testfonts::DejaVuSans(), 16);
+    const TempDir dir;
+    for (const Row& row : rows) {
+        std::vector<std::string> args = {"--font-file",
+                                         testfonts::DejaVuSans(),
+                                         "--size",
+                                         "16px",
+                                         "--range",
+                                         row.range,
+                                         "--format",
+                                         "lvgl",
+                                         "--lvgl-version",
+                                         row.build->version == 8 ? "8" : "9",
+                                         "--c-array",
+                                         "k16",
+                                         "-o",
+                                         dir.Path("font.c")};
+        if (!row.kerning) {
+            args.push_back("--no-kerning");
+        }
+        const clitest::Result run = clitest::RunCli(args);
+        ASSERT_EQ(run.code, 0) << row.what << ": " << run.err;
+        const commands::Command decoded =
+            CompileAndDecode(clitest::ReadFile(dir.Path("font.c")), "k16", *row.build);
+        ASSERT_EQ(decoded.status, 0) << row.what << ":\n" << decoded.output;
+        const Decoded font = Parse(decoded.output);
+        if (!row.kerning) {
+            EXPECT_EQ(font.kerning, "none") << row.what;
+            EXPECT_TRUE(font.kerned.empty()) << row.what;
+            continue;
+        }
+        EXPECT_EQ(font.kerningBytes, SmallestKerning(font.kerned, font.descriptors, false))
+            << row.what << ": " << font.kerning;
+        std::size_t checked = 0;
+        for (const auto& [left, l] : font.glyphs) {
+            for (const auto& [right, r] : font.glyphs) {
+                const double expected = hb.Kerning(left, right);
+                const auto found = font.kerned.find({left, right});
+                const int written = found == font.kerned.end() ? 0 : found->second;
+                EXPECT_LE(std::abs(written - expected), 1.0)
+                    << row.what << ": " << glyph::CharacterName(left) << " before "
+                    << glyph::CharacterName(right) << " written " << written << "/16 px, HarfBuzz "
+                    << expected;
+                checked += expected != 0;
+            }
+        }
+        EXPECT_GT(checked, 100U) << row.what;
+        for (const auto& [pair, sixteenths] : std::map<std::pair<char32_t, char32_t>, int>{
+                 {{U'T', U'o'}, -43}, {{U'A', U'V'}, -16}}) {
+            EXPECT_NEAR(font.kerned.count(pair) ? font.kerned.at(pair) : 0, sixteenths, 1)
+                << row.what;
         }
     }
 }
