@@ -22,18 +22,18 @@ namespace {
 
 constexpr hb_tag_t kKern = HB_TAG('k', 'e', 'r', 'n');
 
-struct FontDeleter {
+struct HbFontDeleter {
     void operator()(hb_font_t* font) const { hb_font_destroy(font); }
 };
-struct FaceDeleter {
+struct HbFaceDeleter {
     void operator()(hb_face_t* face) const { hb_face_destroy(face); }
 };
-struct BufferDeleter {
+struct HbBufferDeleter {
     void operator()(hb_buffer_t* buffer) const { hb_buffer_destroy(buffer); }
 };
-using FontPtr = std::unique_ptr<hb_font_t, FontDeleter>;
-using FacePtr = std::unique_ptr<hb_face_t, FaceDeleter>;
-using BufferPtr = std::unique_ptr<hb_buffer_t, BufferDeleter>;
+using HbFontPtr = std::unique_ptr<hb_font_t, HbFontDeleter>;
+using HbFacePtr = std::unique_ptr<hb_face_t, HbFaceDeleter>;
+using HbBufferPtr = std::unique_ptr<hb_buffer_t, HbBufferDeleter>;
 
 // HarfBuzz reads the face's tables through our FreeType, so that both read the same file the
 // same way, whichever FreeType the program links.
@@ -208,8 +208,8 @@ std::vector<KernPair> KerningPairs(FontFaces& faces, std::u32string_view charact
     if (ftFace == nullptr || !FT_IS_SCALABLE(ftFace) || !FT_IS_SFNT(ftFace)) {
         return {};
     }
-    const FacePtr face(hb_face_create_for_tables(ReferenceTable, ftFace, nullptr));
-    const FontPtr font(hb_font_create(face.get()));
+    const HbFacePtr face(hb_face_create_for_tables(ReferenceTable, ftFace, nullptr));
+    const HbFontPtr font(hb_font_create(face.get()));
     hb_ot_font_set_funcs(font.get());
     // Positions in 1/64 pixel at the strike's size.
     const int pixels = state.metrics.pixelSize;
@@ -227,7 +227,7 @@ std::vector<KernPair> KerningPairs(FontFaces& faces, std::u32string_view charact
     }
     const std::vector<std::vector<std::size_t>> candidates = KernableRights(face.get(), drawn);
     std::vector<KernPair> pairs;
-    const BufferPtr buffer(hb_buffer_create());
+    const HbBufferPtr buffer(hb_buffer_create());
     std::vector<hb_script_t> scripts;
     for (const Drawn& c : drawn) {
         scripts.push_back(ScriptOf(c.code));

@@ -75,6 +75,19 @@ typedef struct {
     lv_font_fmt_txt_cmap_type_t type;
 } lv_font_fmt_txt_cmap_t;
 typedef struct {
+    const void* glyph_ids;
+    const int8_t* values;
+    uint32_t pair_cnt : 30;
+    uint32_t glyph_ids_size : 2;
+} lv_font_fmt_txt_kern_pair_t;
+typedef struct {
+    const int8_t* class_pair_values;
+    const uint8_t* left_class_mapping;
+    const uint8_t* right_class_mapping;
+    uint8_t left_class_cnt;
+    uint8_t right_class_cnt;
+} lv_font_fmt_txt_kern_classes_t;
+typedef struct {
     const uint8_t* glyph_bitmap;
     const lv_font_fmt_txt_glyph_dsc_t* glyph_dsc;
     const lv_font_fmt_txt_cmap_t* cmaps;
