@@ -9,12 +9,10 @@
 //
 // The core calling a fontconfig function that is not listed below fails to link with the program
 // that uses this file: add its row to RASTOVA_FONTCONFIG_FUNCTIONS.
-#include "glyph/font_faces.h"
+#include "glyph/library_on_demand.h"
 
-#include <array>
-#include <dlfcn.h>
 #include <fontconfig/fontconfig.h>
-#include <string>
+#include <vector>
 
 // Each function as fontconfig.h declares it: return type, name, parameters, arguments.
 #define RASTOVA_FONTCONFIG_FUNCTIONS(X)                                                            \
@@ -71,31 +69,10 @@ enum Slot : std::size_t {
 #undef RASTOVA_SLOT
 };
 
-using Entries = std::array<void*, std::size(kFunctions)>;
-
-// Opens the library and finds every function at once, so a library that cannot be used fails
-// on the first call (FcInit, before any font is looked up) and never halfway through a run.
-Entries Open() {
-    void* library = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        const char* reason = dlerror();
-        throw glyph::FontError(std::string("cannot load fontconfig: ") +
-                               (reason != nullptr ? reason : kLibrary));
-    }
-    Entries entries{};
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        entries[i] = dlsym(library, kFunctions[i]);
-        if (entries[i] == nullptr) {
-            throw glyph::FontError(std::string("cannot load fontconfig: ") + kLibrary + " has no " +
-                                   kFunctions[i]);
-        }
-    }
-    return entries;
-}
-
 void* Entry(Slot slot) {
-    // Thread-safe, and tried again on the next call if opening failed.
-    static const Entries entries = Open();
+    // Thread-safe, and tried again on the next call if opening failed; a library that cannot be
+    // used fails on the first call (FcInit, before any font is looked up).
+    static const std::vector<void*> entries = glyph::OpenOnDemand(kLibrary, kFunctions);
     return entries[slot];
 }
 

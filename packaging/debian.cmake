@@ -24,11 +24,12 @@ set(RASTOVA_PACKAGE_MAINTAINER "Rastova developers <maintainers@rastova.invalid>
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${RASTOVA_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# Depends: the shared libraries the programs link, found by dpkg-shlibdeps, and fontconfig,
-# which rastova-convert opens only when a run needs it (see glyph/), so dpkg-shlibdeps does not
-# see it. fontconfig reads its configuration from /etc/fonts, which fontconfig-config installs.
+# Depends: the shared libraries the programs link, found by dpkg-shlibdeps, and fontconfig and
+# HarfBuzz, which rastova-convert opens only when a run needs them (see glyph/), so
+# dpkg-shlibdeps does not see them. fontconfig reads its configuration from /etc/fonts, which fontconfig-config installs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libfontconfig1 (>= 2.13), fontconfig-config")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libfontconfig1 (>= 2.13), libharfbuzz0b (>= 2.6.0), fontconfig-config")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cmake")
 

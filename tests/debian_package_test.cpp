@@ -177,6 +177,11 @@ TEST(DebianPackage, HoldsEverythingDependsOnWhatItLoadsAndRunsFromAScratchRoot) 
         " --preview " + Quote(dir.Path("run.png")) + " A");
     EXPECT_TRUE(opened.count("libfontconfig1")) << "a run by pattern opens fontconfig";
     needed.insert(opened.begin(), opened.end());
+    const std::set<std::string> kerning =
+        PackagesOpenedBy(Quote(root + "/usr/bin/rastova-convert") +
+                         " --font 'DejaVu Sans' --size 12 --format lvgl -o /dev/null AV");
+    EXPECT_TRUE(kerning.count("libharfbuzz0b")) << "a font with kerning opens HarfBuzz";
+    needed.insert(kerning.begin(), kerning.end());
     for (const std::string& package : needed) {
         EXPECT_TRUE(Has(depends, package)) << package << " in " << depends;
     }
