@@ -32,6 +32,8 @@ public:
         named_ = cArray_ || glyphs > 1;
         count_ = 0;
         frame_ = glyph::ScanFrame(bounds_, facts.metrics.ascent);
+        // Every table names the same face at the same width.
+        header_ = glyph::HeaderLine(facts.face.family, bounds_.ScanWidth, eol_);
         ink_ = std::make_unique<bool[]>(static_cast<std::size_t>(bounds_.ScanWidth) + 1 + 8);
         if (cArray_) {
             out.Write(ArrayOpening(glyphs));
@@ -47,7 +49,7 @@ public:
         if (named_) {
             block += "// " + glyph::CharacterName(glyph.code) + eol_;
         }
-        block += glyph::HeaderLine(facts_.face.family, bounds_.ScanWidth, eol_);
+        block += header_;
         for (int row = 0; row <= bounds_.ScanHeight; ++row) {
             ReadInkRow(glyph, frame_.y + row);
             glyph::AppendRowLine(block, ink_.get(), bounds_.ScanWidth, eol_);
@@ -129,6 +131,7 @@ private:
 
     Sink* out_ = nullptr;
     glyph::StrikeFacts facts_;
+    std::string header_;
     glyph::PixelBox frame_;
     bool named_ = false;
     std::size_t count_ = 0;
