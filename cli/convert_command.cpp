@@ -168,11 +168,18 @@ public:
     std::uint64_t bytes = 0;
 };
 
+// The pixel depth the writer takes its glyphs at: 8 bits for a format that holds only grey.
+glyph::Depth DepthOf(const ConvertOptions& options) {
+    return (options.format->depths & formats::kOneBitPixels) != 0 ? glyph::Depth::One
+                                                                  : glyph::Depth::Eight;
+}
+
 // Draws every character and hands it to the writer, noting what the font lacks or could not draw.
 void DrawAll(const ConvertOptions& options, glyph::FontFaces& faces,
              const glyph::StrikeFacts& facts, formats::FontWriter& writer, GlyphNotes& notes) {
+    const glyph::Depth depth = DepthOf(options);
     for (char32_t c : options.characters) {
-        glyph::StrikeGlyph glyph = glyph::DrawGlyph(faces, c);
+        glyph::StrikeGlyph glyph = glyph::DrawGlyph(faces, c, depth);
         if (!glyph.found) {
             notes.Add(glyph::CharacterName(c) + ": not in " + facts.face.family +
                       (options.source == FontSource::File ? "" : " or its fallbacks") +

@@ -7,6 +7,7 @@
 #include "formats/ssd1306_writer.h"
 #include "formats/table_writer.h"
 #include "formats/u8g2_writer.h"
+#include "formats/vlw_writer.h"
 #include "formats/xbm_writer.h"
 
 #include <algorithm>
@@ -107,6 +108,14 @@ const FormatRow kFormats[] = {
             {FormatOption::Cell, FormatOption::BitOrder, FormatOption::Scan, FormatOption::First}),
         .depths = kOneBitPixels,
         .make = MakeRawWriter,
+    },
+    {
+        .name = "vlw",
+        .help = "TFT_eSPI / LovyanGFX smooth font, 8-bit alpha (.vlw file; with\n"
+                "--c-array, a const uint8_t[] for loadFont from flash)",
+        .ownLineEnds = true,
+        .depths = kEightBitPixels,
+        .make = MakeVlwWriter,
     },
 };
 

@@ -41,6 +41,7 @@ struct NameProblem {
 
 // Pixel depths, as bits of FormatRow::depths.
 inline constexpr unsigned kOneBitPixels = 1U << 1;
+inline constexpr unsigned kEightBitPixels = 1U << 8;
 
 struct FormatRow {
     std::string_view name;

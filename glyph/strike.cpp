@@ -1,6 +1,7 @@
 #include "glyph/strike.h"
 
 #include "glyph/ink.h"
+#include "glyph/utf8.h"
 
 #include <algorithm>
 
@@ -70,7 +71,10 @@ Bitmap InkOf(const GlyphRaster& raster) {
 
 } // namespace
 
-StrikeGlyph DrawGlyph(FontFaces& faces, char32_t c) {
+StrikeGlyph DrawGlyph(FontFaces& faces, char32_t c, Depth depth) {
+    if (depth != Depth::One) {
+        throw FontError(CharacterName(c) + ": drawing 8 bits a pixel is not built yet");
+    }
     const GlyphRaster& raster = faces.Render(c);
     StrikeGlyph glyph;
     glyph.code = c;

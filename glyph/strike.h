@@ -75,7 +75,8 @@ StrikeFacts FactsOf(FontFaces& faces, std::u32string_view characters = {});
 
 // Draws c as FontFaces::Render does and keeps its ink: a pixel is ink where a surface would read
 // it as ink (IsInk), so a strike and a surface show the same pixels.
-StrikeGlyph DrawGlyph(FontFaces& faces, char32_t c);
+// With Depth::Eight, the ink is each pixel's coverage from FreeType's anti-aliased renderer.
+StrikeGlyph DrawGlyph(FontFaces& faces, char32_t c, Depth depth = Depth::One);
 
 // Every character in order.
 Strike DrawStrike(FontFaces& faces, std::u32string_view characters);

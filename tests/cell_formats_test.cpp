@@ -434,6 +434,7 @@ TEST(CellFormats, ValuesAFormatCannotHoldAreRefused) {
         {{"ssd1306", "Ж"}, {"'Ж' U+0416", "cp1251"}},
         {{"raw", "--first", "0x42", "AB"}, {"'A' U+0041", "--first"}},
         {{"raw", "--first", "0x20", "--range", "0x20,0x10400"}, {"U+10400", "65536"}},
+        {{"vlw", "--range", "0x41,0x1F600"}, {"U+1F600", "U+FFFF"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.args));

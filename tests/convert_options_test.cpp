@@ -276,7 +276,7 @@ TEST(ConvertOptions, RefusesBadCombinationsAndValues) {
         {{"A", "--format", "bdf", "--c-array", kLongBdfName}, "at most 995 characters"},
         {{"A", "--format", "gfx", "--c-array", "DejaVu Sans"}, "not a C identifier"},
         {{"A", "--format", "png"},
-         "'png' is not a format (table, bdf, gfx, lvgl, u8g2, xbm, ssd1306, raw)"},
+         "'png' is not a format (table, bdf, gfx, lvgl, u8g2, xbm, ssd1306, raw, vlw)"},
         // Options only some formats take, each refused naming those.
         {{"A", "--encoding", "cp1251"}, "--encoding applies to --format gfx and ssd1306 only"},
         {{"A", "--format", "gfx", "--lvgl-version", "8"},
@@ -320,7 +320,9 @@ TEST(ConvertOptions, EachFormatTakesTheOptionsItsRowLists) {
         EXPECT_EQ(formats::FindFormat(format.name), &format);
         EXPECT_EQ(format.singleByteCodes, format.Takes(FormatOption::Encoding));
         EXPECT_EQ(format.arrayName == formats::ArrayName::FontName, format.nameProblem != nullptr);
-        EXPECT_NE(format.depths & formats::kOneBitPixels, 0U);
+        const unsigned depths = formats::kOneBitPixels | formats::kEightBitPixels;
+        EXPECT_NE(format.depths & depths, 0U);
+        EXPECT_EQ(format.depths & ~depths, 0U);
         EXPECT_NE(format.make(formats::FormatOptions{}), nullptr);
         EXPECT_EQ(Parse({"A", "--format", format.name}).format, &format);
         for (const Row& row : rows) {
