@@ -113,6 +113,7 @@ formats::FormatOptions FormatOptionsOf(const ConvertOptions& options) {
     format.eol = options.eol;
     format.encoding = options.encoding;
     format.lvglVersion = options.lvglVersion;
+    format.compress = options.compress;
     format.cell = options.cell;
     format.packing = options.packing;
     format.first = options.first;

@@ -476,10 +476,11 @@ const OptionRule kOptionRules[] = {
      },
      Only(formats::FormatOption::LvglVersion)},
     {"--no-kerning", "", Takes::Nothing,
-     [](ParseState& s, std::string_view, std::string_view) {
-         s.options.kerning = false;
-     },
+     [](ParseState& s, std::string_view, std::string_view) { s.options.kerning = false; },
      Only(formats::FormatOption::Kerning)},
+    {"--compress", "", Takes::Nothing,
+     [](ParseState& s, std::string_view, std::string_view) { s.options.compress = true; },
+     Only(formats::FormatOption::Compress)},
     {"--cell", "", Takes::Value,
      [](ParseState& s, std::string_view, std::string_view value) {
          s.options.cell = ParseCell(value);

@@ -38,7 +38,8 @@ struct ConvertOptions {
     const formats::FormatRow* format = &formats::DefaultFormat();
     formats::Encoding encoding = formats::Encoding::Unicode;
     int lvglVersion = 9;
-    bool kerning = true; // for the formats that hold kerning pairs
+    bool kerning = true;   // for the formats that hold kerning pairs
+    bool compress = false; // lvgl: LVGL's compressed glyphs
     formats::CellRule cell;
     glyph::Packing packing; // --bit-order and --scan
     std::optional<char32_t> first;

@@ -111,6 +111,10 @@ std::string FormatHelp() {
   --no-kerning      )" +
            TakenBy(FormatOption::Kerning) + R"(: leave the kerning out (by default, the pairs
                     HarfBuzz kerns, where the main face draws both characters)
+  --compress        )" +
+           TakenBy(FormatOption::Compress) + R"(: glyphs in LVGL's compressed code
+                    (LV_USE_FONT_COMPRESSED); LVGL 9 decompresses 2, 3 and 4 bits
+                    per pixel, LVGL 8 also 1 and 8
   --cell CELL       )" +
            TakenBy(FormatOption::Cell, ", ", ", ") +
            R"(: font (ascent + descent, the default),

@@ -54,6 +54,10 @@ struct FormatOptions {
     std::string eol = "\n";
     Encoding encoding = Encoding::Unicode;
     int lvglVersion = 9;
+    // Bits per pixel of the formats that hold grey levels.
+    int bpp = 1;
+    // lvgl: the glyphs in LVGL's compressed code.
+    bool compress = false;
     CellRule cell;
     // The raw format's layout, and the code its first record stands for.
     glyph::Packing packing;

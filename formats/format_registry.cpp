@@ -74,7 +74,8 @@ const FormatRow kFormats[] = {
     {
         .name = "lvgl",
         .help = "LVGL font, 1 bit per pixel (lv_font_t)",
-        .options = Options({FormatOption::LvglVersion, FormatOption::Kerning}),
+        .options =
+            Options({FormatOption::LvglVersion, FormatOption::Kerning, FormatOption::Compress}),
         .depths = kOneBitPixels,
         .make = MakeLvglWriter,
     },

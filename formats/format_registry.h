@@ -23,6 +23,7 @@ enum class FormatOption : unsigned {
     Scan = 1U << 4,        // --scan
     First = 1U << 5,       // --first
     Kerning = 1U << 6,     // --no-kerning
+    Compress = 1U << 7,    // --compress
 };
 
 // What --c-array names.

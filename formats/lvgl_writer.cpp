@@ -1,6 +1,7 @@
 #include "formats/lvgl_writer.h"
 
 #include "formats/c_source.h"
+#include "formats/lvgl_compress.h"
 #include "formats/read_back.h"
 #include "glyph/packing.h"
 #include "glyph/utf8.h"
@@ -186,6 +187,10 @@ struct Layout {
     // Where each glyph's bitmap starts in glyph_bitmap (its bitmap_index), in code order, and
     // where the last one ends.
     std::vector<std::int64_t> bitmapIndex;
+    // With --compress: each glyph's code, in code order, and whether the rows are XORed with
+    // the row above first (bitmap_format 1) or not (2).
+    std::vector<std::vector<std::uint8_t>> code;
+    bool prefilter = false;
     // Why the font needs LV_FONT_FMT_TXT_LARGE (and, for LVGL 8, LV_USE_LARGE_COORD); empty when
     // it does not.
     std::string large;
@@ -302,8 +307,9 @@ void PlanBitmaps(const glyph::Strike& strike, int version, Layout& layout) {
         CheckField(kBoxHeight, g.ink.height(), g.code, layout.large);
         CheckField(kOffsetX, g.left, g.code, layout.large);
         CheckField(kOffsetY, g.top - g.ink.height(), g.code, layout.large);
-        offset +=
-            static_cast<std::int64_t>(glyph::PackedSize(g.ink.width(), g.ink.height(), kPacking));
+        offset += layout.code.empty() ? static_cast<std::int64_t>(glyph::PackedSize(
+                                            g.ink.width(), g.ink.height(), kPacking))
+                                      : static_cast<std::int64_t>(layout.code[k].size());
         top = std::max(top, g.top);
         bottom = std::min(bottom, g.top - g.ink.height());
         ink = true;
@@ -329,10 +335,58 @@ void PlanBitmaps(const glyph::Strike& strike, int version, Layout& layout) {
     }
 }
 
-Layout Plan(const glyph::Strike& strike, int version) {
+// A glyph's box as the uncompressed format holds it.
+void PackGlyph(const glyph::StrikeGlyph& g, std::vector<std::uint8_t>& bytes) {
+    glyph::Pack(g.ink, 0, 0, g.ink.width(), g.ink.height(), kPacking, bytes);
+}
+
+// LVGL 8 writes a decompressed glyph through a 16-bit byte index (bits_write); 3 bits a pixel
+// take 4 there.
+constexpr std::int64_t kMaxDecompressedBytes = 65536;
+
+// Each glyph in LVGL's compressed code, with the prefilter or without, whichever makes the font
+// smaller: lv_font_conv always takes the prefilter, so ours is never the larger.
+void PlanCompression(const glyph::Strike& strike, const FormatOptions& options, int version,
+                     Layout& layout) {
+    const int bpp = options.bpp;
+    std::vector<std::vector<std::uint8_t>> plain;
+    std::vector<std::vector<std::uint8_t>> filtered;
+    std::size_t plainBytes = 0;
+    std::size_t filteredBytes = 0;
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t index : layout.order) {
+        const glyph::StrikeGlyph& g = strike.glyphs[index];
+        const int width = g.ink.width();
+        const int height = g.ink.height();
+        const std::int64_t written = (std::int64_t{width} * height * (bpp == 3 ? 4 : bpp) + 7) / 8;
+        if (version == 8 && written > kMaxDecompressedBytes) {
+            throw FormatError(glyph::CharacterName(g.code) + ": box_w " + std::to_string(width) +
+                              " x box_h " + std::to_string(height) + " decompresses to " +
+                              std::to_string(written) + " bytes; LVGL 8 decompresses at most " +
+                              std::to_string(kMaxDecompressedBytes) + " a glyph");
+        }
+        bytes.clear();
+        if (!g.ink.empty()) {
+            PackGlyph(g, bytes);
+        }
+        const std::size_t count = g.ink.empty() ? 0 : std::size_t(width) * std::size_t(height);
+        const std::vector<std::uint8_t> levels = UnpackLevels(bytes, count, bpp);
+        plain.push_back(CompressLevels(levels, width, height, bpp, false));
+        filtered.push_back(CompressLevels(levels, width, height, bpp, true));
+        plainBytes += plain.back().size();
+        filteredBytes += filtered.back().size();
+    }
+    layout.prefilter = filteredBytes <= plainBytes;
+    layout.code = layout.prefilter ? std::move(filtered) : std::move(plain);
+}
+
+Layout Plan(const glyph::Strike& strike, const FormatOptions& options, int version) {
     Layout layout;
     OrderByCode(strike.glyphs, layout);
     PlanCharacterMaps(version, layout);
+    if (options.compress) {
+        PlanCompression(strike, options, version, layout);
+    }
     PlanBitmaps(strike, version, layout);
     CheckFontField("underline_position", strike.facts.metrics.underlineTop, {-128, 127});
     CheckFontField("underline_thickness", strike.facts.metrics.underlineThickness, {-128, 127});
@@ -500,6 +554,14 @@ public:
     explicit LvglWriter(const FormatOptions& options)
         : options_(options), version_(options.lvglVersion == 8 ? 8 : 9) {}
 
+    void CheckCharacters(std::u32string_view) const override {
+        if (options_.compress && !LvglDecompresses(version_, options_.bpp)) {
+            throw FormatError("--compress: LVGL " + std::to_string(version_) +
+                              " decompresses glyphs of " + LvglCompressedDepths(version_) +
+                              " bits per pixel, not " + std::to_string(options_.bpp));
+        }
+    }
+
     std::uint64_t EstimateSize(const glyph::StrikeFacts& facts, std::size_t glyphs) const override {
         // A box as high as the line and as wide; a descriptor, a comment and a unicode_list
         // entry each.
@@ -518,7 +580,8 @@ public:
 
 protected:
     void Write(const glyph::Strike& strike, Sink& out) override {
-        const Layout layout = Plan(strike, version_);
+        CheckCharacters({});
+        const Layout layout = Plan(strike, options_, version_);
         name_ = SymbolName(options_, strike.facts);
         for (std::string_view own :
              {"glyph_bitmap", "glyph_dsc", "cmaps", "font_dsc", "cache", "kern_pairs",
@@ -555,10 +618,18 @@ private:
         } else {
             lines.emplace_back("LVGL 8.3 font: lv_font_t over lv_font_fmt_txt.");
         }
-        lines.emplace_back(
-            "1 bit per pixel, uncompressed; each glyph's box: " + glyph::Describe(kPacking) + ":");
-        for (std::string& line : glyph::DrawBitLayout(kPacking, 5, 3)) {
-            lines.push_back(std::move(line));
+        if (layout.code.empty()) {
+            lines.emplace_back("1 bit per pixel, uncompressed; each glyph's box: " +
+                               glyph::Describe(kPacking) + ":");
+            for (std::string& line : glyph::DrawBitLayout(kPacking, 5, 3)) {
+                lines.push_back(std::move(line));
+            }
+        } else {
+            lines.push_back(
+                std::to_string(options_.bpp) + (options_.bpp == 1 ? " bit" : " bits") +
+                " per pixel, compressed: each glyph's box, rows top to bottom, in "
+                "LVGL's run-length code" +
+                (layout.prefilter ? ", each row XORed with the row above first." : "."));
         }
         lines.emplace_back("ofs_x, ofs_y: the box's left and bottom edge from the pen on the "
                            "baseline, y up; adv_w in 1/16 px.");
@@ -578,6 +649,10 @@ private:
                    "#endif\n\n";
         }
         out += "#ifndef LV_ATTRIBUTE_LARGE_CONST\n#define LV_ATTRIBUTE_LARGE_CONST\n#endif\n\n";
+        if (!layout.code.empty()) {
+            out += "#if !LV_USE_FONT_COMPRESSED\n#error \"" + name_ +
+                   " is compressed: it needs LV_USE_FONT_COMPRESSED 1 in lv_conf.h\"\n#endif\n\n";
+        }
         if (!layout.large.empty()) {
             out += "/* The glyphs need LVGL's large glyph descriptors: " + layout.large +
                    ". */\n#if !LV_FONT_FMT_TXT_LARGE\n#error \"" + name_ +
@@ -595,20 +670,33 @@ private:
                "static LV_ATTRIBUTE_LARGE_CONST const uint8_t glyph_bitmap[] = {\n";
         std::vector<std::uint8_t> bytes;
         bool any = false;
-        for (std::size_t index : layout.order) {
-            const glyph::StrikeGlyph& g = strike.glyphs[index];
+        for (std::size_t k = 0; k < layout.order.size(); ++k) {
+            const glyph::StrikeGlyph& g = strike.glyphs[layout.order[k]];
             bytes.clear();
-            glyph::Pack(g.ink, 0, 0, g.ink.width(), g.ink.height(), kPacking, bytes);
+            if (layout.code.empty()) {
+                PackGlyph(g, bytes);
+            } else {
+                bytes = layout.code[k];
+            }
             out += "    /* ";
             AppendCharacter(out, g.code);
             out += " */\n";
             AppendHexBytes(out, bytes, 16, "    ");
             any = any || !bytes.empty();
+            if (!layout.code.empty() && options_.decode) {
+                // The preview shows what LVGL's decoder makes of the code.
+                bytes = PackLevels(DecompressLevels(bytes, g.ink.width(), g.ink.height(),
+                                                    options_.bpp, layout.prefilter),
+                                   options_.bpp);
+            }
             // The file keeps the whole ink box: nothing is clipped.
             Written(g, ReadBack(g.Box(), bytes, kPacking, options_.decode));
             text.Step();
         }
-        if (!any) {
+        if (!layout.code.empty()) {
+            // LVGL reads the byte after a glyph's code when the code ends on a byte's last bit.
+            out += "    0x00, /* read past the last glyph's code, never drawn */\n";
+        } else if (!any) {
             out += "    0x00, /* no glyph has ink; C wants an element */\n";
         }
         out += "};\n\n";
@@ -791,18 +879,24 @@ private:
         out += !kerned           ? "    .kern_dsc = NULL,\n"
                : kerning.classes ? "    .kern_dsc = &kern_classes,\n"
                                  : "    .kern_dsc = &kern_pairs,\n";
-        out += "    .kern_scale = " +
-               (kerned ? std::to_string(kerning.scale) + ", /* value * kern_scale / 16: 1/16 px */"
-                       : std::string("0,")) +
-               "\n"
-               "    .cmap_num = " +
-               std::to_string(layout.maps.size()) +
-               ",\n"
-               "    .bpp = 1,\n"
-               "    .kern_classes = " +
-               (kerning.classes ? "1" : "0") +
-               ",\n"
-               "    .bitmap_format = 0, /* LV_FONT_FMT_TXT_PLAIN */\n";
+        out +=
+            "    .kern_scale = " +
+            (kerned ? std::to_string(kerning.scale) + ", /* value * kern_scale / 16: 1/16 px */"
+                    : std::string("0,")) +
+            "\n"
+            "    .cmap_num = " +
+            std::to_string(layout.maps.size()) +
+            ",\n"
+            "    .bpp = 1,\n"
+            "    .kern_classes = " +
+            (kerning.classes ? "1" : "0") +
+            ",\n"
+            "    .bitmap_format = " +
+            (layout.code.empty() ? std::string("0, /* LV_FONT_FMT_TXT_PLAIN */")
+             : layout.prefilter  ? std::string("1, /* LV_FONT_FMT_TXT_COMPRESSED: rows XORed "
+                                                "with the row above */")
+                                : std::string("2, /* LV_FONT_FMT_TXT_COMPRESSED_NO_PREFILTER */")) +
+            "\n";
         if (version_ == 8) {
             out += "    .cache = &cache,\n";
         } else {

@@ -313,6 +313,7 @@ TEST(ConvertOptions, EachFormatTakesTheOptionsItsRowLists) {
         {FormatOption::Scan, "--scan", "columns"},
         {FormatOption::First, "--first", "0x20"},
         {FormatOption::Kerning, "--no-kerning", ""},
+        {FormatOption::Compress, "--compress", ""},
     };
     ASSERT_GE(formats::Formats().size(), 8U);
     for (const formats::FormatRow& format : formats::Formats()) {

@@ -1,0 +1,318 @@
+// LVGL's compressed glyphs, read back by a decoder of our own written from LVGL's description of
+// its font format (lv_font_fmt_txt: the run-length reader and the XOR prefilter), and compared
+// with what the encoder was given and with the uncompressed font.
+#include "formats/font_writer.h"
+#include "formats/format_registry.h"
+#include "formats/lvgl_compress.h"
+#include "glyph/strike.h"
+#include "tests/font_files.h"
+#include "tests/string_sink.h"
+
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Reads `count` pixels of `bpp` bits as LVGL does: a pixel read "single" that equals the pixel
+// before switches to repeat mode; there a 1 bit repeats the pixel, and the 11th 1 in a row is
+// followed by a 6-bit counter (0: the next pixel follows at once; C: C - 1 more repeats, then the
+// next pixel); a 0 bit is followed by the next pixel. The pixel after a 0 or a counter is not
+// compared with the one before it. With the prefilter, row y is XORed with row y - 1 afterwards.
+std::vector<std::uint8_t> Decode(const std::vector<std::uint8_t>& code, int width, int height,
+                                 int bpp, bool prefilter) {
+    std::size_t bit = 0;
+    auto take = [&](int n) {
+        int v = 0;
+        while (n-- > 0) {
+            const int b = bit / 8 < code.size() ? (code[bit / 8] >> (7 - bit % 8)) & 1 : 0;
+            v = v * 2 + b;
+            ++bit;
+        }
+        return v;
+    };
+    std::vector<std::uint8_t> out;
+    int mode = 0; // 0 single, 1 repeat, 2 counter
+    int last = 0;
+    int ones = 0;
+    int counter = 0;
+    while (out.size() < static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+        int v = last;
+        if (mode == 0) {
+            const bool first = bit == 0;
+            v = take(bpp);
+            if (!first && v == last) {
+                mode = 1;
+                ones = 0;
+            }
+        } else if (mode == 1) {
+            if (take(1) == 1) {
+                ones += 1;
+                if (ones == 11) {
+                    counter = take(6);
+                    if (counter == 0) {
+                        v = take(bpp);
+                        mode = 0;
+                    } else {
+                        mode = 2;
+                    }
+                }
+            } else {
+                v = take(bpp);
+                mode = 0;
+            }
+        } else {
+            counter -= 1;
+            if (counter == 0) {
+                v = take(bpp);
+                mode = 0;
+            }
+        }
+        last = v;
+        out.push_back(static_cast<std::uint8_t>(v));
+    }
+    if (prefilter) {
+        for (std::size_t i = static_cast<std::size_t>(width); i < out.size(); ++i) {
+            out[i] = static_cast<std::uint8_t>(out[i] ^ out[i - static_cast<std::size_t>(width)]);
+        }
+    }
+    return out;
+}
+
+// The size lv_font_conv's encoder gives the same pixels, in bytes: it always prefilters, writes a
+// lone pixel as it is, a run of 2 to 11 as "p p 1..1 0" and a longer one, up to 75 at a time, as
+// "p p" eleven 1s and a 6-bit count.
+std::size_t ConverterSize(std::vector<std::uint8_t> pixels, int width, int bpp) {
+    for (std::size_t i = pixels.size(); i-- > static_cast<std::size_t>(width);) {
+        pixels[i] = static_cast<std::uint8_t>(pixels[i] ^ pixels[i - width]);
+    }
+    std::size_t bits = 0;
+    for (std::size_t i = 0; i < pixels.size();) {
+        std::size_t same = 1;
+        while (i + same < pixels.size() && pixels[i + same] == pixels[i] && same < 75) {
+            ++same;
+        }
+        i += same;
+        bits += same == 1 ? bpp : same <= 11 ? 2 * bpp + same - 1 : 2 * bpp + 17;
+    }
+    return (bits + 7) / 8;
+}
+
+struct Pattern {
+    const char* name;
+    int width;
+    int height;
+    // The level of pixel i of `count` at `maxLevel`.
+    int (*level)(int i, int width, int maxLevel);
+};
+
+const Pattern kPatterns[] = {
+    {"paper", 13, 17,
+     [](int, int, int) {
+         return 0;
+     }},
+    {"all ink", 13, 17,
+     [](int, int, int top) {
+         return top;
+     }},
+    {"one pixel", 1, 1,
+     [](int, int, int top) {
+         return top;
+     }},
+    {"a lone ink pixel", 9, 9,
+     [](int i, int, int top) {
+         return i == 40 ? top : 0;
+     }},
+    {"stripes across", 16, 12,
+     [](int i, int w, int top) {
+         return (i / w) % 2 ? top : 0;
+     }},
+    {"stripes down", 16, 12,
+     [](int i, int, int top) {
+         return i % 2 ? top : 0;
+     }},
+    {"every level in turn", 37, 5,
+     [](int i, int, int top) {
+         return i % (top + 1);
+     }},
+    {"runs 1, 2, 3 ... 90", 91, 45,
+     [](int i, int, int top) {
+         int run = 1;
+         while (i >= run) {
+             i -= run;
+             ++run;
+         }
+         return run % 2 ? top : run % (top + 1);
+     }},
+    {"runs of 11, 12, 13, 75, 76", 187, 1,
+     [](int i, int, int top) {
+         const int ends[] = {11, 23, 36, 111, 187};
+         int k = 0;
+         while (i >= ends[k]) {
+             ++k;
+         }
+         return k % 2 ? top : 0;
+     }},
+    {"a run of 5000", 100, 50,
+     [](int, int, int top) {
+         return top / 2;
+     }},
+    {"noise", 23, 29,
+     [](int i, int, int top) {
+         unsigned x = static_cast<unsigned>(i) * 2654435761U;
+         return static_cast<int>((x >> 13) % static_cast<unsigned>(top + 1));
+     }},
+    {"a ramp", 20, 20,
+     [](int i, int w, int top) {
+         return (i % w + i / w) * top / 38;
+     }},
+};
+
+std::vector<std::uint8_t> Levels(const Pattern& p, int bpp) {
+    std::vector<std::uint8_t> levels;
+    for (int i = 0; i < p.width * p.height; ++i) {
+        levels.push_back(static_cast<std::uint8_t>(p.level(i, p.width, (1 << bpp) - 1)));
+    }
+    return levels;
+}
+
+TEST(LvglCompress, EveryPatternDecodesToItsLevelsAtEveryDepth) {
+    for (const Pattern& p : kPatterns) {
+        for (int bpp : {1, 2, 3, 4, 8}) {
+            const std::vector<std::uint8_t> levels = Levels(p, bpp);
+            for (bool prefilter : {false, true}) {
+                const std::string row = std::string(p.name) + ", " + std::to_string(bpp) + " bpp" +
+                                        (prefilter ? ", prefiltered" : "");
+                const std::vector<std::uint8_t> code =
+                    formats::CompressLevels(levels, p.width, p.height, bpp, prefilter);
+                EXPECT_EQ(Decode(code, p.width, p.height, bpp, prefilter), levels) << row;
+                EXPECT_EQ(formats::DecompressLevels(code, p.width, p.height, bpp, prefilter),
+                          levels)
+                    << row;
+                if (prefilter) {
+                    EXPECT_LE(code.size(), ConverterSize(levels, p.width, bpp)) << row;
+                }
+            }
+        }
+    }
+}
+
+TEST(LvglCompress, LvglDecompressesOnlyTheseDepths) {
+    for (int bpp = 0; bpp <= 9; ++bpp) {
+        EXPECT_EQ(formats::LvglDecompresses(9, bpp), bpp >= 2 && bpp <= 4) << "LVGL 9, " << bpp;
+        EXPECT_EQ(formats::LvglDecompresses(8, bpp), (bpp >= 1 && bpp <= 4) || bpp == 8)
+            << "LVGL 8, " << bpp;
+    }
+}
+
+// A glyph of a written lvgl font: its box and the bytes under its comment in glyph_bitmap.
+struct WrittenGlyph {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> bytes;
+};
+
+std::map<std::string, WrittenGlyph> ParseFont(const std::string& text) {
+    std::map<std::string, WrittenGlyph> glyphs;
+    const std::regex comment(R"(^    /\* (U\+[0-9A-F]+).*)");
+    const std::regex hex(R"(0x([0-9A-F]{2}),)");
+    const std::regex dsc(R"(\.box_w = (\d+), \.box_h = (\d+), .*/\* (U\+[0-9A-F]+) \*/$)");
+    std::istringstream lines(text);
+    std::string line;
+    std::string code;
+    bool inBitmap = false;
+    std::smatch m;
+    while (std::getline(lines, line)) {
+        if (line.find("glyph_bitmap[] = {") != std::string::npos) {
+            inBitmap = true;
+        } else if (inBitmap && line == "};") {
+            inBitmap = false;
+        } else if (inBitmap && std::regex_match(line, m, comment)) {
+            code = m[1];
+            glyphs[code];
+        } else if (inBitmap && !code.empty()) {
+            for (auto it = std::sregex_iterator(line.begin(), line.end(), hex);
+                 it != std::sregex_iterator(); ++it) {
+                glyphs[code].bytes.push_back(
+                    static_cast<std::uint8_t>(std::stoi((*it)[1], nullptr, 16)));
+            }
+        } else if (std::regex_search(line, m, dsc)) {
+            glyphs[m[3]].width = std::stoi(m[1]);
+            glyphs[m[3]].height = std::stoi(m[2]);
+        }
+    }
+    return glyphs;
+}
+
+std::string Write(const glyph::Strike& strike, bool compress, int version) {
+    formats::FormatOptions options;
+    options.name = "test_font";
+    options.lvglVersion = version;
+    options.compress = compress;
+    const auto writer = formats::MakeWriter("lvgl", options);
+    test::StringSink sink;
+    writer->Begin(strike.facts, strike.glyphs.size(), sink);
+    for (const glyph::StrikeGlyph& g : strike.glyphs) {
+        writer->Add(g);
+    }
+    writer->Finish();
+    return sink.text();
+}
+
+TEST(LvglCompress, CompressedFontDrawsAsTheUncompressedOne) {
+    glyph::FontFaces faces;
+    faces.Select(glyph::FontSource::File(testfonts::DejaVuSans()), {"", 12, false, false});
+    std::u32string ascii;
+    for (char32_t c = 0x20; c < 0x7F; ++c) {
+        ascii += c;
+    }
+    const glyph::Strike strike = glyph::DrawStrike(faces, ascii);
+    const std::string plainText = Write(strike, false, 8);
+    const std::string compressedText = Write(strike, true, 8);
+    const bool prefilter = compressedText.find(".bitmap_format = 1,") != std::string::npos;
+    ASSERT_TRUE(prefilter || compressedText.find(".bitmap_format = 2,") != std::string::npos);
+    EXPECT_NE(compressedText.find("#if !LV_USE_FONT_COMPRESSED"), std::string::npos);
+    const auto plain = ParseFont(plainText);
+    const auto compressed = ParseFont(compressedText);
+    ASSERT_EQ(plain.size(), ascii.size());
+    ASSERT_EQ(compressed.size(), plain.size());
+    std::size_t plainBytes = 0;
+    std::size_t ourBytes = 0;
+    std::size_t converterBytes = 0;
+    for (const auto& [code, g] : plain) {
+        const WrittenGlyph& c = compressed.at(code);
+        ASSERT_EQ(c.width, g.width) << code;
+        ASSERT_EQ(c.height, g.height) << code;
+        std::vector<std::uint8_t> levels;
+        for (int i = 0; i < g.width * g.height; ++i) {
+            levels.push_back((g.bytes[i / 8] >> (7 - i % 8)) & 1);
+        }
+        EXPECT_EQ(Decode(c.bytes, c.width, c.height, 1, prefilter), levels) << code;
+        plainBytes += g.bytes.size();
+        ourBytes += c.bytes.size();
+        converterBytes += ConverterSize(levels, g.width, 1);
+    }
+    EXPECT_LE(ourBytes, converterBytes);
+    RecordProperty("plain_bytes", static_cast<int>(plainBytes));
+    RecordProperty("compressed_bytes", static_cast<int>(ourBytes));
+}
+
+TEST(LvglCompress, RefusesADepthLvglCannotDecompress) {
+    glyph::FontFaces faces;
+    faces.Select(glyph::FontSource::File(testfonts::DejaVuSans()), {"", 12, false, false});
+    const glyph::Strike strike = glyph::DrawStrike(faces, U"A");
+    try {
+        Write(strike, true, 9);
+        ADD_FAILURE() << "written";
+    } catch (const formats::FormatError& error) {
+        EXPECT_NE(std::string(error.what()).find("LVGL 9 decompresses glyphs of 2, 3 and 4"),
+                  std::string::npos)
+            << error.what();
+    }
+}
+
+} // namespace
