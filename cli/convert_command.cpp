@@ -113,6 +113,7 @@ formats::FormatOptions FormatOptionsOf(const ConvertOptions& options) {
     format.eol = options.eol;
     format.encoding = options.encoding;
     format.lvglVersion = options.lvglVersion;
+    format.bpp = options.bpp;
     format.cell = options.cell;
     format.packing = options.packing;
     format.first = options.first;
@@ -171,8 +172,10 @@ public:
 // Draws every character and hands it to the writer, noting what the font lacks or could not draw.
 void DrawAll(const ConvertOptions& options, glyph::FontFaces& faces,
              const glyph::StrikeFacts& facts, formats::FontWriter& writer, GlyphNotes& notes) {
+    const glyph::Depth depth =
+        options.format->DrawsGrey(options.bpp) ? glyph::Depth::Eight : glyph::Depth::One;
     for (char32_t c : options.characters) {
-        glyph::StrikeGlyph glyph = glyph::DrawGlyph(faces, c);
+        glyph::StrikeGlyph glyph = glyph::DrawGlyph(faces, c, depth);
         if (!glyph.found) {
             notes.Add(glyph::CharacterName(c) + ": not in " + facts.face.family +
                       (options.source == FontSource::File ? "" : " or its fallbacks") +

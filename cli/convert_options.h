@@ -39,6 +39,8 @@ struct ConvertOptions {
     formats::Encoding encoding = formats::Encoding::Unicode;
     int lvglVersion = 9;
     bool kerning = true; // for the formats that hold kerning pairs
+    int bpp = 1;         // --bpp: bits a pixel, for the formats that hold grey levels
+    bool bppGiven = false;
     formats::CellRule cell;
     glyph::Packing packing; // --bit-order and --scan
     std::optional<char32_t> first;

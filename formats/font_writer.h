@@ -54,6 +54,8 @@ struct FormatOptions {
     std::string eol = "\n";
     Encoding encoding = Encoding::Unicode;
     int lvglVersion = 9;
+    // Bits a pixel for the formats that hold grey levels (FormatRow::depths); 1: ink or paper.
+    int bpp = 1;
     CellRule cell;
     // The raw format's layout, and the code its first record stands for.
     glyph::Packing packing;

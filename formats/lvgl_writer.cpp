@@ -29,6 +29,12 @@ namespace {
 //                . # #
 const glyph::Packing kPacking{glyph::BitOrder::MsbFirst, glyph::Scan::Rows, glyph::Padding::Glyph};
 
+// Above 1 bit a pixel the same order holds each pixel's level, its most significant bit first
+// (glyph::PackLevels); a box of w x h pixels takes ceil(w * h * bpp / 8) bytes at every depth.
+std::int64_t BitmapBytes(const glyph::Bitmap& ink, int bpp) {
+    return (std::int64_t{ink.width()} * ink.height() * bpp + 7) / 8;
+}
+
 // What a field of lv_font_fmt_txt_glyph_dsc_t holds, normally and with LV_FONT_FMT_TXT_LARGE:
 // bitmap_index 20 or 32 bits, adv_w (1/16 px) 12 or 32 bits, box_w and box_h 8 or 16 bits,
 // ofs_x and ofs_y signed 8 or 16 bits.
@@ -279,7 +285,7 @@ void PlanCharacterMaps(int version, Layout& layout) {
 
 // Where each glyph's bitmap starts, the first value that needs the large descriptors, and the
 // line that holds every glyph.
-void PlanBitmaps(const glyph::Strike& strike, int version, Layout& layout) {
+void PlanBitmaps(const glyph::Strike& strike, int version, int bpp, Layout& layout) {
     const std::vector<glyph::StrikeGlyph>& glyphs = strike.glyphs;
     // LVGL finds a glyph's bitmap at glyph_bitmap + bitmap_index and reads on from there with
     // full-width arithmetic, so only where each bitmap starts must fit the field; that includes
@@ -302,8 +308,7 @@ void PlanBitmaps(const glyph::Strike& strike, int version, Layout& layout) {
         CheckField(kBoxHeight, g.ink.height(), g.code, layout.large);
         CheckField(kOffsetX, g.left, g.code, layout.large);
         CheckField(kOffsetY, g.top - g.ink.height(), g.code, layout.large);
-        offset +=
-            static_cast<std::int64_t>(glyph::PackedSize(g.ink.width(), g.ink.height(), kPacking));
+        offset += BitmapBytes(g.ink, bpp);
         top = std::max(top, g.top);
         bottom = std::min(bottom, g.top - g.ink.height());
         ink = true;
@@ -329,11 +334,11 @@ void PlanBitmaps(const glyph::Strike& strike, int version, Layout& layout) {
     }
 }
 
-Layout Plan(const glyph::Strike& strike, int version) {
+Layout Plan(const glyph::Strike& strike, int version, int bpp) {
     Layout layout;
     OrderByCode(strike.glyphs, layout);
     PlanCharacterMaps(version, layout);
-    PlanBitmaps(strike, version, layout);
+    PlanBitmaps(strike, version, bpp, layout);
     CheckFontField("underline_position", strike.facts.metrics.underlineTop, {-128, 127});
     CheckFontField("underline_thickness", strike.facts.metrics.underlineThickness, {-128, 127});
     return layout;
@@ -498,7 +503,7 @@ std::string Upper(std::string_view text) {
 class LvglWriter : public WholeSetWriter {
 public:
     explicit LvglWriter(const FormatOptions& options)
-        : options_(options), version_(options.lvglVersion == 8 ? 8 : 9) {}
+        : options_(options), version_(options.lvglVersion == 8 ? 8 : 9), bpp_(options.bpp) {}
 
     std::uint64_t EstimateSize(const glyph::StrikeFacts& facts, std::size_t glyphs) const override {
         // A box as high as the line and as wide; a descriptor, a comment and a unicode_list
@@ -518,7 +523,7 @@ public:
 
 protected:
     void Write(const glyph::Strike& strike, Sink& out) override {
-        const Layout layout = Plan(strike, version_);
+        const Layout layout = Plan(strike, version_, bpp_);
         name_ = SymbolName(options_, strike.facts);
         for (std::string_view own :
              {"glyph_bitmap", "glyph_dsc", "cmaps", "font_dsc", "cache", "kern_pairs",
@@ -555,10 +560,23 @@ private:
         } else {
             lines.emplace_back("LVGL 8.3 font: lv_font_t over lv_font_fmt_txt.");
         }
-        lines.emplace_back(
-            "1 bit per pixel, uncompressed; each glyph's box: " + glyph::Describe(kPacking) + ":");
-        for (std::string& line : glyph::DrawBitLayout(kPacking, 5, 3)) {
-            lines.push_back(std::move(line));
+        if (bpp_ == 1) {
+            lines.emplace_back("1 bit per pixel, uncompressed; each glyph's box: " +
+                               glyph::Describe(kPacking) + ":");
+            for (std::string& line : glyph::DrawBitLayout(kPacking, 5, 3)) {
+                lines.push_back(std::move(line));
+            }
+        } else {
+            const std::string n = std::to_string(bpp_);
+            lines.push_back(n + " bits per pixel, uncompressed: each pixel's level 0 (paper) to " +
+                            std::to_string((1 << bpp_) - 1) +
+                            " (full ink), most significant bit first,");
+            lines.emplace_back("pixel after pixel and row after row; only each glyph's last "
+                               "byte is padded.");
+            if (bpp_ == 3 || bpp_ == 8) {
+                lines.push_back("LVGL 9.0 to 9.2 cannot draw " + n +
+                                " bits per pixel; 9.3 and later can.");
+            }
         }
         lines.emplace_back("ofs_x, ofs_y: the box's left and bottom edge from the pen on the "
                            "baseline, y up; adv_w in 1/16 px.");
@@ -598,14 +616,19 @@ private:
         for (std::size_t index : layout.order) {
             const glyph::StrikeGlyph& g = strike.glyphs[index];
             bytes.clear();
-            glyph::Pack(g.ink, 0, 0, g.ink.width(), g.ink.height(), kPacking, bytes);
+            if (bpp_ == 1) {
+                glyph::Pack(g.ink, 0, 0, g.ink.width(), g.ink.height(), kPacking, bytes);
+            } else {
+                glyph::PackLevels(g.ink, bpp_, bytes);
+            }
             out += "    /* ";
             AppendCharacter(out, g.code);
             out += " */\n";
             AppendHexBytes(out, bytes, 16, "    ");
             any = any || !bytes.empty();
             // The file keeps the whole ink box: nothing is clipped.
-            Written(g, ReadBack(g.Box(), bytes, kPacking, options_.decode));
+            Written(g, bpp_ == 1 ? ReadBack(g.Box(), bytes, kPacking, options_.decode)
+                                 : ReadBackLevels(g.Box(), bytes, bpp_, options_.decode));
             text.Step();
         }
         if (!any) {
@@ -798,7 +821,9 @@ private:
                "    .cmap_num = " +
                std::to_string(layout.maps.size()) +
                ",\n"
-               "    .bpp = 1,\n"
+               "    .bpp = " +
+               std::to_string(bpp_) +
+               ",\n"
                "    .kern_classes = " +
                (kerning.classes ? "1" : "0") +
                ",\n"
@@ -848,6 +873,7 @@ private:
 
     FormatOptions options_;
     int version_;
+    int bpp_;
     std::string name_;
     std::string guard_;
 };
