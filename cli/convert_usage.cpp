@@ -115,11 +115,11 @@ std::string FormatHelp() {
                     points up to 0xFF, the default) or cp1251 (each character's
                     Windows-1251 byte)
   --lvgl-version V  9 (default) or 8 (8.3)
-  --bpp N           bits per pixel: 1 (default), or grey levels 2, 3, 4 or 8 for
-                    )" +
-           GreyFormats() + R"(; each pixel's level is its coverage scaled
-                    to 0 .. 2^N-1 and rounded. LVGL 9.0 to 9.2 cannot show 3 and
-                    8 bpp fonts; 9.3 and later can
+  --bpp N           bits per pixel: 1 (default), or grey levels 2, 3, 4 or 8
+                    for )" +
+           GreyFormats() + R"(; each pixel's level is its coverage scaled to
+                    0 .. 2^N-1 and rounded. LVGL 9.0 to 9.2 cannot show 3 and 8
+                    bpp fonts; 9.3 and later can
   --no-kerning      )" +
            TakenBy(FormatOption::Kerning) + R"(: leave the kerning out (by default, the pairs
                     HarfBuzz kerns, where the main face draws both characters)
