@@ -114,6 +114,7 @@ formats::FormatOptions FormatOptionsOf(const ConvertOptions& options) {
     format.encoding = options.encoding;
     format.lvglVersion = options.lvglVersion;
     format.compress = options.compress;
+    format.bpp = options.bpp;
     format.cell = options.cell;
     format.packing = options.packing;
     format.first = options.first;
@@ -169,16 +170,11 @@ public:
     std::uint64_t bytes = 0;
 };
 
-// The pixel depth the writer takes its glyphs at: 8 bits for a format that holds only grey.
-glyph::Depth DepthOf(const ConvertOptions& options) {
-    return (options.format->depths & formats::kOneBitPixels) != 0 ? glyph::Depth::One
-                                                                  : glyph::Depth::Eight;
-}
-
 // Draws every character and hands it to the writer, noting what the font lacks or could not draw.
 void DrawAll(const ConvertOptions& options, glyph::FontFaces& faces,
              const glyph::StrikeFacts& facts, formats::FontWriter& writer, GlyphNotes& notes) {
-    const glyph::Depth depth = DepthOf(options);
+    const glyph::Depth depth =
+        options.format->DrawsGrey(options.bpp) ? glyph::Depth::Eight : glyph::Depth::One;
     for (char32_t c : options.characters) {
         glyph::StrikeGlyph glyph = glyph::DrawGlyph(faces, c, depth);
         if (!glyph.found) {

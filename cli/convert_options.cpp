@@ -481,6 +481,11 @@ const OptionRule kOptionRules[] = {
     {"--compress", "", Takes::Nothing,
      [](ParseState& s, std::string_view, std::string_view) { s.options.compress = true; },
      Only(formats::FormatOption::Compress)},
+    {"--bpp", "", Takes::Value,
+     [](ParseState& s, std::string_view option, std::string_view value) {
+         s.options.bpp = Choice(option, value, {"1", "2", "3", "4", "8"})[0] - '0';
+         s.options.bppGiven = true;
+     }},
     {"--cell", "", Takes::Value,
      [](ParseState& s, std::string_view, std::string_view value) {
          s.options.cell = ParseCell(value);
@@ -550,6 +555,14 @@ void CheckFormatOptions(const ConvertOptions& options,
             throw UsageError(std::string(rule->name) + " applies to --format " +
                              formats::FormatNamesWhere([bits](const formats::FormatRow& row) {
                                  return (row.options & bits) != 0;
+                             }) +
+                             " only");
+        }
+        if (rule->name == "--bpp" && !options.format->TakesDepth(options.bpp)) {
+            const int bpp = options.bpp;
+            throw UsageError("--bpp " + std::to_string(bpp) + " applies to --format " +
+                             formats::FormatNamesWhere([bpp](const formats::FormatRow& row) {
+                                 return row.TakesDepth(bpp);
                              }) +
                              " only");
         }

@@ -40,6 +40,8 @@ struct ConvertOptions {
     int lvglVersion = 9;
     bool kerning = true;   // for the formats that hold kerning pairs
     bool compress = false; // lvgl: LVGL's compressed glyphs
+    int bpp = 1;           // --bpp: bits a pixel, for the formats that hold grey levels
+    bool bppGiven = false;
     formats::CellRule cell;
     glyph::Packing packing; // --bit-order and --scan
     std::optional<char32_t> first;

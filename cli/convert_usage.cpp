@@ -93,6 +93,13 @@ Font:
 )";
 }
 
+// The formats that hold grey levels.
+std::string GreyFormats() {
+    return formats::FormatNamesWhere([](const FormatRow& row) {
+        return row.TakesDepth(2) || row.TakesDepth(4) || row.TakesDepth(8);
+    });
+}
+
 // What to write, and the options only some formats take.
 std::string FormatHelp() {
     return R"(Format:
@@ -108,13 +115,18 @@ std::string FormatHelp() {
                     points up to 0xFF, the default) or cp1251 (each character's
                     Windows-1251 byte)
   --lvgl-version V  9 (default) or 8 (8.3)
+  --bpp N           bits per pixel: 1 (default), or grey levels 2, 3, 4 or 8
+                    for )" +
+           GreyFormats() + R"(; a pixel's level is its coverage scaled
+                    to 0 .. 2^N-1 and rounded. LVGL 9.0 to 9.2 cannot show 3
+                    and 8 bpp fonts; 9.3 and later can
   --no-kerning      )" +
            TakenBy(FormatOption::Kerning) + R"(: leave the kerning out (by default, the pairs
                     HarfBuzz kerns, where the main face draws both characters)
   --compress        )" +
            TakenBy(FormatOption::Compress) + R"(: glyphs in LVGL's compressed code
-                    (LV_USE_FONT_COMPRESSED); LVGL 9 decompresses 2, 3 and 4 bits
-                    per pixel, LVGL 8 also 1 and 8
+                    (LV_USE_FONT_COMPRESSED); LVGL 9 decompresses 2, 3 and 4
+                    bits per pixel, LVGL 8 also 1 and 8
   --cell CELL       )" +
            TakenBy(FormatOption::Cell, ", ", ", ") +
            R"(: font (ascent + descent, the default),

@@ -54,7 +54,7 @@ struct FormatOptions {
     std::string eol = "\n";
     Encoding encoding = Encoding::Unicode;
     int lvglVersion = 9;
-    // Bits per pixel of the formats that hold grey levels.
+    // Bits a pixel for the formats that hold grey levels (FormatRow::depths); 1: ink or paper.
     int bpp = 1;
     // lvgl: the glyphs in LVGL's compressed code.
     bool compress = false;

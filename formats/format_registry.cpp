@@ -73,10 +73,10 @@ const FormatRow kFormats[] = {
     },
     {
         .name = "lvgl",
-        .help = "LVGL font, 1 bit per pixel (lv_font_t)",
+        .help = "LVGL font, 1 (default), 2, 3, 4 or 8 bits per pixel (lv_font_t)",
         .options =
             Options({FormatOption::LvglVersion, FormatOption::Kerning, FormatOption::Compress}),
-        .depths = kOneBitPixels,
+        .depths = kOneBitPixels | PixelDepth(2) | PixelDepth(3) | PixelDepth(4) | PixelDepth(8),
         .make = MakeLvglWriter,
     },
     {

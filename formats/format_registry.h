@@ -40,9 +40,12 @@ struct NameProblem {
     std::string text;
 };
 
-// Pixel depths, as bits of FormatRow::depths.
-inline constexpr unsigned kOneBitPixels = 1U << 1;
-inline constexpr unsigned kEightBitPixels = 1U << 8;
+// Pixel depths, as bits of FormatRow::depths: bit n for n bits a pixel.
+constexpr unsigned PixelDepth(int bits) {
+    return bits >= 0 && bits < 32 ? 1U << bits : 0U;
+}
+inline constexpr unsigned kOneBitPixels = PixelDepth(1);
+inline constexpr unsigned kEightBitPixels = PixelDepth(8);
 
 struct FormatRow {
     std::string_view name;
@@ -66,6 +69,11 @@ struct FormatRow {
     std::unique_ptr<FontWriter> (*make)(const FormatOptions& options) = nullptr;
 
     bool Takes(FormatOption option) const { return (options & static_cast<unsigned>(option)) != 0; }
+    // Whether it holds pixels of `bits` bits.
+    bool TakesDepth(int bits) const { return (depths & PixelDepth(bits)) != 0; }
+    // Whether its writer takes grey strikes (Depth::Eight) at `bits` bits a pixel: above 1 bit,
+    // or when it holds no 1-bit pixels at all.
+    bool DrawsGrey(int bits) const { return bits > 1 || !TakesDepth(1); }
 };
 
 // The rows in the order --help lists them; the first is the default.

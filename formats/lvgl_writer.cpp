@@ -30,6 +30,12 @@ namespace {
 //                . # #
 const glyph::Packing kPacking{glyph::BitOrder::MsbFirst, glyph::Scan::Rows, glyph::Padding::Glyph};
 
+// Above 1 bit a pixel the same order holds each pixel's level, its most significant bit first
+// (glyph::PackLevels); a box of w x h pixels takes ceil(w * h * bpp / 8) bytes at every depth.
+std::int64_t BitmapBytes(const glyph::Bitmap& ink, int bpp) {
+    return (std::int64_t{ink.width()} * ink.height() * bpp + 7) / 8;
+}
+
 // What a field of lv_font_fmt_txt_glyph_dsc_t holds, normally and with LV_FONT_FMT_TXT_LARGE:
 // bitmap_index 20 or 32 bits, adv_w (1/16 px) 12 or 32 bits, box_w and box_h 8 or 16 bits,
 // ofs_x and ofs_y signed 8 or 16 bits.
@@ -284,7 +290,7 @@ void PlanCharacterMaps(int version, Layout& layout) {
 
 // Where each glyph's bitmap starts, the first value that needs the large descriptors, and the
 // line that holds every glyph.
-void PlanBitmaps(const glyph::Strike& strike, int version, Layout& layout) {
+void PlanBitmaps(const glyph::Strike& strike, int version, int bpp, Layout& layout) {
     const std::vector<glyph::StrikeGlyph>& glyphs = strike.glyphs;
     // LVGL finds a glyph's bitmap at glyph_bitmap + bitmap_index and reads on from there with
     // full-width arithmetic, so only where each bitmap starts must fit the field; that includes
@@ -307,8 +313,7 @@ void PlanBitmaps(const glyph::Strike& strike, int version, Layout& layout) {
         CheckField(kBoxHeight, g.ink.height(), g.code, layout.large);
         CheckField(kOffsetX, g.left, g.code, layout.large);
         CheckField(kOffsetY, g.top - g.ink.height(), g.code, layout.large);
-        offset += layout.code.empty() ? static_cast<std::int64_t>(glyph::PackedSize(
-                                            g.ink.width(), g.ink.height(), kPacking))
+        offset += layout.code.empty() ? BitmapBytes(g.ink, bpp)
                                       : static_cast<std::int64_t>(layout.code[k].size());
         top = std::max(top, g.top);
         bottom = std::min(bottom, g.top - g.ink.height());
@@ -335,9 +340,13 @@ void PlanBitmaps(const glyph::Strike& strike, int version, Layout& layout) {
     }
 }
 
-// A glyph's box as the uncompressed format holds it.
-void PackGlyph(const glyph::StrikeGlyph& g, std::vector<std::uint8_t>& bytes) {
-    glyph::Pack(g.ink, 0, 0, g.ink.width(), g.ink.height(), kPacking, bytes);
+// A glyph's box as the uncompressed format holds it: bits at 1 bit a pixel, else levels.
+void PackGlyph(const glyph::StrikeGlyph& g, int bpp, std::vector<std::uint8_t>& bytes) {
+    if (bpp == 1) {
+        glyph::Pack(g.ink, 0, 0, g.ink.width(), g.ink.height(), kPacking, bytes);
+    } else {
+        glyph::PackLevels(g.ink, bpp, bytes);
+    }
 }
 
 // LVGL 8 writes a decompressed glyph through a 16-bit byte index (bits_write); 3 bits a pixel
@@ -367,7 +376,7 @@ void PlanCompression(const glyph::Strike& strike, const FormatOptions& options, 
         }
         bytes.clear();
         if (!g.ink.empty()) {
-            PackGlyph(g, bytes);
+            PackGlyph(g, bpp, bytes);
         }
         const std::size_t count = g.ink.empty() ? 0 : std::size_t(width) * std::size_t(height);
         const std::vector<std::uint8_t> levels = UnpackLevels(bytes, count, bpp);
@@ -387,7 +396,7 @@ Layout Plan(const glyph::Strike& strike, const FormatOptions& options, int versi
     if (options.compress) {
         PlanCompression(strike, options, version, layout);
     }
-    PlanBitmaps(strike, version, layout);
+    PlanBitmaps(strike, version, options.bpp, layout);
     CheckFontField("underline_position", strike.facts.metrics.underlineTop, {-128, 127});
     CheckFontField("underline_thickness", strike.facts.metrics.underlineThickness, {-128, 127});
     return layout;
@@ -552,7 +561,7 @@ std::string Upper(std::string_view text) {
 class LvglWriter : public WholeSetWriter {
 public:
     explicit LvglWriter(const FormatOptions& options)
-        : options_(options), version_(options.lvglVersion == 8 ? 8 : 9) {}
+        : options_(options), version_(options.lvglVersion == 8 ? 8 : 9), bpp_(options.bpp) {}
 
     void CheckCharacters(std::u32string_view) const override {
         if (options_.compress && !LvglDecompresses(version_, options_.bpp)) {
@@ -568,7 +577,9 @@ public:
         const glyph::SizeMetrics& m = facts.metrics;
         const auto side = static_cast<std::uint64_t>(
             std::max({m.lineHeight, m.ascent + m.descent, m.pixelSize, 1}));
-        const std::uint64_t bytes = (side * side + 7) / 8;
+        // Levels of `bpp` bits; LVGL's run-length code can take up to twice that for noise.
+        const auto bits = static_cast<std::uint64_t>(options_.bpp) * (options_.compress ? 2 : 1);
+        const std::uint64_t bytes = (side * side * bits + 7) / 8;
         const std::uint64_t perGlyph = HexBytesSize(bytes, 16, 4) + 32 + 110 + 8;
         const std::uint64_t header =
             8192 + 2 * (facts.face.copyright.size() + facts.face.licence.size() +
@@ -618,18 +629,31 @@ private:
         } else {
             lines.emplace_back("LVGL 8.3 font: lv_font_t over lv_font_fmt_txt.");
         }
-        if (layout.code.empty()) {
+        if (bpp_ == 1 && layout.code.empty()) {
             lines.emplace_back("1 bit per pixel, uncompressed; each glyph's box: " +
                                glyph::Describe(kPacking) + ":");
             for (std::string& line : glyph::DrawBitLayout(kPacking, 5, 3)) {
                 lines.push_back(std::move(line));
             }
         } else {
-            lines.push_back(
-                std::to_string(options_.bpp) + (options_.bpp == 1 ? " bit" : " bits") +
-                " per pixel, compressed: each glyph's box, rows top to bottom, in "
-                "LVGL's run-length code" +
-                (layout.prefilter ? ", each row XORed with the row above first." : "."));
+            const std::string n = std::to_string(bpp_);
+            if (layout.code.empty()) {
+                lines.push_back(n + " bits per pixel, uncompressed: each pixel's level 0 (paper) " +
+                                "to " + std::to_string((1 << bpp_) - 1) +
+                                " (full ink), most significant bit first,");
+                lines.emplace_back("pixel after pixel and row after row; only each glyph's last "
+                                   "byte is padded.");
+            } else {
+                lines.push_back(
+                    n + (bpp_ == 1 ? " bit" : " bits") +
+                    " per pixel, compressed: each glyph's box, rows top to bottom, in "
+                    "LVGL's run-length code" +
+                    (layout.prefilter ? ", each row XORed with the row above first." : "."));
+            }
+            if (bpp_ == 3 || bpp_ == 8) {
+                lines.push_back("LVGL 9.0 to 9.2 cannot draw " + n +
+                                " bits per pixel; 9.3 and later can.");
+            }
         }
         lines.emplace_back("ofs_x, ofs_y: the box's left and bottom edge from the pen on the "
                            "baseline, y up; adv_w in 1/16 px.");
@@ -674,7 +698,7 @@ private:
             const glyph::StrikeGlyph& g = strike.glyphs[layout.order[k]];
             bytes.clear();
             if (layout.code.empty()) {
-                PackGlyph(g, bytes);
+                PackGlyph(g, bpp_, bytes);
             } else {
                 bytes = layout.code[k];
             }
@@ -690,7 +714,8 @@ private:
                                    options_.bpp);
             }
             // The file keeps the whole ink box: nothing is clipped.
-            Written(g, ReadBack(g.Box(), bytes, kPacking, options_.decode));
+            Written(g, bpp_ == 1 ? ReadBack(g.Box(), bytes, kPacking, options_.decode)
+                                 : ReadBackLevels(g.Box(), bytes, bpp_, options_.decode));
             text.Step();
         }
         if (!layout.code.empty()) {
@@ -887,7 +912,9 @@ private:
             "    .cmap_num = " +
             std::to_string(layout.maps.size()) +
             ",\n"
-            "    .bpp = 1,\n"
+            "    .bpp = " +
+            std::to_string(bpp_) +
+            ",\n"
             "    .kern_classes = " +
             (kerning.classes ? "1" : "0") +
             ",\n"
@@ -942,6 +969,7 @@ private:
 
     FormatOptions options_;
     int version_;
+    int bpp_;
     std::string name_;
     std::string guard_;
 };

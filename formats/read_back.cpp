@@ -18,6 +18,24 @@ WrittenGlyph ReadBack(const glyph::PixelBox& frame, std::span<const std::uint8_t
     return written;
 }
 
+WrittenGlyph ReadBackLevels(const glyph::PixelBox& frame, std::span<const std::uint8_t> bytes,
+                            int bits, bool decode) {
+    WrittenGlyph written;
+    written.frame = frame;
+    if (!decode) {
+        return written;
+    }
+    written.bits = glyph::UnpackLevels(bytes, frame.width, frame.height, bits);
+    const unsigned top = (1U << bits) - 1;
+    for (int y = 0; y < written.bits.height(); ++y) {
+        std::uint8_t* row = written.bits.Row(y);
+        for (int x = 0; x < written.bits.width(); ++x) {
+            row[x] = static_cast<std::uint8_t>((row[x] * 510U + top) / (2 * top));
+        }
+    }
+    return written;
+}
+
 WrittenGlyph ReadBack(const glyph::PixelBox& frame, glyph::Bitmap bits) {
     WrittenGlyph written;
     written.frame = frame;

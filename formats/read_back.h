@@ -24,6 +24,12 @@ namespace formats {
 WrittenGlyph ReadBack(const glyph::PixelBox& frame, std::span<const std::uint8_t> bytes,
                       glyph::Packing packing, bool decode, bool firstColumnLost = false);
 
+// The same for a glyph held as levels of `bits` bits a pixel (glyph::PackLevels): with `decode`,
+// `bits` is a Depth::Eight picture of the coverage each level stands for, level * 255 /
+// (2^bits - 1) rounded, as a display library shows it.
+WrittenGlyph ReadBackLevels(const glyph::PixelBox& frame, std::span<const std::uint8_t> bytes,
+                            int bits, bool decode);
+
 // The same for a format with a reader of its own (u8g2's run lengths): `bits` is the frame's
 // picture as that reader decoded it.
 WrittenGlyph ReadBack(const glyph::PixelBox& frame, glyph::Bitmap bits);

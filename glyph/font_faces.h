@@ -2,6 +2,7 @@
 // them.
 #pragma once
 
+#include "glyph/bitmap.h"
 #include "glyph/surface.h"
 
 #include <memory>
@@ -133,11 +134,13 @@ public:
     // The fallback faces that draw any of `characters`, each once, in the order of the first
     // character each draws. Empty for a face given by file.
     std::vector<FaceFacts> FallbackFacts(std::u32string_view characters);
-    // Draws c with FreeType's monochrome rasteriser and hinting: from the face, else from the
-    // first fallback fontconfig ranks that has it, else the face's missing-glyph box. A glyph
-    // FreeType cannot draw whole comes back with `problem` set and as much of it as could be
-    // drawn; it never throws for one glyph.
-    const GlyphRaster& Render(char32_t c);
+    // Draws c from the face, else from the first fallback fontconfig ranks that has it, else
+    // the face's missing-glyph box. Depth::One: FreeType's monochrome rasteriser and hinting;
+    // Depth::Eight: its anti-aliased rasteriser with the hinting it uses for it (outline glyphs
+    // come back as Grey pixels; a bitmap font's glyphs as the font has them). A glyph FreeType
+    // cannot draw whole comes back with `problem` set and as much of it as could be drawn; it
+    // never throws for one glyph.
+    const GlyphRaster& Render(char32_t c, Depth depth = Depth::One);
 
     struct State;
 

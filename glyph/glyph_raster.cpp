@@ -21,8 +21,9 @@ std::string Dimensions(long width, long height) {
 }
 
 // Draws an outline too large for FT_Render_Glyph straight into a bitmap of the largest size
-// FreeType takes, holding the top-left part of the glyph's box.
-void RenderLargeOutline(FontFaces::State& state, FT_GlyphSlot glyph, GlyphRaster& raster) {
+// FreeType takes, holding the top-left part of the glyph's box, at the depth asked for.
+void RenderLargeOutline(FontFaces::State& state, FT_GlyphSlot glyph, Depth depth,
+                        GlyphRaster& raster) {
     FT_BBox box{};
     FT_Outline_Get_CBox(&glyph->outline, &box);
     const FT_Pos left = box.xMin & ~63;
@@ -37,9 +38,10 @@ void RenderLargeOutline(FontFaces::State& state, FT_GlyphSlot glyph, GlyphRaster
     FT_Bitmap target{};
     target.width = static_cast<unsigned>(width);
     target.rows = static_cast<unsigned>(height);
-    target.pitch = Bitmap::Stride(static_cast<int>(width));
-    target.pixel_mode = FT_PIXEL_MODE_MONO;
-    target.num_grays = 2;
+    const bool grey = depth == Depth::Eight;
+    target.pitch = Bitmap::Stride(static_cast<int>(width), depth);
+    target.pixel_mode = grey ? FT_PIXEL_MODE_GRAY : FT_PIXEL_MODE_MONO;
+    target.num_grays = grey ? 256 : 2;
     state.partial.assign(static_cast<std::size_t>(target.pitch) * target.rows, 0);
     target.buffer = state.partial.data();
     FT_Outline_Translate(&glyph->outline, -left, -(top - height * 64));
@@ -54,7 +56,7 @@ void RenderLargeOutline(FontFaces::State& state, FT_GlyphSlot glyph, GlyphRaster
     raster.width = static_cast<int>(width);
     raster.height = static_cast<int>(height);
     raster.pitch = target.pitch;
-    raster.pixels = GlyphRaster::Pixels::Mono;
+    raster.pixels = grey ? GlyphRaster::Pixels::Grey : GlyphRaster::Pixels::Mono;
     raster.buffer = state.partial.data();
 }
 
@@ -77,7 +79,7 @@ unsigned char GlyphRaster::Grey(int x, int y) const {
     return 255;
 }
 
-const GlyphRaster& FontFaces::Render(char32_t c) {
+const GlyphRaster& FontFaces::Render(char32_t c, Depth depth) {
     State& state = Resolved();
     GlyphRaster& raster = state.raster;
     raster = GlyphRaster{};
@@ -91,7 +93,8 @@ const GlyphRaster& FontFaces::Render(char32_t c) {
     // Faces are shared between slots, so the transform is set before every load.
     FT_Set_Transform(face, slot.transformed ? const_cast<FT_Matrix*>(&slot.matrix) : nullptr,
                      nullptr);
-    FT_Int32 flags = FT_LOAD_TARGET_MONO;
+    const bool grey = depth == Depth::Eight;
+    FT_Int32 flags = grey ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
     if (FT_HAS_COLOR(face)) {
         flags |= FT_LOAD_COLOR;
     }
@@ -113,10 +116,11 @@ const GlyphRaster& FontFaces::Render(char32_t c) {
         raster.advance = glyph->advance.x;
     }
     if (glyph->format != FT_GLYPH_FORMAT_BITMAP) {
-        if (const FT_Error error = FT_Render_Glyph(glyph, FT_RENDER_MODE_MONO)) {
+        const FT_Render_Mode mode = grey ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO;
+        if (const FT_Error error = FT_Render_Glyph(glyph, mode)) {
             if (FT_ERROR_BASE(error) == FT_Err_Raster_Overflow &&
                 glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
-                RenderLargeOutline(state, glyph, raster);
+                RenderLargeOutline(state, glyph, depth, raster);
             } else {
                 raster.problem = "FreeType could not draw it: " + FreeTypeMessage(error);
             }

@@ -223,4 +223,47 @@ std::vector<std::string> DrawBitLayout(Packing packing, int width, int height) {
     return lines;
 }
 
+unsigned CoverageLevel(unsigned coverage, int bits) {
+    const unsigned top = (1U << bits) - 1;
+    return (std::min(coverage, 255U) * top * 2 + 255) / 510;
+}
+
+void PackLevels(const Bitmap& coverage, int bits, std::vector<std::uint8_t>& out) {
+    unsigned pending = 0; // bits not yet in a byte, the oldest highest
+    int count = 0;
+    for (int y = 0; y < coverage.height(); ++y) {
+        for (int x = 0; x < coverage.width(); ++x) {
+            const unsigned value =
+                coverage.depth() == Depth::One ? coverage.Value(x, y) * 255U : coverage.Value(x, y);
+            pending = pending << bits | CoverageLevel(value, bits);
+            count += bits;
+            if (count >= 8) {
+                count -= 8;
+                out.push_back(static_cast<std::uint8_t>(pending >> count));
+                pending &= (1U << count) - 1;
+            }
+        }
+    }
+    if (count > 0) {
+        out.push_back(static_cast<std::uint8_t>(pending << (8 - count)));
+    }
+}
+
+Bitmap UnpackLevels(std::span<const std::uint8_t> bytes, int width, int height, int bits) {
+    Bitmap levels(width, height, Depth::Eight);
+    std::size_t bit = 0;
+    for (int y = 0; y < levels.height(); ++y) {
+        for (int x = 0; x < levels.width(); ++x) {
+            unsigned level = 0;
+            for (int i = 0; i < bits; ++i, ++bit) {
+                const std::size_t byte = bit / 8;
+                const unsigned set = byte < bytes.size() ? (bytes[byte] >> (7 - bit % 8)) & 1U : 0U;
+                level = level << 1 | set;
+            }
+            levels.SetValue(x, y, level);
+        }
+    }
+    return levels;
+}
+
 } // namespace glyph

@@ -67,6 +67,22 @@ void Pack(const Bitmap& bits, int x, int y, int width, int height, Packing packi
 // read as paper.
 Bitmap Unpack(std::span<const std::uint8_t> bytes, int width, int height, Packing packing);
 
+// The level of `coverage` (0 paper .. 255 full ink) in `bits` bits a pixel (1 to 8):
+// round(coverage * (2^bits - 1) / 255), halves up.
+unsigned CoverageLevel(unsigned coverage, int bits);
+
+// Appends the pixels of `coverage` (Depth::Eight; at Depth::One ink is full coverage) as levels of
+// `bits` bits a pixel, rows top to bottom, each pixel's level most significant bit first, one pixel
+// straight after the other across rows; only the last byte is padded, with zeros. 3 bits, levels 7
+// 0 5 2:
+//
+//   bits  111 000 10|1 010 0000   ->  0xE2, 0xA0
+void PackLevels(const Bitmap& coverage, int bits, std::vector<std::uint8_t>& out);
+
+// The width x height picture of levels of `bits` bits a pixel that PackLevels wrote into
+// `bytes`, as a Depth::Eight picture of the levels themselves; missing bytes read as 0.
+Bitmap UnpackLevels(std::span<const std::uint8_t> bytes, int width, int height, int bits);
+
 // "rows, most significant bit first, each row padded to whole bytes" and so on.
 std::string Describe(Packing packing);
 

@@ -51,17 +51,23 @@ StrikeFacts FactsOf(FontFaces& faces, std::u32string_view characters) {
 
 namespace {
 
-// The raster's ink as bits, in the raster's own box.
-Bitmap InkOf(const GlyphRaster& raster) {
-    Bitmap bits(raster.width, raster.height);
+// The raster's ink at `depth`, in the raster's own box. Depth::One: ink where a surface reads
+// the pixel as ink. Depth::Eight: the pixel's coverage (a 1-bit raster's ink is full coverage).
+Bitmap InkOf(const GlyphRaster& raster, Depth depth) {
+    Bitmap bits(raster.width, raster.height, depth);
+    const bool sameLayout = raster.pixels == (depth == Depth::One ? GlyphRaster::Pixels::Mono
+                                                                  : GlyphRaster::Pixels::Grey);
     for (int y = 0; y < bits.height(); ++y) {
         const unsigned char* source = raster.buffer + static_cast<long>(y) * raster.pitch;
-        if (raster.pixels == GlyphRaster::Pixels::Mono) {
+        if (sameLayout) {
             bits.SetRow(y, source);
             continue;
         }
         for (int x = 0; x < bits.width(); ++x) {
-            if (raster.Grey(x, y) < kInkGreyBelow) {
+            const unsigned grey = raster.Grey(x, y);
+            if (depth == Depth::Eight) {
+                bits.SetValue(x, y, 255U - grey);
+            } else if (grey < kInkGreyBelow) {
                 bits.Set(x, y);
             }
         }
@@ -72,10 +78,7 @@ Bitmap InkOf(const GlyphRaster& raster) {
 } // namespace
 
 StrikeGlyph DrawGlyph(FontFaces& faces, char32_t c, Depth depth) {
-    if (depth != Depth::One) {
-        throw FontError(CharacterName(c) + ": drawing 8 bits a pixel is not built yet");
-    }
-    const GlyphRaster& raster = faces.Render(c);
+    const GlyphRaster& raster = faces.Render(c, depth);
     StrikeGlyph glyph;
     glyph.code = c;
     glyph.found = raster.found;
@@ -85,7 +88,7 @@ StrikeGlyph DrawGlyph(FontFaces& faces, char32_t c, Depth depth) {
     if (raster.width <= 0 || raster.height <= 0) {
         return glyph;
     }
-    Bitmap bits = InkOf(raster);
+    Bitmap bits = InkOf(raster, depth);
     const BitmapArea area = bits.InkArea();
     if (area.empty()) {
         return glyph; // blank: no box, only the advance
@@ -97,12 +100,12 @@ StrikeGlyph DrawGlyph(FontFaces& faces, char32_t c, Depth depth) {
     return glyph;
 }
 
-Strike DrawStrike(FontFaces& faces, std::u32string_view characters) {
+Strike DrawStrike(FontFaces& faces, std::u32string_view characters, Depth depth) {
     Strike strike;
     strike.facts = FactsOf(faces, characters);
     strike.glyphs.reserve(characters.size());
     for (char32_t c : characters) {
-        strike.glyphs.push_back(DrawGlyph(faces, c));
+        strike.glyphs.push_back(DrawGlyph(faces, c, depth));
     }
     return strike;
 }

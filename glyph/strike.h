@@ -1,4 +1,4 @@
-// A font at one size as a set of 1-bit glyphs: what every file format is written from.
+// A font at one size as a set of glyphs, 1-bit or grey: what every file format is written from.
 #pragma once
 
 #include "glyph/bitmap.h"
@@ -31,7 +31,8 @@ PixelBox Union(const PixelBox& a, const PixelBox& b);
 // One character, drawn with its pen origin on the baseline.
 struct StrikeGlyph {
     char32_t code = 0;
-    // The ink, trimmed to the smallest box that holds all of it; empty for a blank glyph.
+    // The ink, trimmed to the smallest box that holds all of it; empty for a blank glyph. At
+    // Depth::Eight each pixel is its coverage, and the box holds every pixel above 0.
     Bitmap ink;
     // Where the ink box lies: its top-left pixel is `left` pixels right of the pen and `top`
     // pixels above the baseline (FreeType's bitmap_left and bitmap_top).
@@ -73,12 +74,13 @@ struct Strike {
 // `characters`; throws FontError when the face cannot be opened.
 StrikeFacts FactsOf(FontFaces& faces, std::u32string_view characters = {});
 
-// Draws c as FontFaces::Render does and keeps its ink: a pixel is ink where a surface would read
-// it as ink (IsInk), so a strike and a surface show the same pixels.
-// With Depth::Eight, the ink is each pixel's coverage from FreeType's anti-aliased renderer.
+// Draws c as FontFaces::Render does at `depth` and keeps its ink. Depth::One: a pixel is ink
+// where a surface would read it as ink (IsInk), so a strike and a surface show the same pixels.
+// Depth::Eight: each pixel's coverage from FreeType's anti-aliased rasteriser, with the same
+// faces, fallbacks and synthetic bold and slant.
 StrikeGlyph DrawGlyph(FontFaces& faces, char32_t c, Depth depth = Depth::One);
 
-// Every character in order.
-Strike DrawStrike(FontFaces& faces, std::u32string_view characters);
+// Every character in order, at `depth`.
+Strike DrawStrike(FontFaces& faces, std::u32string_view characters, Depth depth = Depth::One);
 
 } // namespace glyph

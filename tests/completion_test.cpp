@@ -74,7 +74,7 @@ TEST(Completion, EveryValueOfferedIsOneTheProgramTakes) {
     };
     const Row rows[] = {
         {"--set", 2},  {"--encoding", 2}, {"--lvgl-version", 2}, {"--bit-order", 2},
-        {"--scan", 2}, {"--eol", 2},      {"--cell", 2},
+        {"--scan", 2}, {"--eol", 2},      {"--cell", 2},          {"--bpp", 5},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.option);

@@ -287,6 +287,8 @@ TEST(ConvertOptions, RefusesBadCombinationsAndValues) {
          "--bit-order applies to --format raw only"},
         {{"A", "--format", "xbm", "--scan", "columns"}, "--scan applies to --format raw only"},
         {{"A", "--format", "ssd1306", "--first", "0x20"}, "--first applies to --format raw only"},
+        {{"A", "--format", "gfx", "--bpp", "4"}, "--bpp 4 applies to --format lvgl only"},
+        {{"A", "--format", "lvgl", "--bpp", "5"}, "--bpp: '5' is not one of 1, 2, 3, 4, 8"},
         {{"A", "--zoom", "2"}, "--zoom needs --preview"},
         {{"A", "--list-formats=all"}, "--list-formats takes no value"},
     };
@@ -321,7 +323,10 @@ TEST(ConvertOptions, EachFormatTakesTheOptionsItsRowLists) {
         EXPECT_EQ(formats::FindFormat(format.name), &format);
         EXPECT_EQ(format.singleByteCodes, format.Takes(FormatOption::Encoding));
         EXPECT_EQ(format.arrayName == formats::ArrayName::FontName, format.nameProblem != nullptr);
-        const unsigned depths = formats::kOneBitPixels | formats::kEightBitPixels;
+        unsigned depths = 0;
+        for (const int bits : {1, 2, 3, 4, 8}) {
+            depths |= formats::PixelDepth(bits);
+        }
         EXPECT_NE(format.depths & depths, 0U);
         EXPECT_EQ(format.depths & ~depths, 0U);
         EXPECT_NE(format.make(formats::FormatOptions{}), nullptr);

@@ -1,7 +1,8 @@
 // The lvgl format read back by a program of our own, compiled with the font against the LVGL
 // declarations below (as LVGL 8.3's and 9.x's lv_font.h and lv_font_fmt_txt.h give them). It finds
 // every character as LVGL does (character maps, glyph ids, descriptors, bits) and the glyphs must
-// be the strike's, pixel for pixel and advance for advance.
+// be the strike's, pixel for pixel and advance for advance; grey levels must be FreeType's
+// anti-aliased render quantised to the font's bits per pixel.
 #include "formats/font_writer.h"
 #include "formats/format_registry.h"
 #include "glyph/strike.h"
@@ -13,6 +14,8 @@
 #include "tests/string_sink.h"
 
 #include <cmath>
+#include <ft2build.h>
+#include FT_FREETYPE_H
 #include <gtest/gtest.h>
 #include <hb.h>
 #include <map>
@@ -40,7 +43,7 @@ const lv_font_t * declared_font(void) { return &FONT_NAME; }
 
 // Prints the font's facts, then for every character each map holds, and for the code just past
 // each map: "glyph|past CODE none" or "glyph|past CODE ADV_W BOX_W BOX_H OFS_X OFS_Y BITS", BITS
-// the box's pixels row by row as '#' and '.'.
+// the box's pixels row by row as '#' and '.' at 1 bpp, as two hex digits of level each above.
 constexpr const char* kDecoder = R"(#include "font.c"
 #include <stdio.h>
 
@@ -85,11 +88,16 @@ static void print_glyph(const lv_font_fmt_txt_dsc_t * d, const char * what, uint
     if (id == 0) { printf("none\n"); return; }
     if (id >= sizeof glyph_dsc / sizeof glyph_dsc[0]) { printf("bad-id\n"); return; }
     const lv_font_fmt_txt_glyph_dsc_t * g = &d->glyph_dsc[id];
-    uint32_t pixels = (uint32_t)g->box_w * g->box_h;
-    if (g->bitmap_index + (pixels + 7) / 8 > sizeof glyph_bitmap) { printf("bad-index\n"); return; }
+    uint32_t pixels = (uint32_t)g->box_w * g->box_h, bpp = d->bpp;
+    if (g->bitmap_index + (pixels * bpp + 7) / 8 > sizeof glyph_bitmap) { printf("bad-index\n"); return; }
     printf("%lu %d %d %d %d ", (unsigned long)g->adv_w, (int)g->box_w, (int)g->box_h, (int)g->ofs_x, (int)g->ofs_y);
     const uint8_t * bits = d->glyph_bitmap + g->bitmap_index;
-    for (uint32_t i = 0; i < pixels; ++i) putchar(((bits[i / 8] >> (7 - i % 8)) & 1) ? '#' : '.');
+    /* Each pixel bpp bits, the first most significant, straight on across rows. */
+    for (uint32_t i = 0; i < pixels; ++i) {
+        unsigned level = 0;
+        for (uint32_t b = i * bpp; b < (i + 1) * bpp; ++b) level = level << 1 | ((bits[b / 8] >> (7 - b % 8)) & 1);
+        if (bpp == 1) putchar(level ? '#' : '.'); else printf("%02x", level);
+    }
     printf(pixels ? "\n" : "-\n");
 }
 
@@ -481,6 +489,91 @@ TEST(LvglFormat, RefusesWhatNoDescriptorHolds) {
                 << row.what << ": " << error.what();
         }
     }
+}
+
+// The levels of a glyph as FreeType's anti-aliased rasteriser draws it with its default hinting,
+// each coverage scaled to 0 .. 2^bpp - 1 and rounded, in pen coordinates (y down from the
+// baseline); and its advance in whole pixels.
+struct FreeTypeLevels {
+    std::map<std::pair<int, int>, int> levels; // only those above 0
+    long advance = 0;
+};
+
+FreeTypeLevels RenderLevels(FT_Face face, char32_t c, int bpp) {
+    FreeTypeLevels out;
+    if (FT_Load_Char(face, c, FT_LOAD_TARGET_NORMAL) != 0 ||
+        FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0) {
+        ADD_FAILURE() << glyph::CharacterName(c) << ": FreeType cannot draw it";
+        return out;
+    }
+    const FT_GlyphSlot slot = face->glyph;
+    out.advance = std::lround(slot->advance.x / 64.0);
+    const double top = (1 << bpp) - 1;
+    for (unsigned row = 0; row < slot->bitmap.rows; ++row) {
+        for (unsigned col = 0; col < slot->bitmap.width; ++col) {
+            const int coverage = slot->bitmap.buffer[row * slot->bitmap.pitch + col];
+            const int level = static_cast<int>(std::lround(coverage * top / 255.0));
+            if (level > 0) {
+                out.levels[{slot->bitmap_left + static_cast<int>(col),
+                            static_cast<int>(row) - slot->bitmap_top}] = level;
+            }
+        }
+    }
+    return out;
+}
+
+TEST(LvglFormat, GreyLevelsAreFreeTypesAntiAliasedRenderRounded) {
+    struct Row {
+        int bpp;
+        const Build* build;
+    };
+    const Row rows[] = {{2, &kLvgl92C}, {3, &kLvgl93Cxx}, {4, &kLvgl83C}, {8, &kLvgl93Cxx}};
+    const std::u32string characters = *glyph::DecodeUtf8("AgЖ%@Wj,.");
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    ASSERT_EQ(FT_New_Face(library, testfonts::DejaVuSans().c_str(), 0, &face), 0);
+    ASSERT_EQ(FT_Set_Pixel_Sizes(face, 0, 16), 0);
+    const TempDir dir;
+    for (const Row& row : rows) {
+        const std::string what = std::to_string(row.bpp) + " bpp, " + row.build->what;
+        const clitest::Result run = clitest::RunCli(
+            {"--font-file", testfonts::DejaVuSans(), "--size", "16px", "--format", "lvgl", "--bpp",
+             std::to_string(row.bpp), "--lvgl-version", std::to_string(row.build->version),
+             "--c-array", "grey", "--no-kerning", "-o", dir.Path("font.c"),
+             glyph::EncodeUtf8(characters)});
+        ASSERT_EQ(run.code, 0) << what << ": " << run.err;
+        const commands::Command decoded =
+            CompileAndDecode(clitest::ReadFile(dir.Path("font.c")), "grey", *row.build);
+        ASSERT_EQ(decoded.status, 0) << what << ":\n" << decoded.output;
+        const Decoded font = Parse(decoded.output);
+        EXPECT_EQ(font.bpp, row.bpp) << what;
+        EXPECT_TRUE(font.errors.empty()) << what;
+        for (char32_t c : characters) {
+            const std::string name = what + ", " + glyph::CharacterName(c);
+            const FreeTypeLevels expected = RenderLevels(face, c, row.bpp);
+            const auto found = font.glyphs.find(c);
+            ASSERT_NE(found, font.glyphs.end()) << name;
+            const DecodedGlyph& g = found->second;
+            EXPECT_EQ(g.advance, expected.advance * 16) << name;
+            ASSERT_EQ(g.bits.size(), static_cast<std::size_t>(g.width * g.height * 2)) << name;
+            std::size_t inked = 0;
+            for (int y = 0; y < g.height; ++y) {
+                for (int x = 0; x < g.width; ++x) {
+                    const int level =
+                        std::stoi(g.bits.substr(static_cast<std::size_t>((y * g.width + x) * 2), 2),
+                                  nullptr, 16);
+                    const auto want = expected.levels.find({g.x + x, y - g.height - g.y});
+                    EXPECT_EQ(level, want == expected.levels.end() ? 0 : want->second)
+                        << name << ": pixel " << x << "," << y << " of the box";
+                    inked += level > 0;
+                }
+            }
+            EXPECT_EQ(inked, expected.levels.size()) << name << ": levels outside the box";
+        }
+    }
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
 }
 
 } // namespace
