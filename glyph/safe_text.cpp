@@ -12,6 +12,10 @@ namespace {
 // byte does not begin a valid sequence.
 std::size_t NextCharacter(std::string_view text, char32_t& c) {
     const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x80) {
+        c = lead; // most of a name table, and no decoding needed
+        return 1;
+    }
     const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
     if (length > text.size()) {
         return 0;
@@ -24,6 +28,16 @@ std::size_t NextCharacter(std::string_view text, char32_t& c) {
     return length;
 }
 
+// The length of the run of printable ASCII at the start of `text` without '*', '/' or '?'.
+std::size_t PlainRun(std::string_view text) {
+    std::size_t n = 0;
+    while (n < text.size() && text[n] >= 0x20 && text[n] < 0x7F && text[n] != '*' &&
+           text[n] != '/' && text[n] != '?') {
+        ++n;
+    }
+    return n;
+}
+
 bool IsTrigraphEnd(char c) {
     return c == '=' || c == '/' || c == '\'' || c == '(' || c == ')' || c == '!' || c == '<' ||
            c == '>' || c == '-';
@@ -33,7 +47,8 @@ bool IsTrigraphEnd(char c) {
 void AppendCommentChar(std::string& out, char c) {
     if (!out.empty() && ((c == '/' && out.back() == '*') || (c == '*' && out.back() == '/'))) {
         out += ' ';
-    } else if (IsTrigraphEnd(c) && out.size() >= 2 && out.ends_with("??")) {
+    } else if (IsTrigraphEnd(c) && out.size() >= 2 && out[out.size() - 1] == '?' &&
+               out[out.size() - 2] == '?') {
         out.insert(out.size() - 1, 1, ' ');
     }
     out += c;
@@ -41,7 +56,9 @@ void AppendCommentChar(std::string& out, char c) {
 
 void AppendComment(std::string& out, std::string_view sequence, char32_t c, bool valid) {
     char code[16];
-    if (!valid) {
+    if (c >= 0x20 && c < 0x7F) {
+        AppendCommentChar(out, static_cast<char>(c));
+    } else if (!valid) {
         std::snprintf(code, sizeof code, "<0x%02X>", static_cast<unsigned char>(sequence[0]));
         out += code;
     } else if (c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r') {
@@ -121,6 +138,16 @@ std::string SafeText(std::string_view text, TextPlace place) {
         return out;
     }
     while (!text.empty()) {
+        if (place == TextPlace::Comment && (out.empty() || out.back() != '?')) {
+            // A run of printable ASCII that can neither close a comment nor make a trigraph
+            // goes in as it is.
+            const std::size_t run = PlainRun(text);
+            if (run > 0) {
+                out.append(text.substr(0, run));
+                text.remove_prefix(run);
+                continue;
+            }
+        }
         char32_t c = 0;
         const std::size_t length = NextCharacter(text, c);
         const bool valid = length > 0;
