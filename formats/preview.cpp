@@ -47,8 +47,13 @@ constexpr std::array<png_color, static_cast<std::size_t>(PreviewColour::Count)> 
     {0xE9, 0xAE, 0x6E}, // Baseline
     {0x55, 0x5B, 0x63}, // Label
     {0xEC, 0xEE, 0xF1}, // Grid
+    {0x80, 0x80, 0x80}, // Grey: stands for its level, only in RGB sheets
 }};
-static_assert(kPalette.size() <= 16, "the picture holds 4 bits a pixel");
+// An indexed sheet has no greys: its palette ends before them.
+constexpr int kIndexedColours = static_cast<int>(PreviewColour::Grey);
+static_assert(kIndexedColours <= 16, "the indexed picture holds 4 bits a pixel");
+// Labels drawn from coverage go no darker than the label colour.
+constexpr unsigned kLabelCover = 0xFF - 0x58;
 
 constexpr std::uint8_t Index(PreviewColour colour) {
     return static_cast<std::uint8_t>(colour);
@@ -237,14 +242,17 @@ SheetPoint PreviewLayout::LabelAt(std::size_t index) const {
 
 struct PreviewSheet::Band {
     std::uint8_t* pixels = nullptr;
+    std::uint8_t* cover = nullptr; // beside pixels, the coverage of Grey ones; none when no grey
     int width = 0;
     int top = 0; // the sheet row of the first row held
 
-    // Pixel (x, y) of the sheet.
-    std::uint8_t& At(int x, int y) {
-        return pixels[static_cast<std::size_t>(y - top) * static_cast<std::size_t>(width) +
-                      static_cast<std::size_t>(x)];
+    std::size_t Offset(int x, int y) const {
+        return static_cast<std::size_t>(y - top) * static_cast<std::size_t>(width) +
+               static_cast<std::size_t>(x);
     }
+    // Pixel (x, y) of the sheet, and its coverage.
+    std::uint8_t& At(int x, int y) { return pixels[Offset(x, y)]; }
+    std::uint8_t& Cover(int x, int y) { return cover[Offset(x, y)]; }
 };
 
 // Draws text in the label font, its top-left corner at (x, y).
@@ -282,6 +290,8 @@ void PreviewSheet::Add(const glyph::StrikeGlyph& glyph, const WrittenGlyph& writ
     entry.bits = written.bits;
     entry.cell = written.cell;
     entry.firstColumnLost = written.firstColumnLost;
+    grey_ = grey_ || entry.bits.depth() == glyph::Depth::Eight ||
+            entry.ink.depth() == glyph::Depth::Eight;
     glyphs_.push_back(std::move(entry));
 }
 
@@ -316,13 +326,20 @@ PreviewLayout SmallestPreviewLayout(const glyph::StrikeFacts& facts, std::u32str
     return LayoutOf(extents, zoom > 0 ? zoom : 1);
 }
 
-PreviewColour PreviewSheet::ColourAt(const Entry& entry, int x, int y) {
+PreviewColour PreviewSheet::ColourAt(const Entry& entry, int x, int y, std::uint8_t& cover) {
     const glyph::PixelBox& frame = entry.frame;
     const bool inFrame = x >= frame.x && x < frame.right() && y >= frame.y && y < frame.bottom();
     if (inFrame && entry.bits.At(x - frame.x, y - frame.y)) {
-        return PreviewColour::Ink;
+        if (entry.bits.depth() == glyph::Depth::One) {
+            return PreviewColour::Ink;
+        }
+        cover = static_cast<std::uint8_t>(entry.bits.Value(x - frame.x, y - frame.y));
+        return cover == 0xFF ? PreviewColour::Ink : PreviewColour::Grey;
     }
-    if (entry.ink.At(x - entry.inkBox.x, y - entry.inkBox.y)) {
+    const glyph::Bitmap& ink = entry.ink;
+    const int ix = x - entry.inkBox.x;
+    const int iy = y - entry.inkBox.y;
+    if (ink.depth() == glyph::Depth::One ? ink.At(ix, iy) : ink.Value(ix, iy) >= 0x80) {
         return PreviewColour::Lost;
     }
     if (!inFrame) {
@@ -354,15 +371,22 @@ void PreviewSheet::DrawSquares(const PreviewLayout& layout, std::size_t index, c
         const int sy = origin.y + fy * zoom;
         std::uint8_t* first = &band.At(origin.x, sy);
         for (int fx = 0; fx < box.width; ++fx) {
-            const std::uint8_t colour = Index(ColourAt(entry, box.x + fx, box.y + fy));
+            std::uint8_t cover = 0;
+            const std::uint8_t colour = Index(ColourAt(entry, box.x + fx, box.y + fy, cover));
             std::uint8_t* square = first + static_cast<std::size_t>(fx) * side;
             std::fill_n(square, side, colour);
             if (grid && colour == Index(PreviewColour::Paper)) {
                 square[side - 1] = Index(PreviewColour::Grid);
             }
+            if (colour == Index(PreviewColour::Grey)) {
+                std::fill_n(&band.Cover(origin.x + fx * zoom, sy), side, cover);
+            }
         }
         for (int row = 1; row < zoom; ++row) {
             std::memcpy(&band.At(origin.x, sy + row), first, span);
+            if (band.cover != nullptr) {
+                std::memcpy(&band.Cover(origin.x, sy + row), &band.Cover(origin.x, sy), span);
+            }
         }
         if (grid) {
             std::uint8_t* last = &band.At(origin.x, sy + zoom - 1);
@@ -424,11 +448,21 @@ void PreviewSheet::DrawLabels(const PreviewLayout& layout, std::size_t index, co
     const SheetPoint label = layout.LabelAt(index);
     const int labelBaseline = label.y + layout.labelAscent;
     const int charLeft = label.x + (layout.charWidth - entry.inkBox.width) / 2;
+    const bool grey = entry.ink.depth() == glyph::Depth::Eight;
     for (int y = 0; y < entry.ink.height(); ++y) {
         for (int x = 0; x < entry.ink.width(); ++x) {
-            if (entry.ink.At(x, y)) {
-                band.At(charLeft + x, labelBaseline + entry.inkBox.y + y) =
-                    Index(PreviewColour::Label);
+            if (!entry.ink.At(x, y)) {
+                continue;
+            }
+            const int sx = charLeft + x;
+            const int sy = labelBaseline + entry.inkBox.y + y;
+            if (grey) {
+                // Anti-aliased, in greys no darker than the label colour.
+                band.At(sx, sy) = Index(PreviewColour::Grey);
+                band.Cover(sx, sy) =
+                    static_cast<std::uint8_t>((entry.ink.Value(x, y) * kLabelCover + 127) / 255);
+            } else {
+                band.At(sx, sy) = Index(PreviewColour::Label);
             }
         }
     }
@@ -441,22 +475,41 @@ void PreviewSheet::DrawLabels(const PreviewLayout& layout, std::size_t index, co
 
 namespace {
 
+// A sheet row in RGB: each pixel its palette colour, a Grey one black at its coverage.
+void ToRgb(const std::uint8_t* index, const std::uint8_t* cover, std::size_t width,
+           std::uint8_t* rgb) {
+    for (std::size_t i = 0; i < width; ++i, rgb += 3) {
+        if (index[i] == Index(PreviewColour::Grey)) {
+            const auto level = static_cast<std::uint8_t>(0xFF - cover[i]);
+            rgb[0] = rgb[1] = rgb[2] = level;
+        } else {
+            const png_color& colour = kPalette[index[i]];
+            rgb[0] = colour.red;
+            rgb[1] = colour.green;
+            rgb[2] = colour.blue;
+        }
+    }
+}
+
 // Runs libpng over the rows `next` makes, one sheet row per call. Returns false with
 // state.message set on failure. Kept free of objects with destructors, for the error jump.
 template <typename NextRow>
-bool Encode(png_structp png, png_infop info, PngState& state, const PreviewLayout& layout,
+bool Encode(png_structp png, png_infop info, PngState& state, const PreviewLayout& layout, bool rgb,
             NextRow& next) {
     if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
     }
     png_set_write_fn(png, &state, OnPngWrite, OnPngFlush);
     png_set_IHDR(png, info, static_cast<png_uint_32>(layout.width),
-                 static_cast<png_uint_32>(layout.height), 4, PNG_COLOR_TYPE_PALETTE,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_PLTE(png, info, kPalette.data(), static_cast<int>(kPalette.size()));
+                 static_cast<png_uint_32>(layout.height), rgb ? 8 : 4,
+                 rgb ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (!rgb) {
+        png_set_PLTE(png, info, kPalette.data(), kIndexedColours);
+    }
     // Long runs of few colours: the fastest level is nearly as small as anything slower, and
-    // filters do not help indexed pictures. Every index is in the palette, so libpng need not
-    // check each pixel.
+    // filters do not help indexed pictures (nor much a sheet of flat squares in RGB). Every
+    // index is in the palette, so libpng need not check each pixel.
     png_set_compression_level(png, 1);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_check_for_invalid_index(png, 0);
@@ -480,10 +533,15 @@ void PreviewSheet::Write(const PreviewLayout& layout, Sink& out) const {
     }
     const std::size_t width = static_cast<std::size_t>(layout.width);
     std::vector<std::uint8_t> pixels(width * static_cast<std::size_t>(layout.rowHeight));
-    std::vector<std::uint8_t> packed((width + 1) / 2);
-    std::vector<std::uint8_t> blank((width + 1) / 2, 0);
-    static_assert(Index(PreviewColour::Background) == 0, "blank rows are zero bytes");
-    Band band{pixels.data(), static_cast<int>(layout.width), 0};
+    std::vector<std::uint8_t> cover(grey_ ? pixels.size() : 0);
+    // A row as written: two palette indices a byte, or three bytes (RGB) a pixel.
+    const std::size_t rowBytes = grey_ ? 3 * width : (width + 1) / 2;
+    std::vector<std::uint8_t> packed(rowBytes);
+    static_assert(Index(PreviewColour::Background) == 0, "blank indexed rows are zero bytes");
+    std::vector<std::uint8_t> blank(rowBytes, grey_ ? kPalette[0].red : 0);
+    static_assert(kPalette[0].red == kPalette[0].green && kPalette[0].red == kPalette[0].blue,
+                  "blank RGB rows are one byte repeated");
+    Band band{pixels.data(), grey_ ? cover.data() : nullptr, static_cast<int>(layout.width), 0};
 
     // Sheet row y: a margin or gap row, or a row of the band of cells it falls in.
     int y = 0;
@@ -508,6 +566,10 @@ void PreviewSheet::Write(const PreviewLayout& layout, Sink& out) const {
                 DrawCell(layout, index, band);
             }
         }
+        if (grey_) {
+            ToRgb(&band.At(0, row), &band.Cover(0, row), width, packed.data());
+            return packed.data();
+        }
         // Two pixels a byte, the left one in the high half.
         const std::uint8_t* __restrict source = &band.At(0, row);
         std::uint8_t* __restrict target = packed.data();
@@ -529,7 +591,7 @@ void PreviewSheet::Write(const PreviewLayout& layout, Sink& out) const {
     if (write.info == nullptr) {
         throw PreviewError("cannot start a PNG picture: out of memory");
     }
-    if (!Encode(write.png, write.info, state, layout, next)) {
+    if (!Encode(write.png, write.info, state, layout, grey_, next)) {
         throw PreviewError(state.message);
     }
 }

@@ -84,6 +84,7 @@ enum class PreviewColour : std::uint8_t {
     Baseline,
     Label,
     Grid, // the edges of blank pixels in the frame, when zoomed enough
+    Grey, // a level between paper and ink the file holds: that share of black
     Count,
 };
 
@@ -94,6 +95,13 @@ public:
     // Keeps what the picture needs of a glyph: its ink as drawn, the frame, and the bits the
     // writer read back (WrittenGlyph::bits, FormatOptions::decode). Call in the order the
     // glyphs are written. Throws PreviewError when the writer gave no bits for a frame.
+    //
+    // Bits read back at Depth::Eight are the coverage each written level stands for; they show
+    // as greys, and the sheet is written as an RGB picture. Ink of the glyph as drawn counts as
+    // lost where the file holds nothing of it: at Depth::Eight, where the drawn coverage is at
+    // least half a pixel (128) but the written pixel is paper. Rounded to any number of levels,
+    // such coverage keeps a level of its own; fainter fringe may round to paper in a correct
+    // file, and is not marked.
     void Add(const glyph::StrikeGlyph& glyph, const WrittenGlyph& written);
 
     std::size_t size() const { return glyphs_.size(); }
@@ -103,8 +111,8 @@ public:
     // made shorter where that keeps the sheet within kPreviewWidth.
     PreviewLayout Layout(int zoom) const;
 
-    // Writes the picture as an indexed-colour PNG. Throws PreviewError, also for a sink that
-    // fails (with its message).
+    // Writes the picture as a PNG: indexed colour, or RGB for a sheet that shows greys. Throws
+    // PreviewError, also for a sink that fails (with its message).
     void Write(const PreviewLayout& layout, Sink& out) const;
 
 private:
@@ -122,8 +130,8 @@ private:
     // Sheet rows in memory, one PreviewColour a pixel.
     struct Band;
 
-    // The colour of font pixel (x, y), pen coordinates.
-    static PreviewColour ColourAt(const Entry& entry, int x, int y);
+    // The colour of font pixel (x, y), pen coordinates; for Grey, its coverage in `cover`.
+    static PreviewColour ColourAt(const Entry& entry, int x, int y, std::uint8_t& cover);
     // Draws the cell of the glyph written `index`th, and its labels, into the band of its row.
     void DrawCell(const PreviewLayout& layout, std::size_t index, Band& band) const;
     // DrawCell's parts: the squares of the font pixels; the lines of the frame, the cell and
@@ -138,6 +146,7 @@ private:
 
     glyph::StrikeFacts facts_;
     std::vector<Entry> glyphs_;
+    bool grey_ = false; // some glyph's ink or bits are 8-bit coverage
 };
 
 // Before anything is drawn: a layout no larger than the one the sheet of `characters` will

@@ -3,6 +3,7 @@
 #include "formats/font_writer.h"
 #include "formats/format_registry.h"
 #include "formats/preview.h"
+#include "formats/read_back.h"
 #include "glyph/font_faces.h"
 #include "glyph/scan_geometry.h"
 #include "glyph/strike.h"
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -74,18 +76,17 @@ Picture ReadPng(const std::string& bytes) {
     return picture;
 }
 
-glyph::Strike DejaVuStrike(float points, std::u32string_view text) {
+glyph::Strike DejaVuStrike(float points, std::u32string_view text,
+                           glyph::Depth depth = glyph::Depth::One) {
     glyph::FontFaces faces;
     faces.Select(glyph::FontSource::File(testfonts::DejaVuSans()), {"", points, false, false});
-    return glyph::DrawStrike(faces, text);
+    return glyph::DrawStrike(faces, text, depth);
 }
 
 // What the file holds of a glyph, as the test expects it.
 struct Expected {
     glyph::PixelBox frame;
-    glyph::Bitmap held; // frame.width x frame.height
-
-    bool Held(int x, int y) const { return held.At(x - frame.x, y - frame.y); }
+    glyph::Bitmap held; // frame.width x frame.height, 1-bit ink or 8-bit coverage
 };
 
 // The table: columns 0..ScanWidth and rows 0..ScanHeight of a surface whose baseline lies
@@ -121,32 +122,55 @@ Expected FaultyCellHolds(const glyph::StrikeGlyph& glyph) {
     return expected;
 }
 
-// Every font pixel of every cell, sampled at the centre of its square (and at its corner for
-// ink, which fills the square): black where the file holds ink, red where the glyph's ink is
-// not held, neither elsewhere.
+// A pixel's coverage, 0 to 255, whatever the depth of the picture it is in.
+unsigned CoverageAt(const glyph::Bitmap& bits, int x, int y) {
+    if (x < 0 || y < 0 || x >= bits.width() || y >= bits.height()) {
+        return 0;
+    }
+    return bits.depth() == glyph::Depth::One ? (bits.At(x, y) ? 255U : 0U) : bits.Value(x, y);
+}
+
+// Every font pixel of every cell, sampled at the centre of its square and at its corner: a
+// level held shows as that share of black (an exact grey, black for 1-bit ink), red where the
+// file holds nothing of at least half a pixel of the glyph's coverage, neither elsewhere.
 void ExpectSquares(const Picture& picture, const formats::PreviewLayout& layout,
                    const glyph::Strike& strike, const std::vector<Expected>& expected) {
     const int zoom = layout.zoom;
     for (std::size_t i = 0; i < strike.glyphs.size(); ++i) {
         const glyph::StrikeGlyph& glyph = strike.glyphs[i];
+        const glyph::PixelBox ink = glyph.Box();
+        const glyph::PixelBox& frame = expected[i].frame;
         int wrong = 0;
         for (int y = layout.box.y; y < layout.box.bottom(); ++y) {
             for (int x = layout.box.x; x < layout.box.right(); ++x) {
-                const bool held = expected[i].Held(x, y);
-                const Tone tone = held ? Tone::Black : glyph.InkAt(x, y) ? Tone::Red : Tone::Other;
+                const unsigned held = CoverageAt(expected[i].held, x - frame.x, y - frame.y);
+                const bool lost = held == 0 && CoverageAt(glyph.ink, x - ink.x, y - ink.y) >= 128;
                 const formats::SheetPoint corner = layout.PixelAt(i, x, y);
-                ASSERT_GE(corner.x, 0);
-                ASSERT_LE(corner.x + zoom, picture.width);
-                ASSERT_LE(corner.y + zoom, picture.height);
-                const bool right =
-                    picture.ToneAt(corner.x + zoom / 2, corner.y + zoom / 2) == tone &&
-                    (tone == Tone::Other || picture.ToneAt(corner.x, corner.y) == tone);
+                const std::uint8_t* centre = picture.At(corner.x + zoom / 2, corner.y + zoom / 2);
+                const std::uint8_t* edge = picture.At(corner.x, corner.y);
+                const int grey = 255 - static_cast<int>(held);
+                const auto isGrey = [](const std::uint8_t* p, int g) {
+                    return p[0] == g && p[1] == g && p[2] == g;
+                };
+                const bool darkGrey = centre[0] < 255 && isGrey(centre, centre[0]);
+                bool right = false;
+                if (held > 0) {
+                    right = isGrey(centre, grey) && isGrey(edge, grey);
+                } else if (lost) {
+                    right = picture.ToneAt(corner.x, corner.y) == Tone::Red &&
+                            picture.ToneAt(corner.x + zoom / 2, corner.y + zoom / 2) == Tone::Red;
+                } else {
+                    right = !darkGrey &&
+                            picture.ToneAt(corner.x + zoom / 2, corner.y + zoom / 2) != Tone::Red;
+                }
                 if (!right && wrong++ < 5) {
                     ADD_FAILURE() << glyph::CharacterName(glyph.code) << " pixel (" << x << ", "
                                   << y << ") should be "
-                                  << (held                ? "black"
-                                      : tone == Tone::Red ? "red"
-                                                          : "blank");
+                                  << (held > 0 ? "grey " + std::to_string(grey)
+                                      : lost   ? std::string("red")
+                                               : std::string("blank"))
+                                  << ", is " << int{centre[0]} << "," << int{centre[1]} << ","
+                                  << int{centre[2]};
                 }
             }
         }
@@ -231,6 +255,100 @@ TEST(Preview, SquaresShowTheBitsHeldAndRedTheInkLost) {
                 EXPECT_NE(centre(frame.x), centre(frame.x + 1)) << "row " << y;
             }
         }
+    }
+}
+
+// Coverage rounded to a level of `bpp` bits, and the level as the share of ink it stands for.
+unsigned Quantised(unsigned coverage, int bpp) {
+    const unsigned top = (1U << bpp) - 1;
+    const unsigned level = (coverage * top * 2 + 255) / 510;
+    return (level * 255 * 2 + top) / (2 * top);
+}
+
+// The bit depth and colour type of a PNG, from its IHDR chunk.
+std::pair<int, int> PngKind(const std::string& png) {
+    if (png.size() < 26) {
+        return {0, 0};
+    }
+    return {static_cast<unsigned char>(png[24]), static_cast<unsigned char>(png[25])};
+}
+
+// What a file of `bpp`-bit levels holds: the glyph's coverage rounded, over its ink box.
+// `faulty` drops, as a broken writer would, the glyph's first pixel of at least half coverage
+// (to be marked red) and its fainter pixels of the first ink row (not to be).
+Expected LevelsHeld(const glyph::StrikeGlyph& glyph, int bpp, bool faulty) {
+    Expected expected{glyph.Box(),
+                      glyph::Bitmap(glyph.ink.width(), glyph.ink.height(), glyph::Depth::Eight)};
+    bool dropped = false;
+    for (int y = 0; y < glyph.ink.height(); ++y) {
+        for (int x = 0; x < glyph.ink.width(); ++x) {
+            const unsigned coverage = CoverageAt(glyph.ink, x, y);
+            const bool strong = coverage >= 128;
+            const bool drop = faulty && ((strong && !dropped) || (!strong && y == 0));
+            dropped = dropped || (drop && strong);
+            expected.held.SetValue(x, y, drop ? 0 : Quantised(coverage, bpp));
+        }
+    }
+    return expected;
+}
+
+TEST(Preview, GreySheetsShowEachLevelWrittenAsItsGreyAndRedOnlyWhatWasLost) {
+    struct Row {
+        const char* what;
+        const char* format; // nullptr: a writer that loses ink, at 4 bits
+        int bpp;
+        bool compress;
+        int zoom;
+        int pngDepth; // 4: the palette of the 1-bit sheets; 8: RGB
+    };
+    const Row rows[] = {
+        {"lvgl --bpp 4", "lvgl", 4, false, 9, 8},
+        {"lvgl --bpp 2 --compress", "lvgl", 2, true, 6, 8},
+        {"lvgl --bpp 3", "lvgl", 3, false, 1, 8},
+        {"lvgl --bpp 8", "lvgl", 8, false, 4, 8},
+        {"lvgl --bpp 4 --compress", "lvgl", 4, true, 3, 8},
+        {"vlw", "vlw", 8, false, 7, 8},
+        {"lvgl --bpp 1 stays a palette of black", "lvgl", 1, false, 5, 4},
+        {"a writer losing a strong pixel and faint ones", nullptr, 4, false, 8, 8},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const glyph::Strike strike =
+            DejaVuStrike(12, U"AgЖ", row.bpp > 1 ? glyph::Depth::Eight : glyph::Depth::One);
+        formats::PreviewSheet sheet(strike.facts);
+        std::vector<Expected> expected;
+        if (row.format != nullptr) {
+            formats::FormatOptions options;
+            options.bpp = row.bpp;
+            options.compress = row.compress;
+            options.decode = true;
+            const auto writer = formats::MakeWriter(row.format, options);
+            writer->OnWritten(
+                [&](const glyph::StrikeGlyph& glyph, const formats::WrittenGlyph& written) {
+                    sheet.Add(glyph, written);
+                    expected.push_back(LevelsHeld(glyph, row.bpp, false));
+                });
+            test::StringSink file;
+            writer->Begin(strike.facts, strike.glyphs.size(), file);
+            for (const glyph::StrikeGlyph& glyph : strike.glyphs) {
+                writer->Add(glyph);
+            }
+            writer->Finish();
+        } else {
+            for (const glyph::StrikeGlyph& glyph : strike.glyphs) {
+                expected.push_back(LevelsHeld(glyph, row.bpp, true));
+                sheet.Add(glyph, formats::ReadBack(expected.back().frame, expected.back().held));
+            }
+        }
+        ASSERT_EQ(expected.size(), strike.glyphs.size());
+        const formats::PreviewLayout layout = sheet.Layout(row.zoom);
+        test::StringSink png;
+        sheet.Write(layout, png);
+        EXPECT_EQ(PngKind(png.text()).first, row.pngDepth);
+        const Picture picture = ReadPng(png.text());
+        ASSERT_EQ(picture.width, layout.width);
+        ASSERT_EQ(picture.height, layout.height);
+        ExpectSquares(picture, layout, strike, expected);
     }
 }
 
