@@ -50,15 +50,31 @@ RunTable MakeRunTable(int bpp) {
     return table;
 }
 
+// Each depth's table, made the first time a font of that depth is compressed.
+template <int Bpp> const RunTable& TableOf() {
+    static const RunTable table = MakeRunTable(Bpp);
+    return table;
+}
+
 const RunTable& RunTableFor(int bpp) {
-    static const std::array<RunTable, 9> tables = [] {
-        std::array<RunTable, 9> all;
-        for (int bpp = 1; bpp <= 8; ++bpp) {
-            all[bpp] = MakeRunTable(bpp);
-        }
-        return all;
-    }();
-    return tables[bpp];
+    switch (bpp) {
+    case 1:
+        return TableOf<1>();
+    case 2:
+        return TableOf<2>();
+    case 3:
+        return TableOf<3>();
+    case 4:
+        return TableOf<4>();
+    case 5:
+        return TableOf<5>();
+    case 6:
+        return TableOf<6>();
+    case 7:
+        return TableOf<7>();
+    default:
+        return TableOf<8>();
+    }
 }
 
 class BitWriter {
