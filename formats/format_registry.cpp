@@ -65,7 +65,6 @@ const FormatRow kFormats[] = {
     {
         .name = "gfx",
         .help = "Adafruit GFX font header (GFXfont)",
-        .example = "--set ascii --size 16px --format gfx --c-array f16 -o f.h",
         .options = Options({FormatOption::Encoding}),
         .singleByteCodes = true,
         .depths = kOneBitPixels,
