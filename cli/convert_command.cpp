@@ -81,6 +81,7 @@ std::string NotInstalled(const ConvertOptions& options) {
 glyph::StrikeFacts ResolveFace(glyph::FontFaces& faces, const ConvertOptions& options,
                                std::ostream& err) {
     faces.RequireExact(true);
+    faces.SetHinting(options.hinting);
     faces.Select(SourceOf(options), options.font);
     glyph::StrikeFacts facts;
     try {

@@ -486,6 +486,14 @@ const OptionRule kOptionRules[] = {
          s.options.bpp = Choice(option, value, {"1", "2", "3", "4", "8"})[0] - '0';
          s.options.bppGiven = true;
      }},
+    {"--hinting", "", Takes::Value,
+     [](ParseState& s, std::string_view option, std::string_view value) {
+         const std::string_view mode = Choice(option, value, {"normal", "light", "none", "auto"});
+         s.options.hinting = mode == "light"  ? glyph::Hinting::Light
+                             : mode == "none" ? glyph::Hinting::None
+                             : mode == "auto" ? glyph::Hinting::Auto
+                                              : glyph::Hinting::Normal;
+     }},
     {"--cell", "", Takes::Value,
      [](ParseState& s, std::string_view, std::string_view value) {
          s.options.cell = ParseCell(value);

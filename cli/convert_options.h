@@ -4,6 +4,7 @@
 #include "cli/usage_error.h"
 #include "formats/font_writer.h"
 #include "formats/format_registry.h"
+#include "glyph/font_faces.h"
 #include "glyph/surface.h"
 
 #include <cstdint>
@@ -42,6 +43,7 @@ struct ConvertOptions {
     bool compress = false; // lvgl: LVGL's compressed glyphs
     int bpp = 1;           // --bpp: bits a pixel, for the formats that hold grey levels
     bool bppGiven = false;
+    glyph::Hinting hinting = glyph::Hinting::Normal;
     formats::CellRule cell;
     glyph::Packing packing; // --bit-order and --scan
     std::optional<char32_t> first;

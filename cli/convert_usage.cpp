@@ -89,6 +89,9 @@ Font:
   --bold            bold weight
   --italic          italic slant; widens the )" +
            WindowTable() + R"( format's scanned area
+  --hinting MODE    normal (default; the font's own hints), light (FreeType's
+                    light target), none or auto (FreeType's autohinter); at
+                    1 bit, the outline so fitted, drawn in black and white
 
 )";
 }

@@ -65,7 +65,6 @@ const FormatRow kFormats[] = {
     {
         .name = "gfx",
         .help = "Adafruit GFX font header (GFXfont)",
-        .example = "--set ascii --size 16px --format gfx --c-array f16 -o f.h",
         .options = Options({FormatOption::Encoding}),
         .singleByteCodes = true,
         .depths = kOneBitPixels,
@@ -114,6 +113,7 @@ const FormatRow kFormats[] = {
         .name = "vlw",
         .help = "TFT_eSPI / LovyanGFX smooth font, 8-bit alpha (.vlw file; with\n"
                 "--c-array, a const uint8_t[] for loadFont from flash)",
+        .example = "--set ascii --size 16px --format vlw -o f16.vlw",
         .ownLineEnds = true,
         .depths = kEightBitPixels,
         .make = MakeVlwWriter,

@@ -442,6 +442,10 @@ void FontFaces::RequireExact(bool exact) {
     state_->valid = false;
 }
 
+void FontFaces::SetHinting(Hinting hinting) {
+    state_->hinting = hinting;
+}
+
 void FontFaces::Select(FontSource source, const FontSpec& font) {
     source_ = std::move(source);
     font_ = font;

@@ -104,6 +104,15 @@ struct GlyphRaster {
     unsigned char Grey(int x, int y) const;
 };
 
+// How FreeType fits outlines to the pixel grid. At 1 bit every mode is drawn by the monochrome
+// rasteriser from the outline so hinted.
+enum class Hinting {
+    Normal, // the font's own hinting: FreeType's mono target at 1 bit, its normal target for grey
+    Light,  // FreeType's light target: vertical fitting only, shapes and advances kept
+    None,   // the outline as designed, unhinted
+    Auto,   // FreeType's autohinter, whatever hinting the font has
+};
+
 class FontFaces {
 public:
     FontFaces();
@@ -122,6 +131,8 @@ public:
     // being drawn (a bitmap face at its nearest strike otherwise); fallback faces that are
     // any of these are passed over.
     void RequireExact(bool exact);
+    // How glyphs drawn from now on are hinted (default Normal).
+    void SetHinting(Hinting hinting);
     const FontSource& source() const { return source_; }
     const FontSpec& font() const { return font_; }
 

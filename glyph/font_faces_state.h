@@ -53,6 +53,9 @@ struct FaceSlot {
 // blank, or without the part, and reports no error.
 std::string MissingOutline(FT_Face face, FT_UInt index);
 
+// FT_Load_Glyph's flags for drawing at `depth` with `hinting` (colour not included).
+FT_Int32 LoadFlags(Hinting hinting, Depth depth);
+
 // The words for a FreeType error code: Debian's FreeType is built without its own strings.
 std::string FreeTypeMessage(FT_Error error);
 
@@ -66,6 +69,7 @@ struct FontFaces::State {
     bool valid = false;
     bool fontconfigReady = false;
     bool exact = false; // see FontFaces::RequireExact
+    Hinting hinting = Hinting::Normal;
     FaceFacts facts;
     SizeMetrics metrics;
     FaceSlot primary;

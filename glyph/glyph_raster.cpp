@@ -62,6 +62,21 @@ void RenderLargeOutline(FontFaces::State& state, FT_GlyphSlot glyph, Depth depth
 
 } // namespace
 
+FT_Int32 LoadFlags(Hinting hinting, Depth depth) {
+    const FT_Int32 target = depth == Depth::Eight ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
+    switch (hinting) {
+    case Hinting::Normal:
+        break;
+    case Hinting::Light:
+        return FT_LOAD_TARGET_LIGHT;
+    case Hinting::None:
+        return target | FT_LOAD_NO_HINTING;
+    case Hinting::Auto:
+        return target | FT_LOAD_FORCE_AUTOHINT;
+    }
+    return target;
+}
+
 unsigned char GlyphRaster::Grey(int x, int y) const {
     const unsigned char* row = buffer + static_cast<long>(y) * pitch;
     switch (pixels) {
@@ -94,7 +109,7 @@ const GlyphRaster& FontFaces::Render(char32_t c, Depth depth) {
     FT_Set_Transform(face, slot.transformed ? const_cast<FT_Matrix*>(&slot.matrix) : nullptr,
                      nullptr);
     const bool grey = depth == Depth::Eight;
-    FT_Int32 flags = grey ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
+    FT_Int32 flags = LoadFlags(state.hinting, depth);
     if (FT_HAS_COLOR(face)) {
         flags |= FT_LOAD_COLOR;
     }

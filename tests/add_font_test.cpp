@@ -128,6 +128,12 @@ TEST(AddFontArguments, BadArgumentsStopCMakeNamingTheArgument) {
         {"show NAME f FORMAT gfx " + file + " SIZE 10 SET ascii ENCODING koi8", "ENCODING 'koi8'"},
         {"show NAME f FORMAT table " + file + " SIZE 10 SET ascii ENCODING cp1251",
          "ENCODING applies to FORMAT gfx and ssd1306"},
+        // Grey levels, compression, kerning and hinting reach the program's own checks.
+        {"show NAME f FORMAT gfx " + file + " SIZE 10 SET ascii BPP 4 HINTING light NO_KERNING",
+         "BPP 4 applies to FORMAT lvgl only"},
+        {"show NAME f FORMAT lvgl " + file + " SIZE 10 SET ascii BPP 6", "BPP '6'"},
+        {"show NAME f FORMAT vlw " + file + " SIZE 10 SET ascii COMPRESS",
+         "COMPRESS applies to FORMAT lvgl only"},
         {"show NAME f FORMAT table " + file + " SIZE 10 RANGE 0x41-0x5A,zz", "RANGE item 'zz'"},
         {"show NAME f FORMAT table " + file + " SIZE 10", "no characters"},
         {"show NAME f FORMAT table FONT_FILE nowhere.ttf SIZE 10 TEXT A",

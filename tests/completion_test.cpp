@@ -73,8 +73,8 @@ TEST(Completion, EveryValueOfferedIsOneTheProgramTakes) {
         std::size_t count; // values offered
     };
     const Row rows[] = {
-        {"--set", 2},  {"--encoding", 2}, {"--lvgl-version", 2}, {"--bit-order", 2},
-        {"--scan", 2}, {"--eol", 2},      {"--cell", 2},          {"--bpp", 5},
+        {"--set", 2}, {"--encoding", 2}, {"--lvgl-version", 2}, {"--bit-order", 2}, {"--scan", 2},
+        {"--eol", 2}, {"--cell", 2},     {"--bpp", 5},          {"--hinting", 4},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.option);

@@ -194,6 +194,15 @@ TEST(ConvertOptions, ReadsEveryOption) {
     EXPECT_TRUE(file.arrayName.empty());
     EXPECT_FALSE(file.strict);
     EXPECT_TRUE(Parse({"--list-formats"}).listFormats);
+    const std::pair<std::string_view, glyph::Hinting> hintings[] = {
+        {"normal", glyph::Hinting::Normal},
+        {"light", glyph::Hinting::Light},
+        {"none", glyph::Hinting::None},
+        {"auto", glyph::Hinting::Auto},
+    };
+    for (const auto& [name, hinting] : hintings) {
+        EXPECT_EQ(Parse({"--hinting", name, "--format", "vlw", "A"}).hinting, hinting) << name;
+    }
 
     // Close to what is refused, but free.
     const std::vector<std::vector<std::string_view>> accepted = {

@@ -529,6 +529,112 @@ TEST(Strike, UnderlineFromThePostTable) {
     }
 }
 
+// FreeType's own render of c with `flags`, at pen coordinates (x right, y down from the
+// baseline): the level of each pixel, 0 paper; a mono render's ink reads 255.
+struct DirectRender {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned> levels;
+    long advance = 0;
+
+    unsigned At(int x, int y) const {
+        const int col = x - left;
+        const int row = y + top;
+        if (col < 0 || row < 0 || col >= width || row >= height) {
+            return 0;
+        }
+        return levels[static_cast<std::size_t>(row) * width + col];
+    }
+};
+
+DirectRender RenderDirectly(FT_Face face, char32_t c, FT_Int32 flags, FT_Render_Mode mode) {
+    DirectRender render;
+    EXPECT_EQ(FT_Load_Char(face, c, flags), 0);
+    EXPECT_EQ(FT_Render_Glyph(face->glyph, mode), 0);
+    const FT_Bitmap& bitmap = face->glyph->bitmap;
+    render.left = face->glyph->bitmap_left;
+    render.top = face->glyph->bitmap_top;
+    render.width = static_cast<int>(bitmap.width);
+    render.height = static_cast<int>(bitmap.rows);
+    render.advance = (face->glyph->advance.x + 32) >> 6;
+    for (int y = 0; y < render.height; ++y) {
+        const unsigned char* row = bitmap.buffer + static_cast<long>(y) * bitmap.pitch;
+        for (int x = 0; x < render.width; ++x) {
+            const bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
+            render.levels.push_back(mono ? ((row[x / 8] >> (7 - x % 8)) & 1U) * 255U : row[x]);
+        }
+    }
+    return render;
+}
+
+// Each hinting mode draws, at 1 bit and at 8, what FreeType draws with that mode's load flags;
+// the modes differ from one another, so a mode that is not passed on shows.
+TEST(Strike, EachHintingModeDrawsAsFreeTypeWithItsFlags) {
+    struct Row {
+        const char* what;
+        glyph::Hinting hinting;
+        glyph::Depth depth;
+        FT_Int32 flags;
+    };
+    const Row rows[] = {
+        {"normal, 1 bit", glyph::Hinting::Normal, glyph::Depth::One, FT_LOAD_TARGET_MONO},
+        {"light, 1 bit", glyph::Hinting::Light, glyph::Depth::One, FT_LOAD_TARGET_LIGHT},
+        {"none, 1 bit", glyph::Hinting::None, glyph::Depth::One, FT_LOAD_NO_HINTING},
+        {"auto, 1 bit", glyph::Hinting::Auto, glyph::Depth::One,
+         FT_LOAD_FORCE_AUTOHINT | FT_LOAD_TARGET_MONO},
+        {"normal, grey", glyph::Hinting::Normal, glyph::Depth::Eight, FT_LOAD_TARGET_NORMAL},
+        {"light, grey", glyph::Hinting::Light, glyph::Depth::Eight, FT_LOAD_TARGET_LIGHT},
+        {"none, grey", glyph::Hinting::None, glyph::Depth::Eight, FT_LOAD_NO_HINTING},
+        {"auto, grey", glyph::Hinting::Auto, glyph::Depth::Eight, FT_LOAD_FORCE_AUTOHINT},
+    };
+    const std::string file = testfonts::FileFor("DejaVu Serif:style=Book");
+    const std::u32string text = U"AMWagmsw&%";
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    ASSERT_EQ(FT_New_Face(library, file.c_str(), 0, &face), 0);
+    ASSERT_EQ(FT_Set_Pixel_Sizes(face, 0, 13), 0);
+    std::vector<std::vector<unsigned>> drawn;
+    for (const Row& row : rows) {
+        glyph::FontFaces faces;
+        faces.Select(glyph::FontSource::File(file), {"", 9.75F}); // 13 px
+        faces.SetHinting(row.hinting);
+        const bool grey = row.depth == glyph::Depth::Eight;
+        std::vector<unsigned> levels;
+        for (char32_t c : text) {
+            const glyph::StrikeGlyph strike = glyph::DrawGlyph(faces, c, row.depth);
+            const DirectRender direct = RenderDirectly(
+                face, c, row.flags, grey ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO);
+            EXPECT_EQ(strike.advance, direct.advance) << row.what << ", U+" << std::hex << +c;
+            const glyph::PixelBox box = strike.Box();
+            const glyph::PixelBox both = glyph::Union(
+                box, {direct.left - 1, -direct.top - 1, direct.width + 2, direct.height + 2});
+            levels.push_back(static_cast<unsigned>(strike.advance));
+            for (int y = both.y; y < both.bottom(); ++y) {
+                for (int x = both.x; x < both.right(); ++x) {
+                    const bool inside =
+                        x >= box.x && x < box.right() && y >= box.y && y < box.bottom();
+                    const unsigned ours = inside ? strike.ink.Value(x - box.x, y - box.y) : 0;
+                    const unsigned level = grey ? ours : ours * 255U;
+                    ASSERT_EQ(level, direct.At(x, y)) << row.what << ", U+" << std::hex << +c
+                                                      << std::dec << " at " << x << "," << y;
+                    levels.push_back(level);
+                }
+            }
+        }
+        for (std::size_t k = 0; k < drawn.size(); ++k) {
+            if (rows[k].depth == row.depth) {
+                EXPECT_NE(drawn[k], levels) << row.what << " draws as " << rows[k].what;
+            }
+        }
+        drawn.push_back(levels);
+    }
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+}
+
 TEST(Strike, ClippingAgreesWithTheConversion) {
     struct Row {
         char32_t c;

@@ -5,6 +5,7 @@
 #                    (FONT <fontconfig pattern> | FONT_FILE <path> [FACE_INDEX <n>])
 #                    SIZE <10|9.75pt|16px> [BOLD] [ITALIC]
 #                    [TEXT <utf-8>] [RANGE <list>] [SET ascii|cp1251] [ENCODING unicode|cp1251]
+#                    [BPP 1|2|3|4|8] [COMPRESS] [NO_KERNING] [HINTING normal|light|none|auto]
 #                    [OPTIONS <further rastova-convert arguments>...])
 #
 # Makes ${CMAKE_CURRENT_BINARY_DIR}/rastova/<symbol>.<ext> at build time and remakes it when an
@@ -18,6 +19,8 @@
 #   raw               <symbol>.c               the source           const unsigned char
 #                                                                   <symbol>[COUNT][BYTES] and
 #                                                                   the <symbol>_* sizes
+#   vlw               <symbol>.c               the source           const uint8_t <symbol>[], for
+#                                                                   loadFont(<symbol>)
 #   xbm               <symbol>.xbm             a dependency         none: #include "<symbol>.xbm"
 #                                                                   in one source, as XBM is used
 #   bdf               <symbol>.bdf             a dependency         none: BDF is not C
@@ -151,8 +154,8 @@ function(_rastova_font_file out pattern bold italic size)
 endfunction()
 
 function(rastova_add_font target)
-    cmake_parse_arguments(PARSE_ARGV 1 ARG "BOLD;ITALIC"
-                          "NAME;FORMAT;FONT;FONT_FILE;FACE_INDEX;SIZE;TEXT;RANGE;SET;ENCODING"
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "BOLD;ITALIC;COMPRESS;NO_KERNING"
+                          "NAME;FORMAT;FONT;FONT_FILE;FACE_INDEX;SIZE;TEXT;RANGE;SET;ENCODING;BPP;HINTING"
                           "OPTIONS")
 
     # The arguments themselves, each refusal naming the one at fault.
@@ -213,6 +216,12 @@ function(rastova_add_font target)
     if(DEFINED ARG_ENCODING AND NOT ARG_ENCODING MATCHES "^(unicode|cp1251)$")
         _rastova_fail("ENCODING '${ARG_ENCODING}' is not unicode or cp1251")
     endif()
+    if(DEFINED ARG_BPP AND NOT ARG_BPP MATCHES "^[12348]$")
+        _rastova_fail("BPP '${ARG_BPP}' is not 1, 2, 3, 4 or 8")
+    endif()
+    if(DEFINED ARG_HINTING AND NOT ARG_HINTING MATCHES "^(normal|light|none|auto)$")
+        _rastova_fail("HINTING '${ARG_HINTING}' is not normal, light, none or auto")
+    endif()
     if(DEFINED ARG_RANGE)
         string(REPLACE "," ";" items "${ARG_RANGE}")
         set(code "(0[xX][0-9A-Fa-f]+|[Uu]\\+[0-9A-Fa-f]+|[0-9]+)")
@@ -228,7 +237,7 @@ function(rastova_add_font target)
     endif()
     # What the keywords say is theirs alone.
     foreach(option IN LISTS ARG_OPTIONS)
-        if(option MATCHES "^(--format|--c-array|-o|--output|--font|--font-file|--face-index|--size|--bold|--italic|--range|--set|--encoding|--help|-h|--version|--dry-run)(=.*)?$")
+        if(option MATCHES "^(--format|--c-array|-o|--output|--font|--font-file|--face-index|--size|--bold|--italic|--range|--set|--encoding|--bpp|--compress|--no-kerning|--hinting|--help|-h|--version|--dry-run)(=.*)?$")
             _rastova_fail("OPTIONS: ${CMAKE_MATCH_1} is set by the keywords of rastova_add_font")
         endif()
     endforeach()
@@ -277,6 +286,18 @@ function(rastova_add_font target)
     if(DEFINED ARG_ENCODING)
         list(APPEND args --encoding "${ARG_ENCODING}")
     endif()
+    if(DEFINED ARG_BPP)
+        list(APPEND args --bpp "${ARG_BPP}")
+    endif()
+    if(ARG_COMPRESS)
+        list(APPEND args --compress)
+    endif()
+    if(ARG_NO_KERNING)
+        list(APPEND args --no-kerning)
+    endif()
+    if(DEFINED ARG_HINTING)
+        list(APPEND args --hinting "${ARG_HINTING}")
+    endif()
     list(APPEND args ${ARG_OPTIONS})
     if(DEFINED ARG_TEXT)
         # After "--", so text starting with "-" is text; its ';' escaped, so it stays one
@@ -305,9 +326,11 @@ function(rastova_add_font target)
                         RESULT_VARIABLE status ERROR_VARIABLE error OUTPUT_QUIET)
         if(NOT status EQUAL 0)
             string(STRIP "${error}" error)
-            # ENCODING is a keyword here: its refusal is told in the keywords' terms.
-            if(error MATCHES "--encoding applies to --format (.+) only$")
-                _rastova_fail("ENCODING applies to FORMAT ${CMAKE_MATCH_1} only")
+            # Options that are keywords here: their refusals are told in the keywords' terms.
+            if(error MATCHES "--(encoding|bpp|compress|no-kerning)( [0-9]+)? applies to --format (.+) only$")
+                string(TOUPPER "${CMAKE_MATCH_1}" keyword)
+                string(REPLACE "-" "_" keyword "${keyword}")
+                _rastova_fail("${keyword}${CMAKE_MATCH_2} applies to FORMAT ${CMAKE_MATCH_3} only")
             endif()
             _rastova_fail("${ARG_NAME}: ${error}")
         endif()
