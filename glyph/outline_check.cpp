@@ -95,7 +95,16 @@ private:
 } // namespace
 
 std::string MissingOutline(FT_Face face, FT_UInt index) {
-    const GlyphData data(face);
+    // The tables' places are looked up once a face and kept with it, freed with the face.
+    if (face->generic.data == nullptr) {
+        face->generic.data = new GlyphData(face);
+        face->generic.finalizer = [](void* object) {
+            const auto face = static_cast<FT_Face>(object);
+            delete static_cast<GlyphData*>(face->generic.data);
+            face->generic.data = nullptr;
+        };
+    }
+    const auto& data = *static_cast<const GlyphData*>(face->generic.data);
     return data.valid() ? data.Check(index, "its outline", 0) : std::string();
 }
 
