@@ -54,33 +54,6 @@
     X(void, FcObjectSetDestroy, (FcObjectSet * os), (os))                                          \
     X(FcFontSet*, FcFontList, (FcConfig * config, FcPattern * p, FcObjectSet * os), (config, p, os))
 
-namespace {
-
-// The library's name as Debian installs it (package libfontconfig1).
-constexpr char kLibrary[] = "libfontconfig.so.1";
-
-#define RASTOVA_NAME(ret, name, params, args) #name,
-constexpr const char* kFunctions[] = {RASTOVA_FONTCONFIG_FUNCTIONS(RASTOVA_NAME)};
-#undef RASTOVA_NAME
-
-enum Slot : std::size_t {
-#define RASTOVA_SLOT(ret, name, params, args) k##name,
-    RASTOVA_FONTCONFIG_FUNCTIONS(RASTOVA_SLOT)
-#undef RASTOVA_SLOT
-};
-
-void* Entry(Slot slot) {
-    // Thread-safe, and tried again on the next call if opening failed; a library that cannot be
-    // used fails on the first call (FcInit, before any font is looked up).
-    static const std::vector<void*> entries = glyph::OpenOnDemand(kLibrary, kFunctions);
-    return entries[slot];
-}
-
-} // namespace
-
-#define RASTOVA_FORWARD(ret, name, params, args)                                                   \
-    extern "C" ret name params {                                                                   \
-        return reinterpret_cast<decltype(&name)>(Entry(k##name)) args;                             \
-    }
-RASTOVA_FONTCONFIG_FUNCTIONS(RASTOVA_FORWARD)
-#undef RASTOVA_FORWARD
+// The library as Debian installs it (package libfontconfig1; a library that cannot be used fails on
+// the first call, FcInit, before any font is looked up).
+RASTOVA_LIBRARY_ON_DEMAND(RASTOVA_FONTCONFIG_FUNCTIONS, "libfontconfig.so.1")

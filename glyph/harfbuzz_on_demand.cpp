@@ -73,32 +73,5 @@
     X(hb_script_t, hb_unicode_script, (hb_unicode_funcs_t * ufuncs, hb_codepoint_t unicode),       \
       (ufuncs, unicode))
 
-namespace {
-
-// The library's name as Debian installs it (package libharfbuzz0b).
-constexpr char kLibrary[] = "libharfbuzz.so.0";
-
-#define RASTOVA_NAME(ret, name, params, args) #name,
-constexpr const char* kFunctions[] = {RASTOVA_HARFBUZZ_FUNCTIONS(RASTOVA_NAME)};
-#undef RASTOVA_NAME
-
-enum Slot : std::size_t {
-#define RASTOVA_SLOT(ret, name, params, args) k##name,
-    RASTOVA_HARFBUZZ_FUNCTIONS(RASTOVA_SLOT)
-#undef RASTOVA_SLOT
-};
-
-void* Entry(Slot slot) {
-    // Thread-safe, and tried again on the next call if opening failed.
-    static const std::vector<void*> entries = glyph::OpenOnDemand(kLibrary, kFunctions);
-    return entries[slot];
-}
-
-} // namespace
-
-#define RASTOVA_FORWARD(ret, name, params, args)                                                   \
-    extern "C" ret name params {                                                                   \
-        return reinterpret_cast<decltype(&name)>(Entry(k##name)) args;                             \
-    }
-RASTOVA_HARFBUZZ_FUNCTIONS(RASTOVA_FORWARD)
-#undef RASTOVA_FORWARD
+// The library as Debian installs it (package libharfbuzz0b).
+RASTOVA_LIBRARY_ON_DEMAND(RASTOVA_HARFBUZZ_FUNCTIONS, "libharfbuzz.so.0")
