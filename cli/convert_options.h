@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cli {
 
@@ -34,8 +35,9 @@ struct ConvertOptions {
     std::string_view eol = "\n";
     // Every character to convert, in the order asked for, each once.
     std::u32string characters;
-    std::string output = "-"; // "-" is standard output
-    std::string arrayName;    // --c-array: the C symbol (the font name for bdf); empty: none
+    std::vector<std::string> textFiles; // --text-file, in order; "-" is standard input
+    std::string output = "-";           // "-" is standard output
+    std::string arrayName; // --c-array: the C symbol (the font name for bdf); empty: none
     const formats::FormatRow* format = &formats::DefaultFormat();
     formats::Encoding encoding = formats::Encoding::Unicode;
     int lvglVersion = 9;
