@@ -35,9 +35,10 @@ struct ConvertOptions {
     std::string_view eol = "\n";
     // Every character to convert, in the order asked for, each once.
     std::u32string characters;
-    std::vector<std::string> textFiles; // --text-file, in order; "-" is standard input
-    std::string output = "-";           // "-" is standard output
-    std::string arrayName; // --c-array: the C symbol (the font name for bdf); empty: none
+    std::string output = "-"; // "-" is standard output
+    std::string arrayName;    // --c-array: the C symbol (the font name for bdf); empty: none
+    // --text-file, in order; "-" is standard input.
+    std::vector<std::string> textFiles;
     const formats::FormatRow* format = &formats::DefaultFormat();
     formats::Encoding encoding = formats::Encoding::Unicode;
     int lvglVersion = 9;
