@@ -102,7 +102,7 @@ std::size_t TextCharacters::Sequence(std::string_view bytes, std::size_t at, cha
         Malformed(sequence, "encodes the surrogate " + CodeName(c) + ", which is no character");
     }
     if (c >= kCodePoints) {
-        Malformed(sequence, "encodes " + CodeName(c).substr(2) + ", above U+10FFFF");
+        Malformed(sequence, "encodes 0x" + CodeName(c).substr(2) + ", above U+10FFFF");
     }
     return length;
 }
