@@ -207,4 +207,33 @@ TEST(TextFile, TheFontHoldsExactlyTheTextsCharacters) {
         << bad.output;
 }
 
+// An output is never a text file the characters come from, by any name: the strings are left
+// as they were.
+TEST(TextFile, IsNeverWrittenOver) {
+    const clitest::TempDir dir;
+    const std::string strings = dir.File("strings.txt", "Hello");
+    const std::string picture = dir.File("strings.png", "Hello");
+    std::filesystem::create_symlink(strings, dir.Path("link.txt"));
+    struct Row {
+        std::vector<std::string> args; // after the text file and the font
+        std::string message;
+    };
+    const Row rows[] = {
+        {{"-o", strings}, "-o " + strings + " is the --text-file " + strings},
+        {{"-o", dir.Path("link.txt")}, "-o " + dir.Path("link.txt") + " is the --text-file"},
+        {{"-o", dir.Path("./strings.txt"), "--dry-run"}, "is the --text-file " + strings},
+        {{"--text-file", picture, "--preview", picture}, "--preview " + picture + " is the"},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> args = {"--text-file", strings, "--font-file",
+                                         testfonts::DejaVuSans()};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        const clitest::Result result = clitest::RunCli(args);
+        EXPECT_EQ(result.code, 2) << row.message;
+        EXPECT_NE(result.err.find(row.message), std::string::npos) << result.err;
+        EXPECT_EQ(testfiles::ReadFile(strings), "Hello") << row.message;
+        EXPECT_EQ(testfiles::ReadFile(picture), "Hello") << row.message;
+    }
+}
+
 } // namespace
