@@ -4,6 +4,7 @@
 #include "cli/character_list.h"
 #include "cli/output_file.h"
 #include "cli/printable.h"
+#include "cli/text_file.h"
 #include "formats/format_registry.h"
 #include "formats/preview.h"
 #include "glyph/scan_geometry.h"
@@ -327,6 +328,7 @@ struct ParseState {
     bool haveFont = false;
     bool haveFaceIndex = false;
     bool haveArray = false;
+    bool readStandardInput = false;                // --text-file -
     std::optional<std::string_view> sizeJustGiven; // the value of the argument before, --size's
 };
 
@@ -366,6 +368,18 @@ void ApplyFontFile(ParseState& state, std::string_view, std::string_view value) 
     }
     state.options.fontFile = value;
     state.options.source = FontSource::File;
+}
+
+// The characters of a text file, in code point order, after those given before it.
+void ApplyTextFile(ParseState& state, std::string_view option, std::string_view value) {
+    if (value.empty()) {
+        throw UsageError(std::string(option) + " needs a file name, or - for standard input");
+    }
+    if (value == "-" && std::exchange(state.readStandardInput, true)) {
+        throw UsageError(std::string(option) + " -: standard input can be read only once");
+    }
+    state.characters.Add(ReadTextFileCharacters(std::string(value)));
+    state.options.textFiles.emplace_back(value);
 }
 
 void ApplySize(ParseState& state, std::string_view, std::string_view value) {
@@ -456,6 +470,7 @@ const OptionRule kOptionRules[] = {
      [](ParseState& s, std::string_view, std::string_view value) {
          s.characters.Add(NamedSet(value));
      }},
+    {"--text-file", "", Takes::Value, ApplyTextFile},
     {"--output", "-o", Takes::Value, ApplyOutput},
     {"--c-array", "", Takes::Value,
      [](ParseState& s, std::string_view, std::string_view value) {
@@ -614,7 +629,7 @@ void CheckCombination(ParseState& state, const std::vector<const OptionRule*>& g
     }
     options.characters = state.characters.characters();
     if (options.characters.empty()) {
-        throw UsageError("no characters given: TEXT, --range or --set");
+        throw UsageError("no characters given: TEXT, --range, --set or --text-file");
     }
     CheckSize(options);
 }
