@@ -78,8 +78,8 @@ std::string CompileEverywhere(const TempDir& dir, const std::string& header) {
     return complaints;
 }
 
-// A program that prints "NAME=HEX" for each macro, then
-// the bytes of `first` followed by a literal "0" in the same string, as firmware writes it.
+// A program that prints "NAME=HEX" for each macro, then the first macro's bytes followed by a
+// literal "0" in the same string, as firmware writes it.
 std::string Reader(const std::string& header, const std::vector<std::string>& names) {
     std::string source = "#include <stdio.h>\n#include \"" + header +
                          "\"\nstatic void show(const char *name, const char *text) {\n"
