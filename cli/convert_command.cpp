@@ -202,14 +202,15 @@ void ReportDryRun(std::ostream& err, const ConvertOptions& options, const glyph:
     const std::string_view typed = options.sizeText;
     const std::string size =
         options.sizeText + (typed.ends_with("px") || typed.ends_with("pt") ? "" : " pt");
-    Report(err,
-           "--dry-run: " + std::to_string(count) + (count == 1 ? " character" : " characters") +
-               " of " + face + " (" + facts.face.file + ") at " + size + " make " +
-               std::to_string(bytes) + " bytes of " + std::string(options.format->name) + " for " +
-               (options.output == "-" ? "standard output" : options.output) +
-               (options.preview.empty() ? "" : ", with a preview in " + options.preview) +
-               (options.symbolsHeader.empty() ? "" : ", with symbols in " + options.symbolsHeader) +
-               "; nothing was written");
+    const std::string symbols =
+        options.symbolsHeader.empty() ? "" : ", with symbols in " + options.symbolsHeader;
+    Report(err, "--dry-run: " + std::to_string(count) +
+                    (count == 1 ? " character" : " characters") + " of " + face + " (" +
+                    facts.face.file + ") at " + size + " make " + std::to_string(bytes) +
+                    " bytes of " + std::string(options.format->name) + " for " +
+                    (options.output == "-" ? "standard output" : options.output) +
+                    (options.preview.empty() ? "" : ", with a preview in " + options.preview) +
+                    symbols + "; nothing was written");
     if (notes.count() > 0) {
         Report(err, "--dry-run: " + std::to_string(notes.count()) +
                         (notes.count() == 1 ? " note" : " notes") + " on the characters" +
