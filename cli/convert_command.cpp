@@ -262,7 +262,7 @@ std::string SymbolsText(const ConvertOptions& options, glyph::FontFaces& faces,
     }
     if (symbols.empty()) {
         Report(err, "--symbols-header: no character converted is in a Private Use Area "
-                    "(U+E000-U+F8FF, U+F0000-U+10FFFD); " +
+                    "(U+E000-U+F8FF, planes 15 and 16); " +
                         options.symbolsHeader + " defines no macro");
     }
     formats::FormatOptions named;

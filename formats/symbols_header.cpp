@@ -144,7 +144,7 @@ std::string SymbolsHeader(std::string_view arrayName, std::span<const Symbol> sy
     }
     std::vector<std::string> lines = description;
     lines.push_back(symbols.empty()
-                        ? "No character of the font is in a Private Use Area, so no macro is "
+                        ? "No character converted is in a Private Use Area, so no macro is "
                           "defined."
                         : "Each macro is the UTF-8 of a character of the font in a Private Use "
                           "Area, as a string literal, named after its glyph in the font: write " +
