@@ -96,8 +96,9 @@ function(_rastova_write_if_changed file content)
     file(WRITE "${file}" "${content}")
 endfunction()
 
+# Stops CMake with the message; its parts, when given as several strings, are joined.
 function(_rastova_fail message)
-    message(FATAL_ERROR "rastova_add_font: ${message}")
+    message(FATAL_ERROR "rastova_add_font: ${message}" ${ARGN})
 endfunction()
 
 # The formats RASTOVA_CONVERT_EXECUTABLE writes, as it lists them, in `out`; asked once a
