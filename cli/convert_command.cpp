@@ -10,8 +10,10 @@
 #include "formats/font_writer.h"
 #include "formats/format_registry.h"
 #include "formats/preview.h"
+#include "formats/symbols_header.h"
 #include "glyph/family_names.h"
 #include "glyph/font_faces.h"
+#include "glyph/glyph_name.h"
 #include "glyph/strike.h"
 #include "glyph/utf8.h"
 
@@ -200,13 +202,15 @@ void ReportDryRun(std::ostream& err, const ConvertOptions& options, const glyph:
     const std::string_view typed = options.sizeText;
     const std::string size =
         options.sizeText + (typed.ends_with("px") || typed.ends_with("pt") ? "" : " pt");
+    const std::string symbols =
+        options.symbolsHeader.empty() ? "" : ", with symbols in " + options.symbolsHeader;
     Report(err, "--dry-run: " + std::to_string(count) +
                     (count == 1 ? " character" : " characters") + " of " + face + " (" +
                     facts.face.file + ") at " + size + " make " + std::to_string(bytes) +
                     " bytes of " + std::string(options.format->name) + " for " +
                     (options.output == "-" ? "standard output" : options.output) +
                     (options.preview.empty() ? "" : ", with a preview in " + options.preview) +
-                    "; nothing was written");
+                    symbols + "; nothing was written");
     if (notes.count() > 0) {
         Report(err, "--dry-run: " + std::to_string(notes.count()) +
                         (notes.count() == 1 ? " note" : " notes") + " on the characters" +
@@ -215,19 +219,24 @@ void ReportDryRun(std::ostream& err, const ConvertOptions& options, const glyph:
     }
 }
 
-// The run's outputs, opened; for a dry run only checked, and none. Neither may be the font
-// being read.
+// The run's outputs, opened; for a dry run only checked, and none. None may be the font being
+// read.
 struct Outputs {
     std::unique_ptr<Output> text;
     std::unique_ptr<Output> picture;
+    std::unique_ptr<Output> symbols;
 };
 Outputs OpenOutputs(const ConvertOptions& options, std::ostream& out, const std::string& font) {
     Outputs outputs;
     const bool preview = !options.preview.empty();
+    const bool symbols = !options.symbolsHeader.empty();
     if (options.dryRun) {
         CheckOutput(options.output, out, font);
         if (preview) {
             CheckOutput(options.preview, out, font);
+        }
+        if (symbols) {
+            CheckOutput(options.symbolsHeader, out, font);
         }
         return outputs;
     }
@@ -235,7 +244,33 @@ Outputs OpenOutputs(const ConvertOptions& options, std::ostream& out, const std:
     if (preview) {
         outputs.picture = OpenOutput(options.preview, out, font);
     }
+    if (symbols) {
+        outputs.symbols = OpenOutput(options.symbolsHeader, out, font);
+    }
     return outputs;
+}
+
+// The symbols header of the run's characters in a Private Use Area, each named after the glyph
+// that draws it; a run with none gets a header without macros, and a note.
+std::string SymbolsText(const ConvertOptions& options, glyph::FontFaces& faces,
+                        const glyph::StrikeFacts& facts, std::ostream& err) {
+    std::vector<formats::Symbol> symbols;
+    for (const char32_t c : options.characters) {
+        if (formats::IsPrivateUse(c)) {
+            symbols.push_back({c, glyph::GlyphName(faces, c)});
+        }
+    }
+    if (symbols.empty()) {
+        Report(err, "--symbols-header: no character converted is in a Private Use Area "
+                    "(U+E000-U+F8FF, planes 15 and 16); " +
+                        options.symbolsHeader + " defines no macro");
+    }
+    formats::FormatOptions named;
+    named.name = options.arrayName;
+    // The face and size, without the font's legal text: the header holds none of the font.
+    std::vector<std::string> lines = formats::FontDescription(facts, options.characters.size());
+    lines.resize(lines.size() - formats::LegalLines(facts).size());
+    return formats::SymbolsHeader(formats::SymbolName(named, facts), symbols, lines);
 }
 
 // The picture of a run: a second reader of the glyphs as the file holds them.
@@ -270,7 +305,8 @@ void RefuseOutputOverText(const ConvertOptions& options) {
     for (const std::string& text : options.textFiles) {
         for (const auto& [option, output] :
              {std::pair<std::string_view, const std::string&>{"-o", options.output},
-              {"--preview", options.preview}}) {
+              {"--preview", options.preview},
+              {"--symbols-header", options.symbolsHeader}}) {
             if (text != "-" && !output.empty() && SameFile(output, text)) {
                 throw UsageError(std::string(option) + " " + output + " is the --text-file " +
                                  text + " the characters come from; name another file");
@@ -314,6 +350,14 @@ private:
             throw UsageError("--preview " + options.preview +
                              " is the output file too; name another file for the picture");
         }
+        for (const std::string* other : {&options.output, &options.preview}) {
+            if (!options.symbolsHeader.empty() && !other->empty() &&
+                SameFile(options.symbolsHeader, *other)) {
+                throw UsageError("--symbols-header " + options.symbolsHeader + " is the " +
+                                 (other == &options.output ? "output file" : "--preview file") +
+                                 " too; name another file for the header");
+            }
+        }
         RefuseOutputOverText(options);
         glyph::StrikeFacts facts = ResolveFace(faces_, options, err);
         if (options.kerning && options.format->Takes(formats::FormatOption::Kerning)) {
@@ -355,6 +399,9 @@ int Run(Plan& plan, const ConvertOptions& options, std::ostream& out, std::ostre
     if (picture) {
         picture->Close();
     }
+    const std::string symbols = options.symbolsHeader.empty()
+                                    ? std::string()
+                                    : SymbolsText(options, plan.faces(), plan.facts(), err);
     const int status = notes.count() > 0 && options.strict ? kExitClipped : kExitOk;
     if (options.dryRun) {
         ReportDryRun(err, options, plan.facts(), counted.bytes, notes);
@@ -365,9 +412,16 @@ int Run(Plan& plan, const ConvertOptions& options, std::ostream& out, std::ostre
         // cannot be written leaves the output as it was too.
         picture->Write(*outputs.picture);
     }
+    if (outputs.symbols) {
+        formats::LineEndSink(*outputs.symbols, options.eol).Write(symbols);
+        outputs.symbols->Flush();
+    }
     outputs.text->Commit();
     if (outputs.picture) {
         outputs.picture->Commit();
+    }
+    if (outputs.symbols) {
+        outputs.symbols->Commit();
     }
     return status;
 }

@@ -412,6 +412,13 @@ void ApplyPreview(ParseState& state, std::string_view, std::string_view value) {
     state.options.preview = value;
 }
 
+void ApplySymbolsHeader(ParseState& state, std::string_view, std::string_view value) {
+    if (value.empty()) {
+        throw UsageError("--symbols-header needs a file name");
+    }
+    state.options.symbolsHeader = value;
+}
+
 void ApplyEol(ParseState& state, std::string_view, std::string_view value) {
     if (value == "lf") {
         state.options.eol = "\n";
@@ -534,6 +541,7 @@ const OptionRule kOptionRules[] = {
      },
      Only(formats::FormatOption::First)},
     {"--preview", "", Takes::Value, ApplyPreview},
+    {"--symbols-header", "", Takes::Value, ApplySymbolsHeader},
     {"--zoom", "", Takes::Value,
      [](ParseState& s, std::string_view option, std::string_view value) {
          s.options.zoom = ParseWhole(option, value, 1, formats::kMaxPreviewZoom);
@@ -611,6 +619,27 @@ void CheckArrayName(const ConvertOptions& options) {
     }
 }
 
+// The symbols header names its macros after the C symbol of the font: --c-array's, or the one
+// the format makes without it. A format with no C symbol of its own needs --c-array, and a name
+// that is not a C identifier (a BDF font name) cannot prefix a macro.
+void CheckSymbolsPrefix(const ConvertOptions& options) {
+    const formats::FormatRow& format = *options.format;
+    if (options.symbolsHeader.empty() ||
+        (options.arrayName.empty() && format.arrayName == formats::ArrayName::Symbol)) {
+        return;
+    }
+    const std::string name(format.name);
+    if (options.arrayName.empty()) {
+        throw UsageError("--symbols-header needs --c-array NAME with --format " + name +
+                         ": its macros are named NAME_..., and " + name +
+                         " output has no C symbol without it");
+    }
+    if (format.arrayName == formats::ArrayName::FontName && CNameProblem(options.arrayName)) {
+        throw UsageError("--symbols-header: the --c-array name '" + Printable(options.arrayName) +
+                         "' is not a C identifier to name its macros after");
+    }
+}
+
 // What holds between options, once all are read.
 void CheckCombination(ParseState& state, const std::vector<const OptionRule*>& given) {
     ConvertOptions& options = state.options;
@@ -627,6 +656,7 @@ void CheckCombination(ParseState& state, const std::vector<const OptionRule*>& g
     if (!options.preview.empty()) {
         CheckPreviewName(options.preview);
     }
+    CheckSymbolsPrefix(options);
     options.characters = state.characters.characters();
     if (options.characters.empty()) {
         throw UsageError("no characters given: TEXT, --range, --set or --text-file");

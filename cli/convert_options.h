@@ -51,7 +51,9 @@ struct ConvertOptions {
     glyph::Packing packing; // --bit-order and --scan
     std::optional<char32_t> first;
     std::string preview; // --preview: the PNG to write; empty: none
-    int zoom = 0;        // 0: the largest that keeps the sheet about 1600 pixels wide
+    // --symbols-header: the C header of the characters in a Private Use Area; empty: none
+    std::string symbolsHeader;
+    int zoom = 0; // 0: the largest that keeps the sheet about 1600 pixels wide
     std::uint64_t maxOutput = kDefaultMaxOutput;
     bool strict = false;
     bool dryRun = false; // everything is checked, nothing written

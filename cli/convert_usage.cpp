@@ -165,6 +165,11 @@ std::string OutputHelp() {
                     from what was written
   --zoom N          pixels of the picture per font pixel (default: fit about
                     1600 wide)
+  --symbols-header FILE
+                    also write a C header defining, for each character in a
+                    Private Use Area, its UTF-8 as a string literal named
+                    NAME_GLYPH: NAME the font's C name, GLYPH its glyph's name
+                    in the font, both in upper case (U_E000 for no name)
   --eol lf|crlf     line ends (default: lf)
   --max-output SIZE
                     refuse a run whose output would be larger (default: 1G; K,

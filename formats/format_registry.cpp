@@ -114,6 +114,7 @@ const FormatRow kFormats[] = {
         .help = "TFT_eSPI / LovyanGFX smooth font, 8-bit alpha (.vlw file; with\n"
                 "--c-array, a const uint8_t[] for loadFont from flash)",
         .example = "--set ascii --size 16px --format vlw -o f16.vlw",
+        .arrayName = ArrayName::FileArray,
         .ownLineEnds = true,
         .depths = kEightBitPixels,
         .make = MakeVlwWriter,

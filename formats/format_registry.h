@@ -31,6 +31,7 @@ enum class ArrayName {
     Symbol,      // the C symbol of the font
     TablesArray, // a C array the tables are wrapped in; without it, bare tables
     FontName,    // the font's own name inside the file, not a C symbol
+    FileArray,   // a C array of the file's bytes, made only when --c-array names it
 };
 
 // Why a name cannot be the font's name: `text` follows the quoted name when `quoteName`,

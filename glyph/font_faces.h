@@ -157,6 +157,7 @@ public:
 
 private:
     friend std::vector<KernPair> KerningPairs(FontFaces& faces, std::u32string_view characters);
+    friend std::string GlyphName(FontFaces& faces, char32_t c);
 
     State& Resolved();
 

@@ -135,7 +135,8 @@ TEST(AddFontArguments, BadArgumentsStopCMakeNamingTheArgument) {
         {"show NAME f FORMAT lvgl " + file + " SIZE 10 SET ascii BPP 6", "BPP '6'"},
         {"show NAME f FORMAT vlw " + file + " SIZE 10 SET ascii COMPRESS",
          "COMPRESS applies to FORMAT lvgl only"},
-        {"show NAME f FORMAT table " + file + " SIZE 10 RANGE 0x41-0x5A,zz", "RANGE item 'zz'"},
+        {"show NAME f FORMAT table " + file + " SIZE 10 RANGE 0x41-0x5A,zz",
+         "RANGE item 'zz' is not a code point or a range of them (write 0x41"},
         {"show NAME f FORMAT table " + file + " SIZE 10", "no characters"},
         {"show NAME f FORMAT table " + file + " SIZE 10 TEXT_FILE", "TEXT_FILE needs a value"},
         {"show NAME f FORMAT table " + file + " SIZE 10 TEXT_FILE main.c nowhere.txt",
@@ -151,6 +152,12 @@ TEST(AddFontArguments, BadArgumentsStopCMakeNamingTheArgument) {
          "FONT_FILE 'nowhere.ttf'"},
         {"show NAME f FORMAT table " + file + " SIZE 10 TEXT A OPTIONS --size=12",
          "OPTIONS: --size"},
+        {"show NAME f FORMAT table " + file + " SIZE 10 TEXT A OPTIONS --symbols-header s.h",
+         "OPTIONS: --symbols-header"},
+        {"show NAME f FORMAT table " + file + " SIZE 10 TEXT A SYMBOLS_HEADER f.h",
+         "SYMBOLS_HEADER 'f.h' is a file of the font"},
+        {"show NAME f FORMAT xbm " + file + " SIZE 10 TEXT A SYMBOLS_HEADER ../rastova/f.xbm",
+         "SYMBOLS_HEADER '../rastova/f.xbm' is a file of the font"},
         {"nothing " + good, "'nothing' is not a target"},
         {"iface " + good, "'iface' compiles no sources"},
         // What only rastova-convert knows is asked of it now, not at build time.
@@ -202,6 +209,35 @@ TEST(AddFontArguments, TextKeepsItsSemicolons) {
     EXPECT_LT(semicolon, b);
     EXPECT_NE(b, std::string::npos);
     ExpectMadeFromRecord(folder, "f");
+}
+
+// The symbols header is made with the font, before the sources that include it are compiled,
+// and made again when it is gone.
+TEST(AddFontArguments, SymbolsHeaderIsMadeWithTheFont) {
+    const TempDir dir;
+    fs::create_directory(dir.Path("src"));
+    dir.File("src/main.c", "#include \"icons_symbols.h\"\n"
+                           "int main(void) { return ICONS_U_F000[0] == '\\xEF' ? 0 : 1; }\n");
+    dir.File("src/CMakeLists.txt", "cmake_minimum_required(VERSION 3.16)\nproject(symbols C)\n"
+                                   "set(RASTOVA_CONVERT_EXECUTABLE \"" RASTOVA_CONVERT_PATH "\")\n"
+                                   "include(\"" RASTOVA_FONT_MODULE "\")\n"
+                                   "add_executable(show main.c)\n"
+                                   "rastova_add_font(show NAME icons FORMAT table FONT_FILE \"" +
+                                       testfonts::DejaVuSans() +
+                                       "\" SIZE 10 RANGE 0x41,0xF000 "
+                                       "SYMBOLS_HEADER icons_symbols.h)\n");
+    const commands::Command configured = Configure(dir.Path("src"), dir.Path("build"));
+    ASSERT_EQ(configured.status, 0) << configured.output;
+    const std::string header = dir.Path("build/rastova/icons_symbols.h");
+    for (const char* when : {"first", "once the header is gone"}) {
+        SCOPED_TRACE(when);
+        const commands::Command built = Build(dir.Path("build"));
+        ASSERT_EQ(built.status, 0) << built.output;
+        EXPECT_TRUE(Has(ReadFile(header), "#define ICONS_U_F000 \"\\xEF\\x80\\x80\""))
+            << built.output;
+        EXPECT_EQ(commands::Shell(Quote(dir.Path("build/show"))).status, 0);
+        fs::remove(header);
+    }
 }
 
 // A FONT that was installed when CMake first ran and is gone when it runs again stops CMake;

@@ -115,6 +115,7 @@ TEST(Completion, CompletesWordsInPlace) {
         {{"-o", "no"}, {"notes.txt"}},
         {{"--preview", "n"}, {"notes.txt"}},
         {{"--text-file", "no"}, {"notes.txt"}},
+        {{"--symbols-header", "n"}, {"notes.txt"}},
     };
     for (const Row& row : rows) {
         std::vector<std::string> words = {"rastova-convert"};

@@ -135,6 +135,15 @@ TEST(ConvertCommand, BadInputIsOneLineOnStderrAndExitTwo) {
         {{"--font", ":weight=heavyish", "A"}, "not a fontconfig pattern"},
         {{"-o", dir.Path("missing/out.txt"), "A"}, "does not exist"},
         {{"-o", dir.Path(), "A"}, "is a folder"},
+        // The symbols header is a file of its own.
+        {{"--format", "lvgl", "-o", dir.Path("f.c"), "--symbols-header", dir.Path("./f.c"), "A"},
+         "--symbols-header " + dir.Path("./f.c") + " is the output file too"},
+        {{"--format", "lvgl", "--symbols-header", "-", "A"}, "is the output file too"},
+        {{"--format", "lvgl", "-o", dir.Path("f.c"), "--preview", dir.Path("f.png"),
+          "--symbols-header", dir.Path("./f.png"), "A"},
+         "is the --preview file too"},
+        {{"--format", "lvgl", "-o", dir.Path("f.c"), "--symbols-header", dir.Path(), "A"},
+         "is a folder"},
         {{"AB", "CD"}, "more than one TEXT"},
         {{"\t"}, "control character"},
     };
@@ -225,6 +234,11 @@ TEST(ConvertCommand, OutputFileIsLeftAloneOnBadInput) {
         {{"-o", out, "--font-file", dir.Path("none.ttf"), "A"}, "No such file", false},
         {{"-o", out, "--range", "0xD800"}, "surrogate", false},
         {{"-o", out, "A", "--c-array", "x y"}, "not a C identifier", false},
+        // A run that fails as the glyphs are written leaves the symbols header as it was.
+        {{"-o", "/dev/null", "--symbols-header", out, "--font-file", testfonts::DejaVuSans(),
+          "--size", "90px", "--format", "gfx", "--range", "0x20-0x7E,0xA0-0xFF"},
+         "bitmapOffset",
+         false},
         {{"-o", locked + "/font.h", "A"}, "Permission denied", true},
         {{"-o", out, "--font-file", lockedFont, "A"}, "cannot read font file", true},
     };
@@ -253,6 +267,7 @@ TEST(ConvertCommand, DryRunChecksEverythingAndWritesNothing) {
     const TempDir dir;
     const std::string out = dir.File("font.h", "earlier\n");
     const std::string sans = testfonts::DejaVuSans();
+    const TempDir elsewhere; // the real runs' symbols header
     struct Row {
         std::vector<std::string> args;
         int code;
@@ -282,9 +297,19 @@ TEST(ConvertCommand, DryRunChecksEverythingAndWritesNothing) {
          2,
          "million a preview may have"},
         {{"--font-file", sans, "-o", dir.Path("none/font.h"), "A"}, 2, "does not exist"},
+        // The symbols header is checked and not written.
+        {{"--font-file", sans, "--format", "lvgl", "--range", "0xF000,0x41", "--symbols-header",
+          elsewhere.Path("symbols.h")},
+         0,
+         ", with symbols in " + elsewhere.Path("symbols.h") + "; nothing was written"},
+        {{"--font-file", sans, "--format", "lvgl", "A", "--symbols-header",
+          elsewhere.Path("none/symbols.h")},
+         2,
+         "does not exist"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.args));
+        std::filesystem::remove(elsewhere.Path("symbols.h")); // a real run's
         std::vector<std::string> args = {"--dry-run", "-o", out};
         args.insert(args.end(), row.args.begin(), row.args.end());
         const Result result = RunCli(args);
@@ -293,6 +318,7 @@ TEST(ConvertCommand, DryRunChecksEverythingAndWritesNothing) {
         EXPECT_NE(result.err.find(row.mentions), std::string::npos) << result.err;
         EXPECT_EQ(clitest::ReadFile(out), "earlier\n");
         EXPECT_EQ(dir.Entries().size(), 1U) << "no temporary file either";
+        EXPECT_EQ(elsewhere.Entries().size(), 0U) << "no symbols header";
         if (row.code == 0) {
             const Result real = RunCli(row.args);
             EXPECT_NE(result.err.find(" make " + std::to_string(real.out.size()) + " bytes of "),
@@ -349,6 +375,11 @@ TEST(ConvertCommand, NeverWritesOverTheFontItReads) {
             EXPECT_EQ(result.code, 2);
             EXPECT_NE(result.err.find("is the font file being read"), std::string::npos)
                 << result.err;
+            const Result symbols = RunCli({"--font-file", given, "--format", "lvgl", "A", "-o",
+                                           "/dev/null", "--symbols-header", name});
+            EXPECT_EQ(symbols.code, 2);
+            EXPECT_NE(symbols.err.find("is the font file being read"), std::string::npos)
+                << symbols.err;
             EXPECT_TRUE(clitest::ReadFile(font) == original) << "the font is untouched";
         }
     }

@@ -299,6 +299,13 @@ TEST(ConvertOptions, RefusesBadCombinationsAndValues) {
         {{"A", "--format", "gfx", "--bpp", "4"}, "--bpp 4 applies to --format lvgl only"},
         {{"A", "--format", "lvgl", "--bpp", "5"}, "--bpp: '5' is not one of 1, 2, 3, 4, 8"},
         {{"A", "--zoom", "2"}, "--zoom needs --preview"},
+        // The symbols header's macros are named after the font's C symbol.
+        {{"A", "--format", "lvgl", "--symbols-header", ""}, "--symbols-header needs a file name"},
+        {{"A", "--symbols-header", "s.h"}, "needs --c-array NAME with --format table"},
+        {{"A", "--format", "vlw", "--symbols-header", "s.h"}, "with --format vlw"},
+        {{"A", "--format", "bdf", "--symbols-header", "s.h"}, "with --format bdf"},
+        {{"A", "--format", "bdf", "--c-array", "Icons 16", "--symbols-header", "s.h"},
+         "'Icons 16' is not a C identifier to name its macros after"},
         {{"A", "--list-formats=all"}, "--list-formats takes no value"},
     };
     for (const Row& row : rows) {

@@ -223,6 +223,7 @@ TEST(TextFile, IsNeverWrittenOver) {
         {{"-o", dir.Path("link.txt")}, "-o " + dir.Path("link.txt") + " is the --text-file"},
         {{"-o", dir.Path("./strings.txt"), "--dry-run"}, "is the --text-file " + strings},
         {{"--text-file", picture, "--preview", picture}, "--preview " + picture + " is the"},
+        {{"--symbols-header", strings, "--format", "lvgl"}, "--symbols-header " + strings},
     };
     for (const Row& row : rows) {
         std::vector<std::string> args = {"--text-file", strings, "--font-file",

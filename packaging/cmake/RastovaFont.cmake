@@ -7,6 +7,7 @@
 #                    [TEXT <utf-8>] [RANGE <list>] [SET ascii|cp1251] [TEXT_FILE <file>...]
 #                    [ENCODING unicode|cp1251]
 #                    [BPP 1|2|3|4|8] [COMPRESS] [NO_KERNING] [HINTING normal|light|none|auto]
+#                    [SYMBOLS_HEADER <file>]
 #                    [OPTIONS <further rastova-convert arguments>...])
 #
 # Makes ${CMAKE_CURRENT_BINARY_DIR}/rastova/<symbol>.<ext> at build time and remakes it when an
@@ -32,6 +33,9 @@
 # the type (gfxfont.h, lvgl.h, stdint.h) and serves C and C++. A raw font's header is made with
 # the font, as its record size is known only then. The folder of both is added to
 # <target>'s include folders (PUBLIC, build tree only).
+#
+# SYMBOLS_HEADER <file> (relative to the folder of <symbol>.h) is made with the font: for each
+# character in a Private Use Area, #define <SYMBOL>_<GLYPH> "<its UTF-8>" (--symbols-header).
 #
 # FONT is resolved to a file now, with fc-match, so that the build depends on that file; re-run
 # CMake after installing or removing fonts. A FONT family that is not installed stops CMake,
@@ -99,8 +103,9 @@ function(_rastova_write_if_changed file content)
     file(WRITE "${file}" "${content}")
 endfunction()
 
+# Stops CMake with the message; its parts, when given as several strings, are joined.
 function(_rastova_fail message)
-    message(FATAL_ERROR "rastova_add_font: ${message}")
+    message(FATAL_ERROR "rastova_add_font: ${message}" ${ARGN})
 endfunction()
 
 # The formats RASTOVA_CONVERT_EXECUTABLE writes, as it lists them, in `out`; asked once a
@@ -162,7 +167,7 @@ endfunction()
 
 function(rastova_add_font target)
     cmake_parse_arguments(PARSE_ARGV 1 ARG "BOLD;ITALIC;COMPRESS;NO_KERNING"
-                          "NAME;FORMAT;FONT;FONT_FILE;FACE_INDEX;SIZE;TEXT;RANGE;SET;ENCODING;BPP;HINTING"
+                          "NAME;FORMAT;FONT;FONT_FILE;FACE_INDEX;SIZE;TEXT;RANGE;SET;ENCODING;BPP;HINTING;SYMBOLS_HEADER"
                           "OPTIONS;TEXT_FILE")
 
     # The arguments themselves, each refusal naming the one at fault.
@@ -245,7 +250,7 @@ function(rastova_add_font target)
     endif()
     # What the keywords say is theirs alone.
     foreach(option IN LISTS ARG_OPTIONS)
-        if(option MATCHES "^(--format|--c-array|-o|--output|--font|--font-file|--face-index|--size|--bold|--italic|--range|--set|--text-file|--encoding|--bpp|--compress|--no-kerning|--hinting|--help|-h|--version|--dry-run)(=.*)?$")
+        if(option MATCHES "^(--format|--c-array|-o|--output|--font|--font-file|--face-index|--size|--bold|--italic|--range|--set|--text-file|--encoding|--bpp|--compress|--no-kerning|--hinting|--symbols-header|--help|-h|--version|--dry-run)(=.*)?$")
             _rastova_fail("OPTIONS: ${CMAKE_MATCH_1} is set by the keywords of rastova_add_font")
         endif()
     endforeach()
@@ -336,6 +341,17 @@ function(rastova_add_font target)
     if(font_dependency AND NOT DEFINED ARG_FONT_FILE)
         string(APPEND content "# FONT resolves to ${font_dependency}\n")
     endif()
+    set(symbols_step "")
+    if(DEFINED ARG_SYMBOLS_HEADER)
+        get_filename_component(symbols "${ARG_SYMBOLS_HEADER}" ABSOLUTE BASE_DIR "${dir}")
+        foreach(made c h xbm bdf args)
+            if(symbols STREQUAL "${dir}/${ARG_NAME}.${made}")
+                _rastova_fail("SYMBOLS_HEADER '${ARG_SYMBOLS_HEADER}' is a file of the font")
+            endif()
+        endforeach()
+        set(symbols_step --symbols-header "${symbols}")
+        string(APPEND content "# SYMBOLS_HEADER ${symbols}\n")
+    endif()
     set(old "")
     if(EXISTS "${record}")
         file(READ "${record}" old)
@@ -404,9 +420,12 @@ ${declaration}
     if(header_step)
         list(APPEND outputs "${dir}/${ARG_NAME}.h")
     endif()
+    if(symbols_step)
+        list(APPEND outputs "${symbols}")
+    endif()
     add_custom_command(
         OUTPUT ${outputs}
-        COMMAND "${RASTOVA_CONVERT_EXECUTABLE}" -o "${output}" ${args}
+        COMMAND "${RASTOVA_CONVERT_EXECUTABLE}" -o "${output}" ${symbols_step} ${args}
         ${header_step}
         DEPENDS "${record}" "${RASTOVA_CONVERT_EXECUTABLE}" ${font_dependency} ${text_files}
         COMMENT "rastova-convert: ${ARG_NAME} (${ARG_FORMAT}, ${ARG_SIZE})"
