@@ -152,8 +152,7 @@ void Prefiltered(std::span<const std::uint8_t> levels, std::size_t width, std::s
 }
 
 // Codes `count` pixels into `out`.
-template <typename Out>
-void Encode(std::span<const std::uint8_t> pixels, int bpp, Out& out) {
+template <typename Out> void Encode(std::span<const std::uint8_t> pixels, int bpp, Out& out) {
     const RunTable& table = RunTableFor(bpp);
     bool closingZero = false;
     for (std::size_t i = 0; i < pixels.size();) {

@@ -393,8 +393,7 @@ void PlanCompression(const glyph::Strike& strike, const FormatOptions& options, 
         const glyph::StrikeGlyph& g = strike.glyphs[layout.order[k]];
         levels.clear();
         glyph::AppendLevels(g.ink, bpp, levels);
-        CompressLevels(levels, g.ink.width(), g.ink.height(), bpp, layout.prefilter, pixels,
-                       code);
+        CompressLevels(levels, g.ink.width(), g.ink.height(), bpp, layout.prefilter, pixels, code);
         layout.code[k].assign(code.begin(), code.end());
     }
 }

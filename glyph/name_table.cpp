@@ -7,6 +7,7 @@
 #include FT_TRUETYPE_IDS_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -15,11 +16,13 @@ namespace glyph {
 namespace {
 
 // Text for one line of a comment: runs of blanks and line breaks become one space, other
-// control characters go.
+// control characters go. Written straight into the string: a licence runs to kilobytes.
 std::string OneLine(std::u32string_view text) {
-    std::string line;
-    line.reserve(text.size());
+    std::string line(text.size() * 4, '\0'); // room for every character at its longest
+    char* const begin = line.data();
+    char* out = begin;
     bool blank = false;
+    std::string encoded;
     for (char32_t c : text) {
         if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0x2028 || c == 0x2029) {
             blank = true;
@@ -28,16 +31,19 @@ std::string OneLine(std::u32string_view text) {
         if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
             continue;
         }
-        if (blank && !line.empty()) {
-            line += ' ';
+        if (blank && out != begin) {
+            *out++ = ' ';
         }
         blank = false;
         if (c < 0x80) {
-            line += static_cast<char>(c);
+            *out++ = static_cast<char>(c);
         } else {
-            AppendUtf8(line, c);
+            encoded.clear();
+            AppendUtf8(encoded, c);
+            out = std::copy(encoded.begin(), encoded.end(), out);
         }
     }
+    line.resize(static_cast<std::size_t>(out - begin));
     return line;
 }
 
@@ -45,6 +51,7 @@ std::string OneLine(std::u32string_view text) {
 // the old Macintosh ones (their upper half is not Latin-1: those characters become '?').
 std::u32string DecodeName(const FT_SfntName& name) {
     std::u32string text;
+    text.reserve(name.string_len);
     if (name.platform_id == TT_PLATFORM_APPLE_UNICODE ||
         name.platform_id == TT_PLATFORM_MICROSOFT) {
         for (FT_UInt i = 0; i + 1 < name.string_len; i += 2) {
