@@ -115,6 +115,7 @@ const FormatRow kFormats[] = {
                 "--c-array, a const uint8_t[] for loadFont from flash)",
         .example = "--set ascii --size 16px --format vlw -o f16.vlw",
         .ownLineEnds = true,
+        .binaryUnlessArray = true,
         .depths = kEightBitPixels,
         .make = MakeVlwWriter,
     },

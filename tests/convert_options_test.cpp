@@ -299,6 +299,9 @@ TEST(ConvertOptions, RefusesBadCombinationsAndValues) {
         {{"A", "--format", "gfx", "--bpp", "4"}, "--bpp 4 applies to --format lvgl only"},
         {{"A", "--format", "lvgl", "--bpp", "5"}, "--bpp: '5' is not one of 1, 2, 3, 4, 8"},
         {{"A", "--zoom", "2"}, "--zoom needs --preview"},
+        {{"A", "--format", "vlw", "--eol", "crlf"},
+         "--eol crlf: --format vlw writes a binary file, which has no line ends; with --c-array "
+         "it writes C source"},
         {{"A", "--list-formats=all"}, "--list-formats takes no value"},
     };
     for (const Row& row : rows) {
