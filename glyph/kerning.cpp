@@ -85,27 +85,18 @@ std::vector<std::vector<std::size_t>> KernableRights(hb_face_t* face,
         }
         return everyPair;
     };
-    hb_blob_t* gpos = hb_face_reference_table(face, HB_OT_TAG_GPOS);
-    unsigned length = 0;
-    const char* data = hb_blob_get_data(gpos, &length);
-    const std::span table(reinterpret_cast<const std::uint8_t*>(data), length);
+    hb_set_t* lookupSet = hb_set_create();
+    const hb_tag_t features[] = {kKern, HB_TAG_NONE};
+    hb_ot_layout_collect_lookups(face, HB_OT_TAG_GPOS, nullptr, nullptr, features, lookupSet);
     std::vector<unsigned> lookups;
-    if (auto listed = FeatureLookups(table, kKern)) {
-        lookups = std::move(*listed);
-    } else {
-        hb_set_t* lookupSet = hb_set_create();
-        const hb_tag_t features[] = {kKern, HB_TAG_NONE};
-        hb_ot_layout_collect_lookups(face, HB_OT_TAG_GPOS, nullptr, nullptr, features, lookupSet);
-        for (hb_codepoint_t lookup = HB_SET_VALUE_INVALID; hb_set_next(lookupSet, &lookup);) {
-            lookups.push_back(lookup);
-        }
-        hb_set_destroy(lookupSet);
+    for (hb_codepoint_t lookup = HB_SET_VALUE_INVALID; hb_set_next(lookupSet, &lookup);) {
+        lookups.push_back(lookup);
     }
+    hb_set_destroy(lookupSet);
     if (lookups.empty()) {
-        hb_blob_destroy(gpos);
         // HarfBuzz reads the legacy tables only for a face whose GPOS does not kern.
-        for (const hb_tag_t legacy : {kKern, HB_TAG('k', 'e', 'r', 'x')}) {
-            hb_blob_t* blob = hb_face_reference_table(face, legacy);
+        for (const hb_tag_t table : {kKern, HB_TAG('k', 'e', 'r', 'x')}) {
+            hb_blob_t* blob = hb_face_reference_table(face, table);
             const bool present = hb_blob_get_length(blob) > 0;
             hb_blob_destroy(blob);
             if (present) {
@@ -114,7 +105,11 @@ std::vector<std::vector<std::size_t>> KernableRights(hb_face_t* face,
         }
         return everyPair;
     }
-    auto listed = PairCandidates(table, lookups, glyphs);
+    hb_blob_t* gpos = hb_face_reference_table(face, HB_OT_TAG_GPOS);
+    unsigned length = 0;
+    const char* data = hb_blob_get_data(gpos, &length);
+    auto listed = PairCandidates(std::span(reinterpret_cast<const std::uint8_t*>(data), length),
+                                 lookups, glyphs);
     hb_blob_destroy(gpos);
     if (listed) {
         return std::move(*listed);

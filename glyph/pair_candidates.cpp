@@ -189,76 +189,7 @@ void PairsFromLookup(const Reader& r, std::size_t lookup, std::span<const std::u
     }
 }
 
-// Marks the features `langSys` (a LangSys table) uses, its required one too.
-void MarkUsedFeatures(const Reader& r, std::size_t langSys, std::vector<bool>& used) {
-    const auto use = [&](std::uint32_t index) {
-        if (index < used.size()) {
-            used[index] = true;
-        }
-    };
-    const std::uint32_t required = r.U16(langSys + 2);
-    if (required != 0xFFFF) {
-        use(required);
-    }
-    const std::uint32_t count = r.U16(langSys + 4);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        use(r.U16(langSys + 6 + 2 * i));
-    }
-}
-
-// Which features of the FeatureList some script's language system uses.
-std::vector<bool> UsedFeatures(const Reader& r, std::size_t featureCount) {
-    std::vector<bool> used(featureCount, false);
-    const std::size_t scripts = r.U16(4);
-    const std::uint32_t scriptCount = r.U16(scripts);
-    for (std::uint32_t i = 0; i < scriptCount; ++i) {
-        const std::size_t script = scripts + r.U16(scripts + 2 + 6 * i + 4);
-        if (const std::uint32_t fallback = r.U16(script); fallback != 0) {
-            MarkUsedFeatures(r, script + fallback, used);
-        }
-        const std::uint32_t langSysCount = r.U16(script + 2);
-        for (std::uint32_t k = 0; k < langSysCount; ++k) {
-            MarkUsedFeatures(r, script + r.U16(script + 4 + 6 * k + 4), used);
-        }
-    }
-    return used;
-}
-
 } // namespace
-
-std::optional<std::vector<unsigned>> FeatureLookups(std::span<const std::uint8_t> table,
-                                                    std::uint32_t tag) {
-    std::vector<unsigned> lookups;
-    try {
-        const Reader r(table);
-        // Version 1.1 may swap features by variation: left to HarfBuzz.
-        if (r.U32(0) != 0x00010000 && !(r.U32(0) == 0x00010001 && r.U32(10) == 0)) {
-            return std::nullopt;
-        }
-        const std::size_t features = r.U16(6);
-        const std::uint32_t count = r.U16(features);
-        const std::vector<bool> used = UsedFeatures(r, count);
-        for (std::uint32_t i = 0; i < count; ++i) {
-            const std::size_t record = features + 2 + 6 * i;
-            if (r.U32(record) != tag) {
-                continue;
-            }
-            if (!used[i]) {
-                return std::nullopt; // listed but not used: HarfBuzz would pass over it
-            }
-            const std::size_t feature = features + r.U16(record + 4);
-            const std::uint32_t lookupCount = r.U16(feature + 2);
-            for (std::uint32_t k = 0; k < lookupCount; ++k) {
-                lookups.push_back(r.U16(feature + 4 + 2 * k));
-            }
-        }
-    } catch (const Malformed&) {
-        return std::nullopt;
-    }
-    std::sort(lookups.begin(), lookups.end());
-    lookups.erase(std::unique(lookups.begin(), lookups.end()), lookups.end());
-    return lookups;
-}
 
 std::optional<std::vector<std::vector<std::size_t>>>
 PairCandidates(std::span<const std::uint8_t> gpos, std::span<const unsigned> lookups,

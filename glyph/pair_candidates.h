@@ -10,13 +10,6 @@
 
 namespace glyph {
 
-// The lookups, ascending, of the features tagged `tag` that some script's language system of a
-// GSUB or GPOS `table` uses, as hb_ot_layout_collect_lookups gives them for every script and
-// language. Nothing when it cannot be told simply: a table that does not hold together, feature
-// variations, or a feature of that tag no language system uses.
-std::optional<std::vector<unsigned>> FeatureLookups(std::span<const std::uint8_t> table,
-                                                    std::uint32_t tag);
-
 // For each of `glyphs` (glyph ids) as the left of a pair, the indices into `glyphs`, ascending, of
 // the right glyphs that the GPOS lookups `lookups` give a non-zero value record for (PairPos
 // formats 1 and 2, also behind extension lookups). Nothing when it cannot be told: a lookup of
