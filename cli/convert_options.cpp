@@ -650,6 +650,11 @@ void CheckCombination(ParseState& state, const std::vector<const OptionRule*>& g
         throw UsageError("--face-index needs --font-file");
     }
     CheckFormatOptions(options, given);
+    if (options.eol != "\n" && options.format->binaryUnlessArray && !state.haveArray) {
+        throw UsageError("--eol crlf: --format " + std::string(options.format->name) +
+                         " writes a binary file, which has no line ends; with --c-array it "
+                         "writes C source");
+    }
     if (state.haveArray) {
         CheckArrayName(options);
     }

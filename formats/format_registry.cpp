@@ -116,6 +116,7 @@ const FormatRow kFormats[] = {
         .example = "--set ascii --size 16px --format vlw -o f16.vlw",
         .arrayName = ArrayName::FileArray,
         .ownLineEnds = true,
+        .binaryUnlessArray = true,
         .depths = kEightBitPixels,
         .make = MakeVlwWriter,
     },

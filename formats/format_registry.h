@@ -63,6 +63,8 @@ struct FormatRow {
     bool windowTable = false;
     // Writes its own line ends (FormatOptions::eol) rather than having them translated.
     bool ownLineEnds = false;
+    // Writes a binary file, with no line ends, unless --c-array asks for C source.
+    bool binaryUnlessArray = false;
     // Glyphs are indexed by single bytes, numbered by --encoding.
     bool singleByteCodes = false;
     // The pixel depths it can hold: bit n set for n bits a pixel.

@@ -31,11 +31,11 @@ struct RunTable {
     std::array<int, kTableRuns + 1> cut{};
 };
 
-int SegmentBits(int bpp, int copies) {
+constexpr int SegmentBits(int bpp, int copies) {
     return copies <= 12 ? 2 * bpp + copies - 1 : 2 * bpp + kRepeatBits + kCountBits;
 }
 
-RunTable MakeRunTable(int bpp) {
+constexpr RunTable MakeRunTable(int bpp) {
     RunTable table;
     for (int n = 1; n <= kTableRuns; ++n) {
         table.fresh[n] = kNoWriting;
@@ -50,81 +50,73 @@ RunTable MakeRunTable(int bpp) {
     return table;
 }
 
-// Each depth's table, made the first time a font of that depth is compressed.
-template <int Bpp> const RunTable& TableOf() {
-    static const RunTable table = MakeRunTable(Bpp);
-    return table;
-}
+// Each depth's table, 1 to 8 bits, made by the compiler.
+constexpr std::array<RunTable, 8> kRunTables{MakeRunTable(1), MakeRunTable(2), MakeRunTable(3),
+                                             MakeRunTable(4), MakeRunTable(5), MakeRunTable(6),
+                                             MakeRunTable(7), MakeRunTable(8)};
 
 const RunTable& RunTableFor(int bpp) {
-    switch (bpp) {
-    case 1:
-        return TableOf<1>();
-    case 2:
-        return TableOf<2>();
-    case 3:
-        return TableOf<3>();
-    case 4:
-        return TableOf<4>();
-    case 5:
-        return TableOf<5>();
-    case 6:
-        return TableOf<6>();
-    case 7:
-        return TableOf<7>();
-    default:
-        return TableOf<8>();
-    }
+    return kRunTables[static_cast<std::size_t>(std::clamp(bpp, 1, 8) - 1)];
 }
 
+// Bits most significant first into bytes, a few at a time.
 class BitWriter {
 public:
+    explicit BitWriter(std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
+    // The low `bits` bits of `value` (at most 24), the highest first; value has no others set.
     void Write(unsigned value, int bits) {
-        for (int i = bits - 1; i >= 0; --i) {
-            if (used_ % 8 == 0) {
-                bytes_.push_back(0);
-            }
-            if ((value >> i) & 1U) {
-                bytes_.back() |= static_cast<std::uint8_t>(0x80U >> (used_ % 8));
-            }
-            ++used_;
+        pending_ = pending_ << bits | value;
+        count_ += bits;
+        used_ += static_cast<std::size_t>(bits);
+        while (count_ >= 8) {
+            count_ -= 8;
+            bytes_.push_back(static_cast<std::uint8_t>(pending_ >> count_));
         }
+        pending_ &= (1U << count_) - 1;
     }
-    // Takes back the last bit written.
-    void Unwrite() {
-        --used_;
-        bytes_.back() &= static_cast<std::uint8_t>(~(0x80U >> (used_ % 8)));
-        if (used_ % 8 == 0) {
-            bytes_.pop_back();
+    // Takes back the last bit written, a 0.
+    void Unwrite() { --used_; }
+    // Pads the last byte with 0 bits.
+    void Finish() {
+        if (count_ > 0) {
+            bytes_.push_back(static_cast<std::uint8_t>(pending_ << (8 - count_)));
         }
+        bytes_.resize((used_ + 7) / 8);
     }
-    std::vector<std::uint8_t> Take() { return std::move(bytes_); }
 
 private:
-    std::vector<std::uint8_t> bytes_;
+    std::vector<std::uint8_t>& bytes_;
+    unsigned pending_ = 0; // bits not yet in a byte, the oldest highest
+    int count_ = 0;
+    std::size_t used_ = 0;
+};
+
+// Counts the bits a BitWriter would write.
+class BitCounter {
+public:
+    void Write(unsigned, int bits) { used_ += static_cast<std::size_t>(bits); }
+    void Unwrite() { --used_; }
+    std::size_t Bytes() const { return (used_ + 7) / 8; }
+
+private:
     std::size_t used_ = 0;
 };
 
 // Writes one segment of `copies` copies of `pixel` that leaves the next pixel read fresh.
-void WriteSegment(BitWriter& out, unsigned pixel, int copies, int bpp) {
-    out.Write(pixel, bpp);
-    out.Write(pixel, bpp);
+template <typename Out> void WriteSegment(Out& out, unsigned pixel, int copies, int bpp) {
+    out.Write(pixel << bpp | pixel, 2 * bpp);
     if (copies <= 12) {
-        for (int i = 2; i < copies; ++i) {
-            out.Write(1, 1);
-        }
-        out.Write(0, 1);
+        // copies - 2 ones, then the closing 0.
+        out.Write(((1U << (copies - 2)) - 1) << 1, copies - 1);
         return;
     }
-    for (int i = 0; i < kRepeatBits; ++i) {
-        out.Write(1, 1);
-    }
+    out.Write((1U << kRepeatBits) - 1, kRepeatBits);
     out.Write(static_cast<unsigned>(copies - 12), kCountBits);
 }
 
 // Writes a run of `length` copies of `pixel`; returns whether it ended on a segment's closing 0.
-bool WriteRun(BitWriter& out, unsigned pixel, std::size_t length, int bpp) {
-    const RunTable& table = RunTableFor(bpp);
+template <typename Out>
+bool WriteRun(Out& out, const RunTable& table, unsigned pixel, std::size_t length, int bpp) {
     while (length > static_cast<std::size_t>(kTableRuns)) {
         WriteSegment(out, pixel, kLongestSegment, bpp);
         length -= kLongestSegment;
@@ -145,6 +137,36 @@ bool WriteRun(BitWriter& out, unsigned pixel, std::size_t length, int bpp) {
         closingZero = false;
     }
     return closingZero;
+}
+
+// The pixels of a glyph as the run-length code takes them: with the prefilter, each row but the
+// first XORed with the row above. Reuses `pixels`.
+void Prefiltered(std::span<const std::uint8_t> levels, std::size_t width, std::size_t count,
+                 bool prefilter, std::vector<std::uint8_t>& pixels) {
+    pixels.assign(levels.begin(), levels.begin() + static_cast<long>(count));
+    if (prefilter) {
+        for (std::size_t i = count; i-- > width;) {
+            pixels[i] ^= pixels[i - width];
+        }
+    }
+}
+
+// Codes `count` pixels into `out`.
+template <typename Out> void Encode(std::span<const std::uint8_t> pixels, int bpp, Out& out) {
+    const RunTable& table = RunTableFor(bpp);
+    bool closingZero = false;
+    for (std::size_t i = 0; i < pixels.size();) {
+        std::size_t end = i + 1;
+        while (end < pixels.size() && pixels[end] == pixels[i]) {
+            ++end;
+        }
+        closingZero = WriteRun(out, table, pixels[i], end - i, bpp);
+        i = end;
+    }
+    // Nothing is read after the last pixel: a closing 0 there is not needed.
+    if (closingZero) {
+        out.Unwrite();
+    }
 }
 
 } // namespace
@@ -175,41 +197,50 @@ std::vector<std::uint8_t> UnpackLevels(std::span<const std::uint8_t> packed, std
 }
 
 std::vector<std::uint8_t> PackLevels(std::span<const std::uint8_t> levels, int bpp) {
-    BitWriter out;
+    std::vector<std::uint8_t> bytes;
+    BitWriter out(bytes);
     for (std::uint8_t level : levels) {
         out.Write(level, bpp);
     }
-    return out.Take();
+    out.Finish();
+    return bytes;
 }
 
 std::vector<std::uint8_t> CompressLevels(std::span<const std::uint8_t> levels, int width,
                                          int height, int bpp, bool prefilter) {
+    std::vector<std::uint8_t> code;
+    std::vector<std::uint8_t> pixels;
+    CompressLevels(levels, width, height, bpp, prefilter, pixels, code);
+    return code;
+}
+
+void CompressLevels(std::span<const std::uint8_t> levels, int width, int height, int bpp,
+                    bool prefilter, std::vector<std::uint8_t>& pixels,
+                    std::vector<std::uint8_t>& code) {
+    code.clear();
     if (width <= 0 || height <= 0) {
-        return {};
+        return;
     }
     const auto w = static_cast<std::size_t>(width);
     const std::size_t count = w * static_cast<std::size_t>(height);
-    std::vector<std::uint8_t> pixels(levels.begin(), levels.begin() + static_cast<long>(count));
-    if (prefilter) {
-        for (std::size_t i = count; i-- > w;) {
-            pixels[i] ^= pixels[i - w];
-        }
+    Prefiltered(levels, w, count, prefilter, pixels);
+    // Room for the usual case: the code is rarely longer than the levels packed.
+    code.reserve(count * static_cast<std::size_t>(bpp) / 8 + 8);
+    BitWriter out(code);
+    Encode(pixels, bpp, out);
+    out.Finish();
+}
+
+std::size_t CompressedSize(std::span<const std::uint8_t> levels, int width, int height, int bpp,
+                           bool prefilter, std::vector<std::uint8_t>& pixels) {
+    if (width <= 0 || height <= 0) {
+        return 0;
     }
-    BitWriter out;
-    bool closingZero = false;
-    for (std::size_t i = 0; i < count;) {
-        std::size_t end = i + 1;
-        while (end < count && pixels[end] == pixels[i]) {
-            ++end;
-        }
-        closingZero = WriteRun(out, pixels[i], end - i, bpp);
-        i = end;
-    }
-    // Nothing is read after the last pixel: a closing 0 there is not needed.
-    if (closingZero) {
-        out.Unwrite();
-    }
-    return out.Take();
+    const auto w = static_cast<std::size_t>(width);
+    Prefiltered(levels, w, w * static_cast<std::size_t>(height), prefilter, pixels);
+    BitCounter out;
+    Encode(pixels, bpp, out);
+    return out.Bytes();
 }
 
 std::vector<std::uint8_t> DecompressLevels(std::span<const std::uint8_t> code, int width,

@@ -45,6 +45,13 @@ std::vector<std::uint8_t> PackLevels(std::span<const std::uint8_t> levels, int b
 // code, with or without the prefilter. Empty for an empty box.
 std::vector<std::uint8_t> CompressLevels(std::span<const std::uint8_t> levels, int width,
                                          int height, int bpp, bool prefilter);
+// The same into `code`, with `pixels` as room to work in: both are reused from glyph to glyph.
+void CompressLevels(std::span<const std::uint8_t> levels, int width, int height, int bpp,
+                    bool prefilter, std::vector<std::uint8_t>& pixels,
+                    std::vector<std::uint8_t>& code);
+// The bytes CompressLevels writes, counted without writing them.
+std::size_t CompressedSize(std::span<const std::uint8_t> levels, int width, int height, int bpp,
+                           bool prefilter, std::vector<std::uint8_t>& pixels);
 
 // The levels LVGL's decoder reads from `code` for a width x height box.
 std::vector<std::uint8_t> DecompressLevels(std::span<const std::uint8_t> code, int width,

@@ -353,40 +353,49 @@ void PackGlyph(const glyph::StrikeGlyph& g, int bpp, std::vector<std::uint8_t>& 
 // take 4 there.
 constexpr std::int64_t kMaxDecompressedBytes = 65536;
 
+// Refuses a glyph LVGL 8 cannot decompress.
+void CheckDecompressedSize(const glyph::StrikeGlyph& g, int bpp, int version) {
+    const int width = g.ink.width();
+    const int height = g.ink.height();
+    const std::int64_t written = (std::int64_t{width} * height * (bpp == 3 ? 4 : bpp) + 7) / 8;
+    if (version == 8 && written > kMaxDecompressedBytes) {
+        throw FormatError(glyph::CharacterName(g.code) + ": box_w " + std::to_string(width) +
+                          " x box_h " + std::to_string(height) + " decompresses to " +
+                          std::to_string(written) + " bytes; LVGL 8 decompresses at most " +
+                          std::to_string(kMaxDecompressedBytes) + " a glyph");
+    }
+}
+
 // Each glyph in LVGL's compressed code, with the prefilter or without, whichever makes the font
-// smaller: lv_font_conv always takes the prefilter, so ours is never the larger.
+// smaller: lv_font_conv always takes the prefilter, so ours is never the larger. Both are
+// counted first, then only the one taken is written.
 void PlanCompression(const glyph::Strike& strike, const FormatOptions& options, int version,
                      Layout& layout) {
     const int bpp = options.bpp;
-    std::vector<std::vector<std::uint8_t>> plain;
-    std::vector<std::vector<std::uint8_t>> filtered;
     std::size_t plainBytes = 0;
     std::size_t filteredBytes = 0;
-    std::vector<std::uint8_t> bytes;
+    std::vector<std::uint8_t> levels;
+    std::vector<std::uint8_t> pixels;
     for (std::size_t index : layout.order) {
         const glyph::StrikeGlyph& g = strike.glyphs[index];
+        CheckDecompressedSize(g, bpp, version);
+        levels.clear();
+        glyph::AppendLevels(g.ink, bpp, levels);
         const int width = g.ink.width();
         const int height = g.ink.height();
-        const std::int64_t written = (std::int64_t{width} * height * (bpp == 3 ? 4 : bpp) + 7) / 8;
-        if (version == 8 && written > kMaxDecompressedBytes) {
-            throw FormatError(glyph::CharacterName(g.code) + ": box_w " + std::to_string(width) +
-                              " x box_h " + std::to_string(height) + " decompresses to " +
-                              std::to_string(written) + " bytes; LVGL 8 decompresses at most " +
-                              std::to_string(kMaxDecompressedBytes) + " a glyph");
-        }
-        bytes.clear();
-        if (!g.ink.empty()) {
-            PackGlyph(g, bpp, bytes);
-        }
-        const std::size_t count = g.ink.empty() ? 0 : std::size_t(width) * std::size_t(height);
-        const std::vector<std::uint8_t> levels = UnpackLevels(bytes, count, bpp);
-        plain.push_back(CompressLevels(levels, width, height, bpp, false));
-        filtered.push_back(CompressLevels(levels, width, height, bpp, true));
-        plainBytes += plain.back().size();
-        filteredBytes += filtered.back().size();
+        plainBytes += CompressedSize(levels, width, height, bpp, false, pixels);
+        filteredBytes += CompressedSize(levels, width, height, bpp, true, pixels);
     }
     layout.prefilter = filteredBytes <= plainBytes;
-    layout.code = layout.prefilter ? std::move(filtered) : std::move(plain);
+    layout.code.resize(layout.order.size());
+    std::vector<std::uint8_t> code;
+    for (std::size_t k = 0; k < layout.order.size(); ++k) {
+        const glyph::StrikeGlyph& g = strike.glyphs[layout.order[k]];
+        levels.clear();
+        glyph::AppendLevels(g.ink, bpp, levels);
+        CompressLevels(levels, g.ink.width(), g.ink.height(), bpp, layout.prefilter, pixels, code);
+        layout.code[k].assign(code.begin(), code.end());
+    }
 }
 
 Layout Plan(const glyph::Strike& strike, const FormatOptions& options, int version) {

@@ -24,10 +24,9 @@ constexpr int kMaxSignedByte = 127;
 constexpr std::size_t kMaxNameBytes = 255;
 
 void AppendWord(std::string& out, std::uint32_t value) {
-    out += static_cast<char>(value >> 24);
-    out += static_cast<char>(value >> 16);
-    out += static_cast<char>(value >> 8);
-    out += static_cast<char>(value);
+    const char bytes[4] = {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+                           static_cast<char>(value >> 8), static_cast<char>(value)};
+    out.append(bytes, 4);
 }
 
 void AppendSigned(std::string& out, int value) {
@@ -183,7 +182,13 @@ private:
                                  const std::vector<Record>& records,
                                  std::vector<std::size_t>& offsets) {
         const auto [ascent, descent] = AscentDescent(strike);
+        std::size_t size = 24 + 28 * order.size() + 256;
+        for (const glyph::StrikeGlyph& g : strike.glyphs) {
+            size +=
+                static_cast<std::size_t>(g.ink.width()) * static_cast<std::size_t>(g.ink.height());
+        }
         std::string bytes;
+        bytes.reserve(size);
         AppendWord(bytes, static_cast<std::uint32_t>(order.size()));
         AppendWord(bytes, kVersion);
         AppendSigned(bytes, strike.facts.metrics.pixelSize);

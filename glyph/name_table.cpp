@@ -7,6 +7,8 @@
 #include FT_TRUETYPE_IDS_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <algorithm>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -15,39 +17,70 @@ namespace glyph {
 namespace {
 
 // Text for one line of a comment: runs of blanks and line breaks become one space, other
-// control characters go.
-std::string OneLine(std::u32string_view text) {
-    std::string line;
-    line.reserve(text.size());
-    bool blank = false;
-    for (char32_t c : text) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0x2028 || c == 0x2029) {
-            blank = true;
-            continue;
-        }
-        if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
-            continue;
-        }
-        if (blank && !line.empty()) {
-            line += ' ';
-        }
-        blank = false;
-        if (c < 0x80) {
-            line += static_cast<char>(c);
+// control characters go. Written straight into the string, printable ASCII by the shortest
+// way: a licence runs to kilobytes.
+class OneLineText {
+public:
+    explicit OneLineText(std::size_t characters)
+        : room_(std::make_unique_for_overwrite<char[]>(characters * 4)), begin_(room_.get()),
+          out_(begin_) {}
+
+    void Add(char32_t c) {
+        if (c > 0x20 && c < 0x7F) {
+            Space();
+            *out_++ = static_cast<char>(c);
         } else {
-            AppendUtf8(line, c);
+            AddOther(c);
         }
     }
-    return line;
+    std::string Take() const { return {begin_, out_}; }
+
+private:
+    void Space() {
+        if (blank_ && out_ != begin_) {
+            *out_++ = ' ';
+        }
+        blank_ = false;
+    }
+    void AddOther(char32_t c) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0x2028 || c == 0x2029) {
+            blank_ = true;
+            return;
+        }
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+            return;
+        }
+        Space();
+        std::string encoded;
+        AppendUtf8(encoded, c);
+        out_ = std::copy(encoded.begin(), encoded.end(), out_);
+    }
+
+    std::unique_ptr<char[]> room_; // room for every character at its longest
+    char* begin_;
+    char* out_;
+    bool blank_ = false;
+};
+
+std::string OneLine(std::u32string_view text) {
+    OneLineText line(text.size());
+    for (char32_t c : text) {
+        line.Add(c);
+    }
+    return line.Take();
 }
 
-// A name-table string: UTF-16BE for Unicode and Windows names, Latin-1 as far as it goes for
-// the old Macintosh ones (their upper half is not Latin-1: those characters become '?').
-std::u32string DecodeName(const FT_SfntName& name) {
-    std::u32string text;
+// A name-table string as one line: UTF-16BE for Unicode and Windows names, Latin-1 as far as it
+// goes for the old Macintosh ones (their upper half is not Latin-1: those characters become '?').
+std::string DecodeName(const FT_SfntName& name) {
+    OneLineText line(name.string_len);
     if (name.platform_id == TT_PLATFORM_APPLE_UNICODE ||
         name.platform_id == TT_PLATFORM_MICROSOFT) {
         for (FT_UInt i = 0; i + 1 < name.string_len; i += 2) {
+            if (name.string[i] == 0) { // U+0000 to U+00FF: no surrogate
+                line.Add(name.string[i + 1]);
+                continue;
+            }
             char32_t unit = static_cast<char32_t>(name.string[i] << 8 | name.string[i + 1]);
             if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < name.string_len) {
                 const char32_t low =
@@ -57,14 +90,14 @@ std::u32string DecodeName(const FT_SfntName& name) {
                     i += 2;
                 }
             }
-            text += unit;
+            line.Add(unit);
         }
     } else {
         for (FT_UInt i = 0; i < name.string_len; ++i) {
-            text += name.string[i] < 0x80 ? static_cast<char32_t>(name.string[i]) : U'?';
+            line.Add(name.string[i] < 0x80 ? static_cast<char32_t>(name.string[i]) : U'?');
         }
     }
-    return text;
+    return line.Take();
 }
 
 // Name `id` of the face's name table, preferring US English Windows names, then any Unicode
@@ -95,7 +128,7 @@ std::string NameTableEntry(FT_Face face, FT_UShort id) {
             best = name;
         }
     }
-    return bestRank > 0 ? OneLine(DecodeName(best)) : std::string();
+    return bestRank > 0 ? DecodeName(best) : std::string();
 }
 
 std::string BdfString(FT_Face face, const char* property) {

@@ -4,7 +4,7 @@
 #include FT_TRUETYPE_TABLES_H
 #include FT_TRUETYPE_TAGS_H
 
-#include <array>
+#include <vector>
 
 namespace glyph {
 
@@ -20,23 +20,27 @@ class GlyphData {
 public:
     explicit GlyphData(FT_Face face) : face_(face) {
         const auto* head = static_cast<const TT_Header*>(FT_Get_Sfnt_Table(face, FT_SFNT_HEAD));
+        FT_ULong locaLength = 0;
         valid_ = FT_IS_SFNT(face) && head != nullptr &&
-                 FT_Load_Sfnt_Table(face, TTAG_loca, 0, nullptr, &locaLength_) == 0 &&
+                 FT_Load_Sfnt_Table(face, TTAG_loca, 0, nullptr, &locaLength) == 0 &&
                  FT_Load_Sfnt_Table(face, TTAG_glyf, 0, nullptr, &glyfLength_) == 0;
         entry_ = valid_ && head->Index_To_Loc_Format != 0 ? 4 : 2;
+        // 'loca' is read whole, once: a few bytes a glyph.
+        if (valid_) {
+            loca_.resize(locaLength);
+            valid_ = FT_Load_Sfnt_Table(face, TTAG_loca, 0, loca_.data(), &locaLength) == 0;
+        }
     }
     bool valid() const { return valid_; }
 
     // Why glyph `index` (`what` names it) is not whole in 'glyf', or "".
     std::string Check(FT_UInt index, const std::string& what, int depth) const {
-        std::array<unsigned char, 8> bytes{};
-        FT_ULong length = 2 * entry_;
-        if ((FT_ULong{index} + 2) * entry_ > locaLength_ ||
-            FT_Load_Sfnt_Table(face_, TTAG_loca, index * entry_, bytes.data(), &length) != 0) {
+        if ((FT_ULong{index} + 2) * entry_ > loca_.size()) {
             return what + " has no place in the font's loca table: the font file is damaged";
         }
-        const FT_ULong start = entry_ == 4 ? Be32(bytes.data()) : Be16(bytes.data()) * 2UL;
-        const FT_ULong end = entry_ == 4 ? Be32(bytes.data() + 4) : Be16(bytes.data() + 2) * 2UL;
+        const unsigned char* bytes = loca_.data() + FT_ULong{index} * entry_;
+        const FT_ULong start = entry_ == 4 ? Be32(bytes) : Be16(bytes) * 2UL;
+        const FT_ULong end = entry_ == 4 ? Be32(bytes + 4) : Be16(bytes + 2) * 2UL;
         if (end < start || end > glyfLength_) {
             return what + " lies outside the font's glyf table (bytes " + std::to_string(start) +
                    " to " + std::to_string(end) + " of " + std::to_string(glyfLength_) +
@@ -87,7 +91,7 @@ private:
 
     FT_Face face_;
     bool valid_ = false;
-    FT_ULong locaLength_ = 0;
+    std::vector<unsigned char> loca_;
     FT_ULong glyfLength_ = 0;
     FT_ULong entry_ = 2;
 };

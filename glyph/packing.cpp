@@ -223,25 +223,69 @@ std::vector<std::string> DrawBitLayout(Packing packing, int width, int height) {
     return lines;
 }
 
-unsigned CoverageLevel(unsigned coverage, int bits) {
+namespace {
+
+constexpr unsigned LevelOf(unsigned coverage, int bits) {
     const unsigned top = (1U << bits) - 1;
     return (std::min(coverage, 255U) * top * 2 + 255) / 510;
 }
 
+// The level of each coverage value at 1 to 8 bits, made by the compiler.
+using LevelTable = std::array<std::uint8_t, 256>;
+constexpr std::array<LevelTable, 8> kLevelTables = [] {
+    std::array<LevelTable, 8> tables{};
+    for (int bits = 1; bits <= 8; ++bits) {
+        for (unsigned value = 0; value < 256; ++value) {
+            tables[static_cast<std::size_t>(bits - 1)][value] =
+                static_cast<std::uint8_t>(LevelOf(value, bits));
+        }
+    }
+    return tables;
+}();
+
+} // namespace
+
+unsigned CoverageLevel(unsigned coverage, int bits) {
+    return LevelOf(coverage, bits);
+}
+
+void AppendLevels(const Bitmap& coverage, int bits, std::vector<std::uint8_t>& out) {
+    const auto width = static_cast<std::size_t>(std::max(coverage.width(), 0));
+    const std::size_t at = out.size();
+    out.resize(at + width * static_cast<std::size_t>(std::max(coverage.height(), 0)));
+    std::uint8_t* level = out.data() + at;
+    if (coverage.depth() == Depth::One) {
+        const auto top = static_cast<std::uint8_t>(CoverageLevel(255, bits));
+        for (int y = 0; y < coverage.height(); ++y) {
+            const std::uint8_t* row = coverage.Row(y);
+            for (std::size_t x = 0; x < width; ++x) {
+                *level++ = Bitmap::PixelIn(row, static_cast<int>(x)) ? top : 0;
+            }
+        }
+        return;
+    }
+    const LevelTable& levelOf = kLevelTables[static_cast<std::size_t>(std::clamp(bits, 1, 8) - 1)];
+    for (int y = 0; y < coverage.height(); ++y) {
+        const std::uint8_t* row = coverage.Row(y);
+        for (std::size_t x = 0; x < width; ++x) {
+            *level++ = levelOf[row[x]];
+        }
+    }
+}
+
 void PackLevels(const Bitmap& coverage, int bits, std::vector<std::uint8_t>& out) {
+    std::vector<std::uint8_t> levels;
+    AppendLevels(coverage, bits, levels);
+    out.reserve(out.size() + (levels.size() * static_cast<std::size_t>(bits) + 7) / 8);
     unsigned pending = 0; // bits not yet in a byte, the oldest highest
     int count = 0;
-    for (int y = 0; y < coverage.height(); ++y) {
-        for (int x = 0; x < coverage.width(); ++x) {
-            const unsigned value =
-                coverage.depth() == Depth::One ? coverage.Value(x, y) * 255U : coverage.Value(x, y);
-            pending = pending << bits | CoverageLevel(value, bits);
-            count += bits;
-            if (count >= 8) {
-                count -= 8;
-                out.push_back(static_cast<std::uint8_t>(pending >> count));
-                pending &= (1U << count) - 1;
-            }
+    for (const std::uint8_t level : levels) {
+        pending = pending << bits | level;
+        count += bits;
+        if (count >= 8) {
+            count -= 8;
+            out.push_back(static_cast<std::uint8_t>(pending >> count));
+            pending &= (1U << count) - 1;
         }
     }
     if (count > 0) {

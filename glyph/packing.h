@@ -71,6 +71,10 @@ Bitmap Unpack(std::span<const std::uint8_t> bytes, int width, int height, Packin
 // round(coverage * (2^bits - 1) / 255), halves up.
 unsigned CoverageLevel(unsigned coverage, int bits);
 
+// Appends the level of each pixel of `coverage` in `bits` bits (Depth::Eight; at Depth::One ink
+// is full coverage), one a byte, rows top to bottom.
+void AppendLevels(const Bitmap& coverage, int bits, std::vector<std::uint8_t>& out);
+
 // Appends the pixels of `coverage` (Depth::Eight; at Depth::One ink is full coverage) as levels of
 // `bits` bits a pixel, rows top to bottom, each pixel's level most significant bit first, one pixel
 // straight after the other across rows; only the last byte is padded, with zeros. 3 bits, levels 7

@@ -306,6 +306,9 @@ TEST(ConvertOptions, RefusesBadCombinationsAndValues) {
         {{"A", "--format", "bdf", "--symbols-header", "s.h"}, "with --format bdf"},
         {{"A", "--format", "bdf", "--c-array", "Icons 16", "--symbols-header", "s.h"},
          "'Icons 16' is not a C identifier to name its macros after"},
+        {{"A", "--format", "vlw", "--eol", "crlf"},
+         "--eol crlf: --format vlw writes a binary file, which has no line ends; with --c-array "
+         "it writes C source"},
         {{"A", "--list-formats=all"}, "--list-formats takes no value"},
     };
     for (const Row& row : rows) {

@@ -181,6 +181,9 @@ std::vector<std::uint8_t> Levels(const Pattern& p, int bpp) {
 }
 
 TEST(LvglCompress, EveryPatternDecodesToItsLevelsAtEveryDepth) {
+    // Room the writer reuses from glyph to glyph, here from pattern to pattern.
+    std::vector<std::uint8_t> pixels;
+    std::vector<std::uint8_t> reused;
     for (const Pattern& p : kPatterns) {
         for (int bpp : {1, 2, 3, 4, 8}) {
             const std::vector<std::uint8_t> levels = Levels(p, bpp);
@@ -193,6 +196,12 @@ TEST(LvglCompress, EveryPatternDecodesToItsLevelsAtEveryDepth) {
                 EXPECT_EQ(formats::DecompressLevels(code, p.width, p.height, bpp, prefilter),
                           levels)
                     << row;
+                formats::CompressLevels(levels, p.width, p.height, bpp, prefilter, pixels, reused);
+                EXPECT_EQ(reused, code) << row << ": with reused room";
+                EXPECT_EQ(
+                    formats::CompressedSize(levels, p.width, p.height, bpp, prefilter, pixels),
+                    code.size())
+                    << row << ": counted";
                 if (prefilter) {
                     EXPECT_LE(code.size(), ConverterSize(levels, p.width, bpp)) << row;
                 }
