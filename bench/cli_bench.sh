@@ -7,6 +7,9 @@
 #   - the table format at 96 px and by fontconfig pattern;
 #   - the 20,992 CJK ideographs U+4E00-U+9FFF of Droid Sans Fallback at 16 px to lvgl;
 #   - --text-file on 10 MB of UI strings (ASCII, Cyrillic and symbols, CR LF) to lvgl.
+# With LV_FONT_CONV naming LVGL's own converter (lv_font_conv; this script does not install it),
+# the same ASCII at 4 bpp, compressed and not, and the CJK set at 4 bpp compressed, through it
+# too, beside ours (LV_RUNS runs each, default 3: it takes many seconds on the CJK set).
 #   BUILD_DIR   build folder (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -50,6 +53,7 @@ for format in table bdf gfx lvgl u8g2 xbm ssd1306 raw; do
 done
 names+=(
     "FreeType-only C program, 16 px, grey"
+    "--format lvgl --bpp 4, 16 px, grey"
     "--format lvgl --bpp 4 --compress, 16 px, grey"
     "--format vlw, 16 px, grey"
     "--format table, 16 px, --preview"
@@ -63,6 +67,7 @@ names+=(
 )
 commands+=(
     "$reference $file 16 grey"
+    "$convert --set ascii --font-file $file --size 16px --format lvgl --bpp 4 -o /dev/null"
     "$convert --set ascii --font-file $file --size 16px --format lvgl --bpp 4 --compress -o /dev/null"
     "$convert --set ascii --font-file $file --size 16px --format vlw -o /dev/null"
     "$convert --set ascii --font-file $file --size 16px -o /dev/null --preview $work/p.png"
@@ -128,3 +133,44 @@ echo "Goals: every format at 16 px within 1.4 x the FreeType-only program (grey 
 echo "anti-aliasing one, CJK at 4 bits compressed under 1 s and 32 MB); --preview at most"
 echo "20 ms over the same run without it; CJK to lvgl at most 0.6 s and 16 MB; the table format"
 echo "no slower than before; --font within 3 ms of fc-match; --text-file on 10 MB under 0.5 s."
+
+[ -n "${LV_FONT_CONV:-}" ] || exit 0
+# LVGL's converter on the same work as ours, and ours again beside it in the same rounds.
+lvRuns=${LV_RUNS:-3}
+lvNames=(
+    "lv_font_conv --bpp 4, ASCII 16 px"
+    "ours --bpp 4, ASCII 16 px"
+    "lv_font_conv --bpp 4 compressed, ASCII 16 px"
+    "ours --bpp 4 --compress, ASCII 16 px"
+    "lv_font_conv --bpp 4 compressed, CJK 16 px"
+    "ours --bpp 4 --compress, CJK 16 px"
+)
+lvCommands=(
+    "$LV_FONT_CONV --font $file --size 16 --bpp 4 --format lvgl -r 0x20-0x7E --no-compress -o $work/lv.c"
+    "$convert --set ascii --font-file $file --size 16px --format lvgl --bpp 4 -o $work/ours.c"
+    "$LV_FONT_CONV --font $file --size 16 --bpp 4 --format lvgl -r 0x20-0x7E -o $work/lv.c"
+    "$convert --set ascii --font-file $file --size 16px --format lvgl --bpp 4 --compress -o $work/ours.c"
+    "$LV_FONT_CONV --font $cjk --size 16 --bpp 4 --format lvgl -r 0x4E00-0x9FFF -o $work/lv.c"
+    "$convert --range 0x4E00-0x9FFF --font-file $cjk --size 16px --format lvgl --bpp 4 --compress -o $work/ours.c"
+)
+for i in "${!lvCommands[@]}"; do
+    rm -f "$work/lv$i"
+    hyperfine --shell=none --warmup 1 --runs "$lvRuns" --export-json "$work/run.json" \
+        "${lvCommands[$i]}" >/dev/null 2>&1
+    tr -d ' \n' <"$work/run.json" | grep -o '"times":\[[^]]*\]' |
+        grep -oE '[0-9.]+(e-?[0-9]+)?' >>"$work/lv$i"
+done
+echo
+echo "LVGL's converter ($("$LV_FONT_CONV" --version 2>/dev/null || echo '?')) beside ours, median of $lvRuns runs"
+printf '%-46s %11s %10s %11s\n' "case" "time" "vs ours" "peak RSS"
+for i in "${!lvCommands[@]}"; do
+    ms=$(median_ms "$work/lv$i")
+    versus=""
+    if ((i % 2 == 0)); then
+        ours=$(median_ms "$work/lv$((i + 1))")
+        versus=$(awk -v a="$ms" -v b="$ours" 'BEGIN { printf "%.0f x", a / b }')
+    fi
+    printf '%-46s %8s ms %10s %8s MB\n' "${lvNames[$i]}" "$ms" "$versus" \
+        "$(peak_mb "${lvCommands[$i]}")"
+done
+echo "Goal: ours at least 50 x faster than LVGL's converter on the same work."

@@ -125,7 +125,8 @@ std::string FormatHelp() {
   --bpp N           bits per pixel: 1 (default), or grey levels 2, 3, 4 or 8
                     for )" +
            GreyFormats() + R"(; a pixel's level is its coverage scaled
-                    to 0 .. 2^N-1 and rounded. LVGL 9.0 to 9.2 cannot show 3
+                    to 0 .. 2^N-1 and rounded. 3 needs --compress: LVGL draws
+                    no uncompressed 3 bpp glyph. LVGL 9.0 to 9.2 cannot show 3
                     and 8 bpp fonts; 9.3 and later can
   --no-kerning      )" +
            TakenBy(FormatOption::Kerning) + R"(: leave the kerning out (by default, the pairs

@@ -573,6 +573,12 @@ public:
         : options_(options), version_(options.lvglVersion == 8 ? 8 : 9), bpp_(options.bpp) {}
 
     void CheckCharacters(std::u32string_view) const override {
+        // LVGL 8 reads an uncompressed 3-bit glyph as 4 bits a pixel; LVGL 9 has no reader for
+        // it. Only its decompressor turns 3-bit levels into what it draws.
+        if (options_.bpp == 3 && !options_.compress) {
+            throw FormatError("--bpp 3: LVGL draws 3 bits per pixel only from compressed glyphs; "
+                              "add --compress");
+        }
         if (options_.compress && !LvglDecompresses(version_, options_.bpp)) {
             throw FormatError("--compress: LVGL " + std::to_string(version_) +
                               " decompresses glyphs of " + LvglCompressedDepths(version_) +

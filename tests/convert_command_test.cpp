@@ -146,6 +146,9 @@ TEST(ConvertCommand, BadInputIsOneLineOnStderrAndExitTwo) {
          "is a folder"},
         {{"AB", "CD"}, "more than one TEXT"},
         {{"\t"}, "control character"},
+        // Neither LVGL 8 nor 9 draws an uncompressed 3 bpp glyph as written.
+        {{"A", "--format", "lvgl", "--bpp", "3"}, "--bpp 3: LVGL draws 3 bits per pixel only"},
+        {{"A", "--format", "lvgl", "--bpp", "3", "--lvgl-version", "8"}, "add --compress"},
     };
     for (const Row& row : rows) {
         const Result result = RunCli(row.args);
@@ -283,6 +286,7 @@ TEST(ConvertCommand, DryRunChecksEverythingAndWritesNothing) {
         {{"--font-file", dir.Path("none.ttf"), "A"}, 2, "No such file"},
         {{"--range", "0xD800"}, 2, "surrogate"},
         {{"--format", "table", "--cell", "ink", "A"}, 2, "--cell applies to"},
+        {{"--format", "lvgl", "--bpp", "3", "A"}, 2, "add --compress"},
         {{"--max-output", "100", "--set", "ascii"}, 2, "--max-output allows"},
         // Found only as the glyphs are written.
         {{"--font-file", sans, "--size", "100px", "--format", "u8g2", "--set", "ascii"},

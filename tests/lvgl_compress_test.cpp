@@ -8,7 +8,9 @@
 #include "tests/font_files.h"
 #include "tests/string_sink.h"
 
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <map>
 #include <regex>
@@ -257,11 +259,12 @@ std::map<std::string, WrittenGlyph> ParseFont(const std::string& text) {
     return glyphs;
 }
 
-std::string Write(const glyph::Strike& strike, bool compress, int version) {
+std::string Write(const glyph::Strike& strike, bool compress, int version, int bpp = 1) {
     formats::FormatOptions options;
     options.name = "test_font";
     options.lvglVersion = version;
     options.compress = compress;
+    options.bpp = bpp;
     const auto writer = formats::MakeWriter("lvgl", options);
     test::StringSink sink;
     writer->Begin(strike.facts, strike.glyphs.size(), sink);
@@ -308,6 +311,43 @@ TEST(LvglCompress, CompressedFontDrawsAsTheUncompressedOne) {
     EXPECT_LE(ourBytes, converterBytes);
     RecordProperty("plain_bytes", static_cast<int>(plainBytes));
     RecordProperty("compressed_bytes", static_cast<int>(ourBytes));
+}
+
+// A grey font compressed, read back by the decoder above, holds the strike's coverage rounded
+// to the font's depth pixel for pixel: the only way 3 bpp is written.
+TEST(LvglCompress, CompressedGreyLevelsAreTheCoverageRounded) {
+    glyph::FontFaces faces;
+    faces.Select(glyph::FontSource::File(testfonts::DejaVuSans()), {"", 16, false, false});
+    const std::u32string characters = U"AgW%@j,.\u0416";
+    const glyph::Strike strike = glyph::DrawStrike(faces, characters, glyph::Depth::Eight);
+    struct Row {
+        int bpp;
+        int version;
+    };
+    for (const Row row : {Row{3, 9}, Row{3, 8}, Row{2, 9}, Row{4, 8}, Row{8, 8}}) {
+        const std::string what =
+            std::to_string(row.bpp) + " bpp, LVGL " + std::to_string(row.version);
+        const std::string text = Write(strike, true, row.version, row.bpp);
+        const bool prefilter = text.find(".bitmap_format = 1,") != std::string::npos;
+        const auto written = ParseFont(text);
+        const double top = (1 << row.bpp) - 1;
+        for (const glyph::StrikeGlyph& g : strike.glyphs) {
+            char code[16];
+            std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(g.code));
+            const WrittenGlyph& w = written.at(code);
+            ASSERT_EQ(w.width, g.ink.width()) << what << ", " << code;
+            ASSERT_EQ(w.height, g.ink.height()) << what << ", " << code;
+            std::vector<std::uint8_t> expected;
+            for (int y = 0; y < g.ink.height(); ++y) {
+                for (int x = 0; x < g.ink.width(); ++x) {
+                    expected.push_back(
+                        static_cast<std::uint8_t>(std::lround(g.ink.Value(x, y) * top / 255.0)));
+                }
+            }
+            EXPECT_EQ(Decode(w.bytes, w.width, w.height, row.bpp, prefilter), expected)
+                << what << ", " << code;
+        }
+    }
 }
 
 TEST(LvglCompress, RefusesADepthLvglCannotDecompress) {

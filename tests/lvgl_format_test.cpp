@@ -527,7 +527,8 @@ TEST(LvglFormat, GreyLevelsAreFreeTypesAntiAliasedRenderRounded) {
         int bpp;
         const Build* build;
     };
-    const Row rows[] = {{2, &kLvgl92C}, {3, &kLvgl93Cxx}, {4, &kLvgl83C}, {8, &kLvgl93Cxx}};
+    // 3 bpp is written only compressed: lvgl_compress_test reads it.
+    const Row rows[] = {{2, &kLvgl92C}, {2, &kLvgl83Cxx}, {4, &kLvgl83C}, {8, &kLvgl93Cxx}};
     const std::u32string characters = *glyph::DecodeUtf8("AgЖ%@Wj,.");
     FT_Library library = nullptr;
     FT_Face face = nullptr;

@@ -304,7 +304,7 @@ TEST(Preview, GreySheetsShowEachLevelWrittenAsItsGreyAndRedOnlyWhatWasLost) {
     const Row rows[] = {
         {"lvgl --bpp 4", "lvgl", 4, false, 9, 8},
         {"lvgl --bpp 2 --compress", "lvgl", 2, true, 6, 8},
-        {"lvgl --bpp 3", "lvgl", 3, false, 1, 8},
+        {"lvgl --bpp 3 --compress", "lvgl", 3, true, 1, 8},
         {"lvgl --bpp 8", "lvgl", 8, false, 4, 8},
         {"lvgl --bpp 4 --compress", "lvgl", 4, true, 3, 8},
         {"vlw", "vlw", 8, false, 7, 8},
