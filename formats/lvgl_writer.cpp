@@ -609,16 +609,56 @@ protected:
         }
         ChunkedText text(out);
         WriteTop(strike, layout, text.text());
-        WriteBitmaps(strike, layout, text);
+        const std::uint64_t bitmapBytes = WriteBitmaps(strike, layout, text);
         WriteDescriptors(strike, layout, text);
         WriteMaps(layout, text);
         const KernTables kerning = PlanKerning(strike.facts.kerning, layout);
         WriteKerning(kerning, text);
         WriteFont(strike, layout, kerning, text.text());
         text.Flush();
+        FlashCost cost = CostOf(layout, kerning);
+        cost.glyphs = strike.glyphs.size();
+        cost.bitmaps = ArrayBytes(bitmapBytes);
+        SetCost(cost);
     }
 
 private:
+    // The bytes of the tables and structures beside glyph_bitmap, as LVGL declares them.
+    FlashCost CostOf(const Layout& layout, const KernTables& kerning) const {
+        constexpr std::uint64_t p = kPointerBytes;
+        FlashCost cost;
+        // lv_font_fmt_txt_glyph_dsc_t, with or without LV_FONT_FMT_TXT_LARGE.
+        cost.descriptors = ArrayBytes(DescriptorCount(layout) *
+                                      (layout.large.empty() ? StructBytes({4, 1, 1, 1, 1})
+                                                            : StructBytes({4, 4, 2, 2, 2, 2})));
+        // lv_font_fmt_txt_cmap_t (its type is an enum in LVGL 9, a uint8_t in 8), and the
+        // unicode_list of each sparse map.
+        const std::uint64_t mapBytes = StructBytes({4, 2, 2, p, p, 2, version_ == 9 ? 4U : 1U});
+        cost.maps = ArrayBytes(layout.maps.size() * mapBytes);
+        for (const CharacterMap& map : layout.maps) {
+            cost.maps += map.sparse ? ArrayBytes(2 * map.count) : 0;
+        }
+        if (kerning.classes) {
+            cost.kerning = ArrayBytes(kerning.leftClass.size()) +
+                           ArrayBytes(kerning.rightClass.size()) +
+                           ArrayBytes(kerning.classValues.size()) + StructBytes({p, p, p, 1, 1});
+        } else if (!kerning.pairs.empty()) {
+            cost.kerning = ArrayBytes(kerning.pairs.size() * (kerning.wideIds ? 4 : 2)) +
+                           ArrayBytes(kerning.pairs.size()) + StructBytes({p, p, 4});
+        }
+        // lv_font_fmt_txt_dsc_t (LVGL 8 adds the cache pointer; the cache itself is not
+        // constant), then lv_font_t (LVGL 8's with LV_USE_USER_DATA, its default).
+        if (version_ == 9) {
+            cost.header =
+                StructBytes({p, p, p, p, 2, 2}) + StructBytes({p, p, p, 4, 4, 1, 1, 1, p, p, p});
+        } else {
+            const std::uint64_t coord = layout.largeCoord.empty() ? 2 : 4;
+            cost.header = StructBytes({p, p, p, p, 2, 2, p}) +
+                          StructBytes({p, p, coord, coord, 1, 1, 1, p, p, p});
+        }
+        return cost;
+    }
+
     void WriteTop(const glyph::Strike& strike, const Layout& layout, std::string& out) const {
         std::vector<std::string> lines =
             FontDescription(strike.facts, strike.glyphs.size(), layout.lineHeight);
@@ -688,11 +728,14 @@ private:
         }
     }
 
-    void WriteBitmaps(const glyph::Strike& strike, const Layout& layout, ChunkedText& text) const {
+    // Returns the bytes glyph_bitmap holds.
+    std::uint64_t WriteBitmaps(const glyph::Strike& strike, const Layout& layout,
+                               ChunkedText& text) const {
         std::string& out = text.text();
         out += "/* The glyphs' bitmaps in glyph id order; a blank glyph has none. */\n"
                "static LV_ATTRIBUTE_LARGE_CONST const uint8_t glyph_bitmap[] = {\n";
         std::vector<std::uint8_t> bytes;
+        std::uint64_t held = 0;
         bool any = false;
         for (std::size_t k = 0; k < layout.order.size(); ++k) {
             const glyph::StrikeGlyph& g = strike.glyphs[layout.order[k]];
@@ -706,6 +749,7 @@ private:
             AppendCharacter(out, g.code);
             out += " */\n";
             AppendHexBytes(out, bytes, 16, "    ");
+            held += bytes.size();
             any = any || !bytes.empty();
             if (!layout.code.empty() && options_.decode) {
                 // The preview shows what LVGL's decoder makes of the code.
@@ -721,10 +765,13 @@ private:
         if (!layout.code.empty()) {
             // LVGL reads the byte after a glyph's code when the code ends on a byte's last bit.
             out += "    0x00, /* read past the last glyph's code, never drawn */\n";
+            ++held;
         } else if (!any) {
             out += "    0x00, /* no glyph has ink; C wants an element */\n";
+            ++held;
         }
         out += "};\n\n";
+        return held;
     }
 
     void WriteDescriptors(const glyph::Strike& strike, const Layout& layout,
