@@ -78,11 +78,14 @@ inline constexpr std::uint64_t kPointerBytes = sizeof(void*);
 // size (a run of bit fields as the one unit holding them): padding included.
 std::uint64_t StructBytes(std::initializer_list<std::uint64_t> members);
 
-// The bytes an array of `bytes` bytes takes as a variable of its own, with the padding that
-// aligns it: on x86-64 an array of 16 bytes or more starts on 16 bytes (its ABI).
-constexpr std::uint64_t ArrayBytes(std::uint64_t bytes) {
+// The bytes a variable of `bytes` bytes (an array or a struct) takes in a file of several, with
+// the padding that aligns the next, as GCC lays them out on x86-64 when it optimises: 32 bytes or
+// more on 32, 16 or more on 16. GCC puts a section's variables in the reverse of the order the
+// file defines them, so the first defined ends its section and takes no padding.
+constexpr std::uint64_t VariableBytes(std::uint64_t bytes) {
 #if defined(__x86_64__)
-    return bytes >= 16 ? (bytes + 15) / 16 * 16 : bytes;
+    const std::uint64_t align = bytes >= 32 ? 32 : bytes >= 16 ? 16 : 1;
+    return (bytes + align - 1) / align * align;
 #else
     return bytes;
 #endif

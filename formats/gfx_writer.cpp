@@ -148,10 +148,10 @@ protected:
         out.Write(Text(strike, entries, bits, first, last));
         FlashCost cost;
         cost.glyphs = strike.glyphs.size();
-        cost.bitmaps = ArrayBytes(std::max<std::size_t>(bits.size(), 1)); // never empty
+        cost.bitmaps = std::max<std::size_t>(bits.size(), 1); // never empty; defined first
         // GFXglyph: bitmapOffset, width, height, xAdvance, xOffset, yOffset; a row each code
         // from first to last, which also finds the glyph of a code.
-        cost.descriptors = ArrayBytes(entries.size() * StructBytes({2, 1, 1, 1, 1, 1}));
+        cost.descriptors = VariableBytes(entries.size() * StructBytes({2, 1, 1, 1, 1, 1}));
         // GFXfont: bitmap, glyph, first, last, yAdvance.
         cost.header = StructBytes({kPointerBytes, kPointerBytes, 2, 2, 1});
         SetCost(cost);

@@ -618,7 +618,7 @@ protected:
         text.Flush();
         FlashCost cost = CostOf(layout, kerning);
         cost.glyphs = strike.glyphs.size();
-        cost.bitmaps = ArrayBytes(bitmapBytes);
+        cost.bitmaps = bitmapBytes; // defined first
         SetCost(cost);
     }
 
@@ -628,33 +628,35 @@ private:
         constexpr std::uint64_t p = kPointerBytes;
         FlashCost cost;
         // lv_font_fmt_txt_glyph_dsc_t, with or without LV_FONT_FMT_TXT_LARGE.
-        cost.descriptors = ArrayBytes(DescriptorCount(layout) *
-                                      (layout.large.empty() ? StructBytes({4, 1, 1, 1, 1})
-                                                            : StructBytes({4, 4, 2, 2, 2, 2})));
+        cost.descriptors = VariableBytes(DescriptorCount(layout) *
+                                         (layout.large.empty() ? StructBytes({4, 1, 1, 1, 1})
+                                                               : StructBytes({4, 4, 2, 2, 2, 2})));
         // lv_font_fmt_txt_cmap_t (its type is an enum in LVGL 9, a uint8_t in 8), and the
         // unicode_list of each sparse map.
         const std::uint64_t mapBytes = StructBytes({4, 2, 2, p, p, 2, version_ == 9 ? 4U : 1U});
-        cost.maps = ArrayBytes(layout.maps.size() * mapBytes);
+        cost.maps = layout.maps.size() * mapBytes; // the first defined of those with pointers
         for (const CharacterMap& map : layout.maps) {
-            cost.maps += map.sparse ? ArrayBytes(2 * map.count) : 0;
+            cost.maps += map.sparse ? VariableBytes(2 * map.count) : 0;
         }
         if (kerning.classes) {
-            cost.kerning = ArrayBytes(kerning.leftClass.size()) +
-                           ArrayBytes(kerning.rightClass.size()) +
-                           ArrayBytes(kerning.classValues.size()) + StructBytes({p, p, p, 1, 1});
+            cost.kerning = VariableBytes(kerning.leftClass.size()) +
+                           VariableBytes(kerning.rightClass.size()) +
+                           VariableBytes(kerning.classValues.size()) +
+                           VariableBytes(StructBytes({p, p, p, 1, 1}));
         } else if (!kerning.pairs.empty()) {
-            cost.kerning = ArrayBytes(kerning.pairs.size() * (kerning.wideIds ? 4 : 2)) +
-                           ArrayBytes(kerning.pairs.size()) + StructBytes({p, p, 4});
+            cost.kerning = VariableBytes(kerning.pairs.size() * (kerning.wideIds ? 4 : 2)) +
+                           VariableBytes(kerning.pairs.size()) +
+                           VariableBytes(StructBytes({p, p, 4}));
         }
         // lv_font_fmt_txt_dsc_t (LVGL 8 adds the cache pointer; the cache itself is not
         // constant), then lv_font_t (LVGL 8's with LV_USE_USER_DATA, its default).
         if (version_ == 9) {
-            cost.header =
-                StructBytes({p, p, p, p, 2, 2}) + StructBytes({p, p, p, 4, 4, 1, 1, 1, p, p, p});
+            cost.header = VariableBytes(StructBytes({p, p, p, p, 2, 2})) +
+                          VariableBytes(StructBytes({p, p, p, 4, 4, 1, 1, 1, p, p, p}));
         } else {
             const std::uint64_t coord = layout.largeCoord.empty() ? 2 : 4;
-            cost.header = StructBytes({p, p, p, p, 2, 2, p}) +
-                          StructBytes({p, p, coord, coord, 1, 1, 1, p, p, p});
+            cost.header = VariableBytes(StructBytes({p, p, p, p, 2, 2, p})) +
+                          VariableBytes(StructBytes({p, p, coord, coord, 1, 1, 1, p, p, p}));
         }
         return cost;
     }

@@ -71,7 +71,7 @@ protected:
             table.emplace_back(glyph.code, image + "_bits");
             // A writable array all paper is zeroed at start (.bss), not kept in flash.
             if (std::any_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b != 0; })) {
-                cost.bitmaps += ArrayBytes(bytes.size());
+                cost.bitmaps += VariableBytes(bytes.size());
             }
             Written(glyph, WrittenInCell(glyph, cell, bytes, kXbmPacking, options_.decode));
             if (text.size() >= kFlushSize) {
@@ -97,7 +97,7 @@ protected:
         text += "};\n";
         out.Write(text);
         // The table of codes: {unsigned long code, pointer to the bits} a row.
-        cost.maps = ArrayBytes(table.size() * StructBytes({sizeof(unsigned long), kPointerBytes}));
+        cost.maps = table.size() * StructBytes({sizeof(unsigned long), kPointerBytes});
         SetCost(cost);
     }
 

@@ -99,6 +99,7 @@ TEST(FlashReport, MatchesSizeOfTheCompiledFontForEveryCFormat) {
     const char* const lvgl9 = "-DLVGL_VERSION_MAJOR=9 -DLVGL_VERSION_MINOR=2";
     const char* const lvgl8 = "-DLVGL_VERSION_MAJOR=8 -DLVGL_VERSION_MINOR=3";
     const std::string lvgl9Compressed = std::string(lvgl9) + " -DLV_USE_FONT_COMPRESSED=1";
+    const std::string lvgl9Large = std::string(lvgl9) + " -DLV_FONT_FMT_TXT_LARGE=1";
     const std::string lvgl8Compressed = std::string(lvgl8) + " -DLV_USE_FONT_COMPRESSED=1";
     const std::vector<std::string> cyrillic = {"--set", "ascii", "--range", "0x401,0x410-0x44F"};
     const auto with = [](std::vector<std::string> base, std::vector<std::string> more) {
@@ -121,6 +122,11 @@ TEST(FlashReport, MatchesSizeOfTheCompiledFontForEveryCFormat) {
         {"lvgl 9, sparse maps, no kerning",
          with(cyrillic, {"--range", "0x2116,0x20AC", "--format", "lvgl", "--no-kerning"}), lvgl9,
          162},
+        {"lvgl 9, kerning by classes", {"--format", "lvgl", "AVTYWLPFavwyer.,-"}, lvgl9, 17},
+        {"lvgl 9, large descriptors",
+         {"--format", "lvgl", "--size", "300px", "WM"},
+         lvgl9Large.c_str(),
+         2},
         {"lvgl 8", with(cyrillic, {"--format", "lvgl", "--lvgl-version", "8"}), lvgl8, 160},
         {"lvgl 8, 8 bpp compressed",
          {"--set", "ascii", "--format", "lvgl", "--lvgl-version", "8", "--bpp", "8", "--compress"},
