@@ -3,6 +3,7 @@
 #include "cli/byte_count_text.h"
 #include "cli/convert_options.h"
 #include "cli/convert_usage.h"
+#include "cli/flash_report.h"
 #include "cli/messages.h"
 #include "cli/output_file.h"
 #include "cli/printable.h"
@@ -405,6 +406,9 @@ int Run(Plan& plan, const ConvertOptions& options, std::ostream& out, std::ostre
     const int status = notes.count() > 0 && options.strict ? kExitClipped : kExitOk;
     if (options.dryRun) {
         ReportDryRun(err, options, plan.facts(), counted.bytes, notes);
+        if (options.report) {
+            err << FlashReport(writer.Cost(), options.output, options.format->name);
+        }
         return status;
     }
     if (picture) {
@@ -422,6 +426,9 @@ int Run(Plan& plan, const ConvertOptions& options, std::ostream& out, std::ostre
     }
     if (outputs.symbols) {
         outputs.symbols->Commit();
+    }
+    if (options.report) {
+        err << FlashReport(writer.Cost(), options.output, options.format->name);
     }
     return status;
 }

@@ -467,6 +467,10 @@ const OptionRule kOptionRules[] = {
      [](ParseState& s, std::string_view, std::string_view) {
          s.options.dryRun = true;
      }},
+    {"--report", "", Takes::Nothing,
+     [](ParseState& s, std::string_view, std::string_view) {
+         s.options.report = true;
+     }},
     {"--range", "", Takes::Value,
      [](ParseState& s, std::string_view, std::string_view value) {
          for (const CodeRange& range : ParseRangeList(value)) {

@@ -57,6 +57,7 @@ struct ConvertOptions {
     std::uint64_t maxOutput = kDefaultMaxOutput;
     bool strict = false;
     bool dryRun = false; // everything is checked, nothing written
+    bool report = false; // --report: what the font adds to flash, on standard error
     bool help = false;
     bool version = false;
     bool listFormats = false; // --list-formats

@@ -179,6 +179,11 @@ std::string OutputHelp() {
                     the font, or could not be drawn whole
   --dry-run         check the arguments, the font and the characters, and write
                     nothing
+  --report          show on standard error what the font adds to flash: glyph
+                    count, bytes of bitmaps, glyph descriptors, character maps,
+                    kerning and header, and the total: text + data as `size`
+                    gives it for the C compiled on this machine (its structure
+                    sizes); for bdf or a vlw file, the file's size
   --list-formats    show the format names, one a line, and exit
   -h, --help        show this help and exit
   --version         show the version and exit

@@ -275,9 +275,14 @@ protected:
         CheckFits(bounds, "the font's bounding box");
 
         std::string text = Header(strike, bounds);
+        // A file read at run time: each part counts as its text, line ends as written.
+        FlashCost cost;
+        cost.file = true;
+        cost.glyphs = strike.glyphs.size();
+        cost.header = TextBytes(text, options_.eol) + TextBytes("ENDFONT\n", options_.eol);
         std::vector<std::uint8_t> bytes;
         for (const glyph::StrikeGlyph& glyph : strike.glyphs) {
-            AppendGlyph(strike, glyph, bytes, text);
+            AppendGlyph(strike, glyph, bytes, text, cost);
             if (text.size() >= kFlushSize) {
                 out.Write(text);
                 text.clear();
@@ -286,6 +291,7 @@ protected:
         }
         text += "ENDFONT\n";
         out.Write(text);
+        SetCost(cost);
     }
 
 private:
@@ -399,17 +405,29 @@ private:
         return out;
     }
 
-    // Appends the glyph's record to out; `bytes` is left holding its packed rows.
-    static void AppendGlyph(const glyph::Strike& strike, const glyph::StrikeGlyph& glyph,
-                            std::vector<std::uint8_t>& bytes, std::string& out) {
+    // Appends the glyph's record to out and the bytes of its parts to `cost`: ENCODING finds
+    // it, the bitmap rows draw it, the other lines describe it. `bytes` is left holding its
+    // packed rows.
+    void AppendGlyph(const glyph::Strike& strike, const glyph::StrikeGlyph& glyph,
+                     std::vector<std::uint8_t>& bytes, std::string& out, FlashCost& cost) const {
         static constexpr char kHex[] = "0123456789ABCDEF";
         const glyph::PixelBox box = glyph.Box();
+        const auto bytesFrom = [&](std::size_t start) {
+            return TextBytes(std::string_view(out).substr(start), options_.eol);
+        };
+        std::size_t start = out.size();
         out += "STARTCHAR " + GlyphName(glyph.code) + "\n";
+        cost.descriptors += bytesFrom(start);
+        start = out.size();
         out += "ENCODING " + std::to_string(static_cast<unsigned long>(glyph.code)) + "\n";
+        cost.maps += bytesFrom(start);
+        start = out.size();
         out += "SWIDTH " + std::to_string(ScalableWidth(strike, glyph)) + " 0\n";
         out += "DWIDTH " + std::to_string(glyph.advance) + " 0\n";
         out += "BBX " + BoxText(box) + "\n";
         out += "BITMAP\n";
+        cost.descriptors += bytesFrom(start);
+        start = out.size();
         bytes.clear();
         if (!box.empty()) {
             glyph::Pack(glyph, box, kBdfRows, bytes);
@@ -422,7 +440,10 @@ private:
                 }
             }
         }
+        cost.bitmaps += bytesFrom(start);
+        start = out.size();
         out += "ENDCHAR\n";
+        cost.descriptors += bytesFrom(start);
     }
 
     FormatOptions options_;

@@ -192,6 +192,21 @@ void AppendHexBytes(std::string& out, std::span<const std::uint8_t> bytes, int p
     }
 }
 
+std::uint64_t StructBytes(std::initializer_list<std::uint64_t> members) {
+    std::uint64_t size = 0;
+    std::uint64_t widest = 1;
+    for (const std::uint64_t member : members) {
+        size = (size + member - 1) / member * member + member;
+        widest = std::max(widest, member);
+    }
+    return (size + widest - 1) / widest * widest;
+}
+
+std::uint64_t TextBytes(std::string_view text, std::string_view eol) {
+    return text.size() + static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n')) *
+                             (eol.size() - 1);
+}
+
 std::optional<std::uint8_t> SingleByteCode(char32_t c, Encoding encoding) {
     if (encoding == Encoding::Cp1251) {
         return glyph::Cp1251Byte(c);

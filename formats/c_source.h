@@ -5,6 +5,7 @@
 #include "formats/font_writer.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
@@ -67,6 +68,31 @@ constexpr std::uint64_t HexBytesSize(std::uint64_t bytes, std::uint64_t perLine,
 // "\n". `comment`, when not empty, follows the first line's items as a "// " comment.
 void AppendHexBytes(std::string& out, std::span<const std::uint8_t> bytes, int perLine,
                     std::string_view indent, std::string_view comment = {});
+
+// Bytes of a pointer where the converter runs. A font's C structures are counted at their size
+// on this machine, as `size` reports them for an object compiled here; a 32-bit MCU's pointers
+// take 4 bytes, so its structures are smaller.
+inline constexpr std::uint64_t kPointerBytes = sizeof(void*);
+
+// The size C gives a struct whose members take these bytes, in order, each aligned to its own
+// size (a run of bit fields as the one unit holding them): padding included.
+std::uint64_t StructBytes(std::initializer_list<std::uint64_t> members);
+
+// The bytes a variable of `bytes` bytes (an array or a struct) takes in a file of several, with
+// the padding that aligns the next, as GCC lays them out on x86-64 when it optimises: 32 bytes or
+// more on 32, 16 or more on 16. GCC puts a section's variables in the reverse of the order the
+// file defines them, so the first defined ends its section and takes no padding.
+constexpr std::uint64_t VariableBytes(std::uint64_t bytes) {
+#if defined(__x86_64__)
+    const std::uint64_t align = bytes >= 32 ? 32 : bytes >= 16 ? 16 : 1;
+    return (bytes + align - 1) / align * align;
+#else
+    return bytes;
+#endif
+}
+
+// The bytes of `text` once each "\n" is written as `eol`.
+std::uint64_t TextBytes(std::string_view text, std::string_view eol);
 
 // The code a single-byte format gives c: the code point up to 0xFF, or its Windows-1251 byte.
 std::optional<std::uint8_t> SingleByteCode(char32_t c, Encoding encoding);

@@ -80,6 +80,22 @@ struct WrittenGlyph {
     glyph::PixelBox cell;
 };
 
+// What a font takes in flash, part by part, as its writer laid it out. C arrays count at their
+// element size and the font's structures at their size on the machine running the converter,
+// padding included; a file read at run time counts whole.
+struct FlashCost {
+    std::uint64_t glyphs = 0;      // glyphs the font holds
+    std::uint64_t bitmaps = 0;     // the glyphs' pixels
+    std::uint64_t descriptors = 0; // each glyph's box, advance and place in the bitmaps
+    std::uint64_t maps = 0;        // what leads from a character code to its glyph
+    std::uint64_t kerning = 0;     // kerning pairs or classes
+    std::uint64_t header = 0;      // the font's own structures, and the rest of a file
+    // Read at run time from a file system, not linked: the total is the file's size.
+    bool file = false;
+
+    std::uint64_t Total() const { return bitmaps + descriptors + maps + kerning + header; }
+};
+
 // Called for each glyph once the file holds it, in the order the glyphs were added.
 using WrittenCallback =
     std::function<void(const glyph::StrikeGlyph& glyph, const WrittenGlyph& written)>;
@@ -102,7 +118,12 @@ public:
 
     void OnWritten(WrittenCallback callback) { written_ = std::move(callback); }
 
+    // What the font written takes in flash; known once Finish has returned.
+    const FlashCost& Cost() const { return cost_; }
+
 protected:
+    void SetCost(const FlashCost& cost) { cost_ = cost; }
+
     void Written(const glyph::StrikeGlyph& glyph, const WrittenGlyph& written) const {
         if (written_) {
             written_(glyph, written);
@@ -111,6 +132,7 @@ protected:
 
 private:
     WrittenCallback written_;
+    FlashCost cost_;
 };
 
 // A writer that needs every glyph before it writes anything: headers that state the bounding

@@ -146,6 +146,15 @@ protected:
         }
 
         out.Write(Text(strike, entries, bits, first, last));
+        FlashCost cost;
+        cost.glyphs = strike.glyphs.size();
+        cost.bitmaps = std::max<std::size_t>(bits.size(), 1); // never empty; defined first
+        // GFXglyph: bitmapOffset, width, height, xAdvance, xOffset, yOffset; a row each code
+        // from first to last, which also finds the glyph of a code.
+        cost.descriptors = VariableBytes(entries.size() * StructBytes({2, 1, 1, 1, 1, 1}));
+        // GFXfont: bitmap, glyph, first, last, yAdvance.
+        cost.header = StructBytes({kPointerBytes, kPointerBytes, 2, 2, 1});
+        SetCost(cost);
 
         for (const glyph::StrikeGlyph& glyph : strike.glyphs) {
             const Entry& entry =

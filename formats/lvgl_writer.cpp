@@ -624,16 +624,58 @@ protected:
         }
         ChunkedText text(out);
         WriteTop(strike, layout, text.text());
-        WriteBitmaps(strike, layout, text);
+        const std::uint64_t bitmapBytes = WriteBitmaps(strike, layout, text);
         WriteDescriptors(strike, layout, text);
         WriteMaps(layout, text);
         const KernTables kerning = PlanKerning(strike.facts.kerning, layout);
         WriteKerning(kerning, text);
         WriteFont(strike, layout, kerning, text.text());
         text.Flush();
+        FlashCost cost = CostOf(layout, kerning);
+        cost.glyphs = strike.glyphs.size();
+        cost.bitmaps = bitmapBytes; // defined first
+        SetCost(cost);
     }
 
 private:
+    // The bytes of the tables and structures beside glyph_bitmap, as LVGL declares them.
+    FlashCost CostOf(const Layout& layout, const KernTables& kerning) const {
+        constexpr std::uint64_t p = kPointerBytes;
+        FlashCost cost;
+        // lv_font_fmt_txt_glyph_dsc_t, with or without LV_FONT_FMT_TXT_LARGE.
+        cost.descriptors = VariableBytes(DescriptorCount(layout) *
+                                         (layout.large.empty() ? StructBytes({4, 1, 1, 1, 1})
+                                                               : StructBytes({4, 4, 2, 2, 2, 2})));
+        // lv_font_fmt_txt_cmap_t (its type is an enum in LVGL 9, a uint8_t in 8), and the
+        // unicode_list of each sparse map.
+        const std::uint64_t mapBytes = StructBytes({4, 2, 2, p, p, 2, version_ == 9 ? 4U : 1U});
+        cost.maps = layout.maps.size() * mapBytes; // the first defined of those with pointers
+        for (const CharacterMap& map : layout.maps) {
+            cost.maps += map.sparse ? VariableBytes(2 * map.count) : 0;
+        }
+        if (kerning.classes) {
+            cost.kerning = VariableBytes(kerning.leftClass.size()) +
+                           VariableBytes(kerning.rightClass.size()) +
+                           VariableBytes(kerning.classValues.size()) +
+                           VariableBytes(StructBytes({p, p, p, 1, 1}));
+        } else if (!kerning.pairs.empty()) {
+            cost.kerning = VariableBytes(kerning.pairs.size() * (kerning.wideIds ? 4 : 2)) +
+                           VariableBytes(kerning.pairs.size()) +
+                           VariableBytes(StructBytes({p, p, 4}));
+        }
+        // lv_font_fmt_txt_dsc_t (LVGL 8 adds the cache pointer; the cache itself is not
+        // constant), then lv_font_t (LVGL 8's with LV_USE_USER_DATA, its default).
+        if (version_ == 9) {
+            cost.header = VariableBytes(StructBytes({p, p, p, p, 2, 2})) +
+                          VariableBytes(StructBytes({p, p, p, 4, 4, 1, 1, 1, p, p, p}));
+        } else {
+            const std::uint64_t coord = layout.largeCoord.empty() ? 2 : 4;
+            cost.header = VariableBytes(StructBytes({p, p, p, p, 2, 2, p})) +
+                          VariableBytes(StructBytes({p, p, coord, coord, 1, 1, 1, p, p, p}));
+        }
+        return cost;
+    }
+
     void WriteTop(const glyph::Strike& strike, const Layout& layout, std::string& out) const {
         std::vector<std::string> lines =
             FontDescription(strike.facts, strike.glyphs.size(), layout.lineHeight);
@@ -703,11 +745,14 @@ private:
         }
     }
 
-    void WriteBitmaps(const glyph::Strike& strike, const Layout& layout, ChunkedText& text) const {
+    // Returns the bytes glyph_bitmap holds.
+    std::uint64_t WriteBitmaps(const glyph::Strike& strike, const Layout& layout,
+                               ChunkedText& text) const {
         std::string& out = text.text();
         out += "/* The glyphs' bitmaps in glyph id order; a blank glyph has none. */\n"
                "static LV_ATTRIBUTE_LARGE_CONST const uint8_t glyph_bitmap[] = {\n";
         std::vector<std::uint8_t> bytes;
+        std::uint64_t held = 0;
         bool any = false;
         for (std::size_t k = 0; k < layout.order.size(); ++k) {
             const glyph::StrikeGlyph& g = strike.glyphs[layout.order[k]];
@@ -721,6 +766,7 @@ private:
             AppendCharacter(out, g.code);
             out += " */\n";
             AppendHexBytes(out, bytes, 16, "    ");
+            held += bytes.size();
             any = any || !bytes.empty();
             if (!layout.code.empty() && options_.decode) {
                 // The preview shows what LVGL's decoder makes of the code.
@@ -736,10 +782,13 @@ private:
         if (!layout.code.empty()) {
             // LVGL reads the byte after a glyph's code when the code ends on a byte's last bit.
             out += "    0x00, /* read past the last glyph's code, never drawn */\n";
+            ++held;
         } else if (!any) {
             out += "    0x00, /* no glyph has ink; C wants an element */\n";
+            ++held;
         }
         out += "};\n\n";
+        return held;
     }
 
     void WriteDescriptors(const glyph::Strike& strike, const Layout& layout,

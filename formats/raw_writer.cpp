@@ -118,6 +118,10 @@ protected:
         }
         text += "};\n";
         out.Write(text);
+        FlashCost cost;
+        cost.glyphs = strike.glyphs.size();
+        cost.bitmaps = glyphOf.size() * recordBytes; // a code's place is its record's
+        SetCost(cost);
         for (std::size_t i = 0; i < strike.glyphs.size(); ++i) {
             Written(strike.glyphs[i],
                     WrittenInCell(strike.glyphs[i], cell, packed[i], packing, options_.decode));

@@ -72,6 +72,7 @@ protected:
         text += "const uint8_t " + name + "[] PROGMEM = {\n";
         AppendTables(text, table, cell, strike);
         text += "};\n";
+        SetCost(CostOf(table, strike.glyphs.size()));
 
         for (std::size_t i = 0; i < strike.glyphs.size(); ++i) {
             Written(strike.glyphs[i], WrittenInCell(strike.glyphs[i], cell, table.data[i],
@@ -231,6 +232,21 @@ private:
     }
 
     // "65 'A' U+0041"; a code the set lacks: "127 (none)".
+    // The header, the jump table (offset, size and advance a code, found by the code) and the
+    // glyph data.
+    static FlashCost CostOf(const CodeTable& table, std::size_t glyphs) {
+        FlashCost cost;
+        cost.glyphs = glyphs;
+        cost.header = kHeaderBytes;
+        cost.descriptors = static_cast<std::uint64_t>(kJumpBytes) * table.count;
+        for (int code = table.first; code < table.first + table.count; ++code) {
+            if (table.offsets[code - table.first] >= 0) {
+                cost.bitmaps += table.data[table.glyphOf[code]].size();
+            }
+        }
+        return cost;
+    }
+
     static std::string CodeComment(int code, const glyph::StrikeGlyph* glyph) {
         return std::to_string(code) + " " +
                (glyph ? CommentText(glyph::CharacterName(glyph->code)) : std::string("(none)"));

@@ -76,6 +76,10 @@ public:
         if (cArray_) {
             out_->Write("};" + eol_);
         }
+        FlashCost cost;
+        cost.glyphs = count_;
+        cost.bitmaps = count_ * TableBytesPerGlyph(bounds_);
+        SetCost(cost);
     }
 
 private:

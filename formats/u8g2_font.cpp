@@ -614,11 +614,16 @@ public:
         PutWord(bytes_, 21, bytes_.size() - kHeaderSize, "the glyphs above 0xFF");
         WriteAbove(i);
         bytes_.insert(bytes_.end(), {0, 0});
+        mapBytes_ += 4;
         return std::move(recordOf_);
     }
 
+    // The record codes, end marks and jump table written.
+    std::size_t mapBytes() const { return mapBytes_; }
+
 private:
     void Append(std::size_t i) {
+        mapBytes_ += glyphs_[i].code() <= 0xFF ? 1 : 2;
         recordOf_[i] = bytes_.size();
         AppendRecord(glyphs_[i], fields_, runBits_, walk_, bytes_);
     }
@@ -632,6 +637,7 @@ private:
             std::max<std::size_t>((glyphs_.size() - first) / kGlyphsPerJump, 1);
         const std::size_t table = bytes_.size();
         bytes_.resize(table + 4 * entries);
+        mapBytes_ += 4 * entries;
         std::size_t entry = 0;
         std::size_t blockStart = bytes_.size();
         std::size_t previousStart = table;
@@ -663,6 +669,7 @@ private:
     std::vector<std::uint8_t>& bytes_;
     std::vector<std::size_t> recordOf_;
     PairWalk walk_;
+    std::size_t mapBytes_ = 0;
 };
 
 } // namespace
@@ -674,8 +681,10 @@ FontBytes EncodeFont(const glyph::Strike& strike) {
     const RunBits runBits = ChooseRunBits(glyphs, fields);
     FontBytes font;
     font.bytes = Header(glyphs, fields, runBits);
-    const std::vector<std::size_t> recordOf =
-        RecordWriter(glyphs, fields, runBits, font.bytes).Write();
+    RecordWriter records(glyphs, fields, runBits, font.bytes);
+    const std::vector<std::size_t> recordOf = records.Write();
+    font.recordCount = glyphs.size();
+    font.mapBytes = records.mapBytes();
     font.records.reserve(strike.glyphs.size());
     for (std::size_t index = 0; index < strike.glyphs.size(); ++index) {
         font.records.push_back(recordOf[glyphOf[index]]);

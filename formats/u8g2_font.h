@@ -43,6 +43,10 @@ struct FontBytes {
     // Where each glyph of the strike has its record, in the strike's order; a code given twice
     // has one record.
     std::vector<std::size_t> records;
+    // Glyph records, and the bytes that lead from a code to a record: each record's code, the
+    // two end marks and the jump table.
+    std::size_t recordCount = 0;
+    std::size_t mapBytes = 0;
 };
 
 // The whole font. Throws FormatError, naming the glyph and the field, for a value the format

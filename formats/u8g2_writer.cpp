@@ -99,6 +99,7 @@ protected:
         }
         text += "\";\n";
         out.Write(text);
+        SetCost(CostOf(font, strike.glyphs.size()));
 
         for (std::size_t i = 0; i < strike.glyphs.size(); ++i) {
             const glyph::StrikeGlyph& source = strike.glyphs[i];
@@ -112,6 +113,23 @@ protected:
     }
 
 private:
+    // The header; the codes, end marks and jump table; each record's size byte and the bits of
+    // its box, offsets and advance (header bytes 4 to 8 give how many), rounded down; and the
+    // rest, the run-length coded pixels.
+    static FlashCost CostOf(const u8g2::FontBytes& font, std::size_t glyphs) {
+        FlashCost cost;
+        cost.glyphs = glyphs;
+        cost.header = u8g2::kHeaderSize;
+        cost.maps = font.mapBytes;
+        std::uint64_t fieldBits = 0;
+        for (std::size_t i = 4; i <= 8; ++i) {
+            fieldBits += font.bytes[i];
+        }
+        cost.descriptors = font.recordCount + font.recordCount * fieldBits / 8;
+        cost.bitmaps = font.bytes.size() - cost.header - cost.maps - cost.descriptors;
+        return cost;
+    }
+
     FormatOptions options_;
 };
 

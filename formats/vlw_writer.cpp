@@ -175,9 +175,27 @@ protected:
             Written(strike.glyphs[i], WrittenOf(strike.glyphs[i], bytes, offsets[i]));
         }
         out.Write(options_.cArray ? CSource(strike, bytes) : bytes);
+        SetCost(CostOf(strike, bytes.size()));
     }
 
 private:
+    // A record a glyph: its code, which finds it, and six words of metrics; its coverage, a
+    // byte a pixel; the header and the names at the end. With --c-array the same bytes are a
+    // linked array, else a file read at run time.
+    FlashCost CostOf(const glyph::Strike& strike, std::size_t size) const {
+        FlashCost cost;
+        cost.file = !options_.cArray;
+        cost.glyphs = strike.glyphs.size();
+        cost.maps = 4 * cost.glyphs;
+        cost.descriptors = 24 * cost.glyphs;
+        for (const glyph::StrikeGlyph& glyph : strike.glyphs) {
+            cost.bitmaps += static_cast<std::uint64_t>(glyph.ink.width()) *
+                            static_cast<std::uint64_t>(glyph.ink.height());
+        }
+        cost.header = size - cost.maps - cost.descriptors - cost.bitmaps;
+        return cost;
+    }
+
     static std::string FileBytes(const glyph::Strike& strike, const std::vector<std::size_t>& order,
                                  const std::vector<Record>& records,
                                  std::vector<std::size_t>& offsets) {

@@ -52,6 +52,8 @@ protected:
         std::string text = LineComments(lines);
 
         std::vector<std::uint8_t> bytes;
+        FlashCost cost;
+        cost.glyphs = strike.glyphs.size();
         std::vector<std::pair<char32_t, std::string>> table;
         table.reserve(strike.glyphs.size());
         for (const glyph::StrikeGlyph& glyph : strike.glyphs) {
@@ -67,6 +69,10 @@ protected:
             AppendHexBytes(text, bytes, kBytesPerLine, "    ");
             text += "};\n";
             table.emplace_back(glyph.code, image + "_bits");
+            // A writable array all paper is zeroed at start (.bss), not kept in flash.
+            if (std::any_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b != 0; })) {
+                cost.bitmaps += VariableBytes(bytes.size());
+            }
             Written(glyph, WrittenInCell(glyph, cell, bytes, kXbmPacking, options_.decode));
             if (text.size() >= kFlushSize) {
                 out.Write(text);
@@ -90,6 +96,9 @@ protected:
         }
         text += "};\n";
         out.Write(text);
+        // The table of codes: {unsigned long code, pointer to the bits} a row.
+        cost.maps = table.size() * StructBytes({sizeof(unsigned long), kPointerBytes});
+        SetCost(cost);
     }
 
 private:

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 RASTOVA_PACKAGES=(
-    g++ cmake ninja-build pkg-config
+    g++ binutils cmake ninja-build pkg-config
     libfreetype-dev libfontconfig-dev libpng-dev libharfbuzz-dev
     libgtest-dev libbenchmark-dev
     qt6-base-dev qt6-translations-l10n
