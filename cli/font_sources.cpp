@@ -176,8 +176,7 @@ void FontSources::Combine(bool kerning) {
     facts_ = first.facts;
     if (opened_.size() == 1) {
         if (kerning) {
-            facts_.kerning = glyph::KerningPairs(opened_[0]->faces,
-                                                 FontCodes(first.options, options_.characters));
+            AddKerning(*opened_[0]);
         }
         return;
     }
@@ -210,21 +209,30 @@ void FontSources::Combine(bool kerning) {
             }
         }
     }
-    if (!kerning) {
+    for (std::unique_ptr<Opened>& opened : opened_) {
+        if (kerning) {
+            AddKerning(*opened);
+        }
+    }
+}
+
+void FontSources::AddKerning(Opened& opened) {
+    if (opened.options.remapped.empty()) {
+        for (const glyph::KernPair& pair : glyph::KerningPairs(opened.faces, opened.characters)) {
+            facts_.kerning.push_back(pair);
+        }
         return;
     }
-    for (std::unique_ptr<Opened>& opened : opened_) {
-        // The font's code points back to the characters written for them.
-        std::unordered_map<char32_t, std::u32string> written;
-        for (char32_t c : opened->characters) {
-            written[opened->options.FontCode(c)] += c;
-        }
-        const std::u32string codes = FontCodes(opened->options, opened->characters);
-        for (const glyph::KernPair& pair : glyph::KerningPairs(opened->faces, codes)) {
-            for (char32_t left : written[pair.left]) {
-                for (char32_t right : written[pair.right]) {
-                    facts_.kerning.push_back({left, right, pair.adjustment});
-                }
+    // The font's code points back to the characters written for them.
+    std::unordered_map<char32_t, std::u32string> written;
+    for (char32_t c : opened.characters) {
+        written[opened.options.FontCode(c)] += c;
+    }
+    const std::u32string codes = FontCodes(opened.options, opened.characters);
+    for (const glyph::KernPair& pair : glyph::KerningPairs(opened.faces, codes)) {
+        for (char32_t left : written[pair.left]) {
+            for (char32_t right : written[pair.right]) {
+                facts_.kerning.push_back({left, right, pair.adjustment});
             }
         }
     }

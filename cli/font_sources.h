@@ -51,6 +51,8 @@ private:
 
     void Assign();
     void Combine(bool kerning);
+    // The kerning pairs of one source, at the codes its characters are written at.
+    void AddKerning(Opened& opened);
 
     const ConvertOptions& options_;
     std::vector<std::unique_ptr<Opened>> opened_;
