@@ -105,6 +105,39 @@ TEST(ConvertCommand, SeveralCharactersAreNamedBlocksApart) {
     }
 }
 
+// Command lines of one font mean what they did before fonts could be several: characters given
+// before the font option are its own. And a font split into two sources of the same file, with
+// no characters in common, is the same font (the formats here hold no kerning).
+TEST(ConvertCommand, OneFontMeansWhatItAlwaysDid) {
+    const std::string sans = testfonts::DejaVuSans();
+    struct Row {
+        std::vector<std::string> given;
+        std::vector<std::string> same;
+    };
+    const Row rows[] = {
+        {{"--range", "0x41-0x43", "--font", "DejaVu Sans", "--format", "bdf"},
+         {"--font", "DejaVu Sans", "--format", "bdf", "--range", "0x41-0x43"}},
+        {{"AB", "--size", "16px", "--font-file", sans, "--format", "gfx", "--range", "0x43"},
+         {"--font-file", sans, "--size", "16px", "--format", "gfx", "--range", "0x41-0x43"}},
+        {{"--set", "ascii", "--face-index", "0", "--font-file", sans, "--format", "xbm"},
+         {"--font-file", sans, "--face-index", "0", "--format", "xbm", "--set", "ascii"}},
+        {{"--font-file", sans, "AB", "--font-file", sans, "--range", "0x43-0x44", "--format",
+          "raw"},
+         {"--font-file", sans, "--range", "0x41-0x44", "--format", "raw"}},
+        {{"--font-file", sans, "--set", "ascii", "--font-file", sans, "--range", "0x410-0x44F"},
+         {"--font-file", sans, "--set", "ascii", "--range", "0x410-0x44F"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.given));
+        const Result given = RunCli(row.given);
+        const Result same = RunCli(row.same);
+        EXPECT_EQ(given.code, 0) << given.err;
+        EXPECT_EQ(given.err, same.err);
+        EXPECT_TRUE(given.out == same.out);
+        EXPECT_FALSE(given.out.empty());
+    }
+}
+
 // A character several sources ask for is drawn by the first that has it, which stderr names in
 // one line for all such characters of that source; --strict fails on it.
 TEST(ConvertCommand, SharedCharactersComeFromTheFirstSourceThatHasThem) {
