@@ -209,6 +209,21 @@ private:
     std::optional<formats::PreviewLayout> layout_;
 };
 
+// An output that is a --text-file the characters came from, by any name, would overwrite the
+// firmware's strings with a font.
+void RefuseOutputOverText(const ConvertOptions& options) {
+    for (const std::string& text : options.textFiles) {
+        for (const auto& [option, output] :
+             {std::pair<std::string_view, const std::string&>{"-o", options.output},
+              {"--preview", options.preview}}) {
+            if (text != "-" && !output.empty() && SameFile(output, text)) {
+                throw UsageError(std::string(option) + " " + output + " is the --text-file " +
+                                 text + " the characters come from; name another file");
+            }
+        }
+    }
+}
+
 // Everything decided before any glyph is drawn: the writer, the face, the size of the output
 // and of the picture. Each refusal a run makes before it draws is made here, for a dry run too.
 class Plan {
@@ -244,6 +259,7 @@ private:
             throw UsageError("--preview " + options.preview +
                              " is the output file too; name another file for the picture");
         }
+        RefuseOutputOverText(options);
         return std::make_unique<FontSources>(
             options, options.kerning && options.format->Takes(formats::FormatOption::Kerning),
             [&err](std::string_view message) { Report(err, message); });

@@ -4,6 +4,7 @@
 #include "cli/character_list.h"
 #include "cli/output_file.h"
 #include "cli/printable.h"
+#include "cli/text_file.h"
 #include "formats/format_registry.h"
 #include "formats/preview.h"
 #include "glyph/scan_geometry.h"
@@ -328,6 +329,7 @@ struct ParseState {
     bool haveFont = false; // a font option named the first source: the next starts another
     std::vector<bool> faceIndexGiven = {false}; // for each source
     bool haveArray = false;
+    bool readStandardInput = false;                // --text-file -
     std::optional<std::string_view> sizeJustGiven; // the value of the argument before, --size's
 };
 
@@ -388,6 +390,18 @@ void ApplyFontFile(ParseState& state, std::string_view, std::string_view value) 
     SourceOptions& source = NamedSource(state);
     source.fontFile = value;
     source.kind = FontSource::File;
+}
+
+// The characters of a text file, in code point order, after those given before it.
+void ApplyTextFile(ParseState& state, std::string_view option, std::string_view value) {
+    if (value.empty()) {
+        throw UsageError(std::string(option) + " needs a file name, or - for standard input");
+    }
+    if (value == "-" && std::exchange(state.readStandardInput, true)) {
+        throw UsageError(std::string(option) + " -: standard input can be read only once");
+    }
+    state.characters.Add(ReadTextFileCharacters(std::string(value)));
+    state.options.textFiles.emplace_back(value);
 }
 
 void ApplySize(ParseState& state, std::string_view, std::string_view value) {
@@ -478,6 +492,7 @@ const OptionRule kOptionRules[] = {
      [](ParseState& s, std::string_view, std::string_view value) {
          s.characters.Add(NamedSet(value));
      }},
+    {"--text-file", "", Takes::Value, ApplyTextFile},
     {"--output", "-o", Takes::Value, ApplyOutput},
     {"--c-array", "", Takes::Value,
      [](ParseState& s, std::string_view, std::string_view value) {
@@ -638,10 +653,10 @@ void GatherSources(ConvertOptions& options) {
         const SourceOptions& source = options.sources[i];
         if (source.characters.empty()) {
             throw UsageError(options.sources.size() == 1
-                                 ? "no characters given: TEXT, --range or --set"
+                                 ? "no characters given: TEXT, --range, --set or --text-file"
                                  : SourceName(options, i) +
                                        " has no characters: give them after it with TEXT, "
-                                       "--range or --set");
+                                       "--range, --set or --text-file");
         }
         for (char32_t c : source.characters) {
             const auto [first, added] = askedBy.emplace(c, i);

@@ -60,6 +60,8 @@ struct ConvertOptions {
     std::u32string characters;
     std::string output = "-"; // "-" is standard output
     std::string arrayName;    // --c-array: the C symbol (the font name for bdf); empty: none
+    // --text-file, in order; "-" is standard input.
+    std::vector<std::string> textFiles;
     const formats::FormatRow* format = &formats::DefaultFormat();
     formats::Encoding encoding = formats::Encoding::Unicode;
     int lvglVersion = 9;

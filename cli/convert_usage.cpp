@@ -80,6 +80,10 @@ Characters (in the order given; a character asked for twice is converted once):
                     0xF000-0xF00F=>0xE000
   --set NAME        ascii (0x20-0x7E) or cp1251 (every character of
                     Windows-1251, in its order)
+  --text-file FILE  every character of a UTF-8 file (- for standard input), in
+                    code order: the firmware's strings; controls (line ends)
+                    and a byte order mark are left out. Malformed UTF-8 is
+                    refused at FILE:LINE:COLUMN, COLUMN counting characters
 
 Font:
   --font PATTERN    fontconfig pattern or family, e.g. "DejaVu Serif:bold"

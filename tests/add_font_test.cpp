@@ -83,6 +83,7 @@ TEST(AddFontArguments, BadArgumentsStopCMakeNamingTheArgument) {
     const std::string font = testfonts::DejaVuSans();
     fs::create_directory(dir.Path("src"));
     dir.File("src/main.c", "int main(void) { return 0; }\n");
+    dir.File("src/latin1.txt", "Hello\ncaf\xE9\n");
     const auto project = [&](const std::string& calls) {
         dir.File("src/CMakeLists.txt",
                  "cmake_minimum_required(VERSION 3.16)\nproject(refusals C)\n"
@@ -136,6 +137,16 @@ TEST(AddFontArguments, BadArgumentsStopCMakeNamingTheArgument) {
          "COMPRESS applies to FORMAT lvgl only"},
         {"show NAME f FORMAT table " + file + " SIZE 10 RANGE 0x41-0x5A,zz", "RANGE item 'zz'"},
         {"show NAME f FORMAT table " + file + " SIZE 10", "no characters"},
+        {"show NAME f FORMAT table " + file + " SIZE 10 TEXT_FILE", "TEXT_FILE needs a value"},
+        {"show NAME f FORMAT table " + file + " SIZE 10 TEXT_FILE main.c nowhere.txt",
+         "TEXT_FILE 'nowhere.txt' is not a file"},
+        {"show NAME f FORMAT table " + file + " SIZE 10 TEXT_FILE .",
+         "TEXT_FILE '.' is not a file"},
+        {"show NAME f FORMAT table " + file + " SIZE 10 TEXT_FILE latin1.txt",
+         "f: rastova-convert: " + dir.Path("src/latin1.txt") +
+             ":2:4: not UTF-8: 0xE9 begins a 3-byte sequence that is cut short"},
+        {"show NAME f FORMAT table " + file + " SIZE 10 TEXT A OPTIONS --text-file main.c",
+         "OPTIONS: --text-file"},
         {"show NAME f FORMAT table FONT_FILE nowhere.ttf SIZE 10 TEXT A",
          "FONT_FILE 'nowhere.ttf'"},
         {"show NAME f FORMAT table " + file + " SIZE 10 TEXT A OPTIONS --size=12",
@@ -305,7 +316,10 @@ TEST_F(InstalledPackage, FontsAreRemadeWhenTheirDeclarationOrFileChangesAndOnlyT
          {"sans"}},
         {"the font file",
          [&] { fs::last_write_time(fontFile, fs::file_time_type::clock::now()); },
-         {"mono"}},
+         {"mono", "ui_text"}},
+        {"a TEXT_FILE gains a character",
+         [&] { dir.File("src/ui_strings.txt", "Hello, world\n\xD0\x96\n"); },
+         {"ui_text"}},
         {"a font's OPTIONS",
          [&] {
              dir.File("src/CMakeLists.txt", Replaced(ReadFile(lists), "FORMAT table FONT_FILE",
@@ -319,7 +333,7 @@ TEST_F(InstalledPackage, FontsAreRemadeWhenTheirDeclarationOrFileChangesAndOnlyT
         step.change();
         const commands::Command run = Build(build);
         ASSERT_EQ(run.status, 0) << run.output;
-        for (const char* font : {"sans", "mono"}) {
+        for (const char* font : {"sans", "mono", "ui_text"}) {
             const bool remade =
                 std::find(step.remade.begin(), step.remade.end(), font) != step.remade.end();
             EXPECT_EQ(Has(run.output, std::string("rastova-convert: ") + font + " "), remade)
@@ -335,6 +349,8 @@ TEST_F(InstalledPackage, FontsAreRemadeWhenTheirDeclarationOrFileChangesAndOnlyT
             EXPECT_FALSE(Has(run.output, "Linking")) << run.output;
         }
     }
+    // The character the strings gained is in the font, as a table of its own.
+    EXPECT_TRUE(Has(ReadFile(made + "/ui_text.c"), "U+0416"));
 }
 
 TEST_F(InstalledPackage, FindsTheConverterOnTheBuildMachineInACrossBuild) {

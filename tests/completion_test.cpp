@@ -114,6 +114,7 @@ TEST(Completion, CompletesWordsInPlace) {
         {{"--font-file", "Dej"}, {"DejaVuCopy.ttf"}},
         {{"-o", "no"}, {"notes.txt"}},
         {{"--preview", "n"}, {"notes.txt"}},
+        {{"--text-file", "no"}, {"notes.txt"}},
     };
     for (const Row& row : rows) {
         std::vector<std::string> words = {"rastova-convert"};

@@ -90,6 +90,12 @@ TEST(Readme, EveryCommandRunsAndEveryExampleCompilesAgainstWhatItMade) {
     const std::string readme = testfiles::ReadFile(RASTOVA_SOURCE_DIR "/README.md");
     const testfiles::TempDir work;
 
+    // Text files the commands read, each shown in a block marked with its name.
+    for (const CodeBlock& block : CodeBlocks(readme)) {
+        if (block.info != "c" && block.info != "cpp" && block.marker.rfind("file ", 0) == 0) {
+            work.File(block.marker.substr(5), block.text);
+        }
+    }
     const std::vector<std::string> commands = ConvertCommands(readme);
     EXPECT_GE(commands.size(), 12U);
     for (const char* format : {"bdf", "gfx", "lvgl", "u8g2", "xbm", "ssd1306", "raw"}) {

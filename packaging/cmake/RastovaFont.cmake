@@ -4,12 +4,13 @@
 #                    FORMAT <a format: rastova-convert --list-formats>
 #                    (FONT <fontconfig pattern> | FONT_FILE <path> [FACE_INDEX <n>])
 #                    SIZE <10|9.75pt|16px> [BOLD] [ITALIC]
-#                    [TEXT <utf-8>] [RANGE <list>] [SET ascii|cp1251] [ENCODING unicode|cp1251]
+#                    [TEXT <utf-8>] [RANGE <list>] [SET ascii|cp1251] [TEXT_FILE <file>...]
+#                    [ENCODING unicode|cp1251]
 #                    [BPP 1|2|3|4|8] [COMPRESS] [NO_KERNING] [HINTING normal|light|none|auto]
 #                    [OPTIONS <further rastova-convert arguments>...])
 #
 # Makes ${CMAKE_CURRENT_BINARY_DIR}/rastova/<symbol>.<ext> at build time and remakes it when an
-# argument, the font file or rastova-convert changes, and at no other time:
+# argument, the font file, a TEXT_FILE or rastova-convert changes, and at no other time:
 #
 #   FORMAT            made                     added to <target>    declared in <symbol>.h
 #   table             <symbol>.c               the source           const unsigned char <symbol>[]
@@ -39,6 +40,12 @@
 # fontconfig's aliases resolve). Faces fontconfig falls back to for characters the font lacks
 # are not followed. A bad argument stops CMake here: every argument is checked, the
 # whole command line by `rastova-convert --dry-run` too (once per change of the arguments).
+#
+# TEXT_FILE adds every character of each UTF-8 file (rastova-convert --text-file): the
+# firmware's strings, a translation, a JSON of messages. A relative path is taken from
+# CMAKE_CURRENT_SOURCE_DIR, as FONT_FILE's is, and the file must exist when CMake runs. The files
+# are dependencies of the font, so a string that gains a new character makes the next build
+# remake it; a file that does not parse as UTF-8 stops that build, naming FILE:LINE:COLUMN.
 #
 # rastova-convert is RASTOVA_CONVERT_EXECUTABLE (set by find_package(Rastova)); it runs on the
 # build machine, also in a cross build.
@@ -156,7 +163,7 @@ endfunction()
 function(rastova_add_font target)
     cmake_parse_arguments(PARSE_ARGV 1 ARG "BOLD;ITALIC;COMPRESS;NO_KERNING"
                           "NAME;FORMAT;FONT;FONT_FILE;FACE_INDEX;SIZE;TEXT;RANGE;SET;ENCODING;BPP;HINTING"
-                          "OPTIONS")
+                          "OPTIONS;TEXT_FILE")
 
     # The arguments themselves, each refusal naming the one at fault.
     if(ARG_UNPARSED_ARGUMENTS)
@@ -232,12 +239,13 @@ function(rastova_add_font target)
             endif()
         endforeach()
     endif()
-    if(NOT DEFINED ARG_TEXT AND NOT DEFINED ARG_RANGE AND NOT DEFINED ARG_SET)
-        _rastova_fail("no characters: give TEXT, RANGE or SET")
+    if(NOT DEFINED ARG_TEXT AND NOT DEFINED ARG_RANGE AND NOT DEFINED ARG_SET
+       AND NOT DEFINED ARG_TEXT_FILE)
+        _rastova_fail("no characters: give TEXT, RANGE, SET or TEXT_FILE")
     endif()
     # What the keywords say is theirs alone.
     foreach(option IN LISTS ARG_OPTIONS)
-        if(option MATCHES "^(--format|--c-array|-o|--output|--font|--font-file|--face-index|--size|--bold|--italic|--range|--set|--encoding|--bpp|--compress|--no-kerning|--hinting|--help|-h|--version|--dry-run)(=.*)?$")
+        if(option MATCHES "^(--format|--c-array|-o|--output|--font|--font-file|--face-index|--size|--bold|--italic|--range|--set|--text-file|--encoding|--bpp|--compress|--no-kerning|--hinting|--help|-h|--version|--dry-run)(=.*)?$")
             _rastova_fail("OPTIONS: ${CMAKE_MATCH_1} is set by the keywords of rastova_add_font")
         endif()
     endforeach()
@@ -248,6 +256,14 @@ function(rastova_add_font target)
             _rastova_fail("FONT_FILE '${ARG_FONT_FILE}' is not a file")
         endif()
     endif()
+    set(text_files "")
+    foreach(text_file IN LISTS ARG_TEXT_FILE)
+        get_filename_component(path "${text_file}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+        if(NOT EXISTS "${path}" OR IS_DIRECTORY "${path}")
+            _rastova_fail("TEXT_FILE '${text_file}' is not a file")
+        endif()
+        list(APPEND text_files "${path}")
+    endforeach()
     get_target_property(type "${target}" TYPE)
     get_target_property(imported "${target}" IMPORTED)
     if(imported OR type MATCHES "^(INTERFACE_LIBRARY|UTILITY)$")
@@ -283,6 +299,9 @@ function(rastova_add_font target)
     if(DEFINED ARG_RANGE)
         list(APPEND args --range "${ARG_RANGE}")
     endif()
+    foreach(text_file IN LISTS text_files)
+        list(APPEND args --text-file "${text_file}")
+    endforeach()
     if(DEFINED ARG_ENCODING)
         list(APPEND args --encoding "${ARG_ENCODING}")
     endif()
@@ -389,7 +408,7 @@ ${declaration}
         OUTPUT ${outputs}
         COMMAND "${RASTOVA_CONVERT_EXECUTABLE}" -o "${output}" ${args}
         ${header_step}
-        DEPENDS "${record}" "${RASTOVA_CONVERT_EXECUTABLE}" ${font_dependency}
+        DEPENDS "${record}" "${RASTOVA_CONVERT_EXECUTABLE}" ${font_dependency} ${text_files}
         COMMENT "rastova-convert: ${ARG_NAME} (${ARG_FORMAT}, ${ARG_SIZE})"
         VERBATIM)
     if(declaration OR header_step)
