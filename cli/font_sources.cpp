@@ -133,6 +133,10 @@ const glyph::StrikeFacts& FontSources::facts(std::size_t source) const {
     return opened_[source]->facts;
 }
 
+glyph::FontFaces& FontSources::faces(std::size_t source) {
+    return opened_[source]->faces;
+}
+
 void FontSources::Assign() {
     drawnBy_.assign(options_.characters.size(), 0);
     if (opened_.size() == 1) {

@@ -36,6 +36,8 @@ public:
     // The facts of one source alone.
     const glyph::StrikeFacts& facts(std::size_t source) const;
     std::size_t size() const { return opened_.size(); }
+    // The faces of one source (StrikeGlyph::source), to look its glyphs up by source_code.
+    glyph::FontFaces& faces(std::size_t source);
 
     // One line for each source that draws characters other sources asked for too, naming
     // them; none for one source.
