@@ -566,6 +566,21 @@ bool Encode(png_structp png, png_infop info, PngState& state, const PreviewLayou
 
 } // namespace
 
+std::vector<std::uint8_t> PreviewSheet::DrawLegend(const PreviewLayout& layout) const {
+    const auto width = static_cast<std::size_t>(layout.width);
+    std::vector<std::uint8_t> pixels(
+        width * static_cast<std::size_t>(layout.legendLines * layout.legendLineHeight),
+        Index(PreviewColour::Background));
+    Band band{pixels.data(), nullptr, static_cast<int>(layout.width),
+              static_cast<int>(layout.legendTop)};
+    const std::vector<std::string> lines = LegendLines();
+    for (int line = 0; line < layout.legendLines; ++line) {
+        DrawCode(lines[static_cast<std::size_t>(line)], layout.labelScale, kMargin,
+                 band.top + line * layout.legendLineHeight, band);
+    }
+    return pixels;
+}
+
 void PreviewSheet::Write(const PreviewLayout& layout, Sink& out) const {
     if (glyphs_.empty()) {
         throw PreviewError("the preview has nothing to show");
@@ -587,14 +602,9 @@ void PreviewSheet::Write(const PreviewLayout& layout, Sink& out) const {
     Band band{pixels.data(), grey_ ? cover.data() : nullptr, static_cast<int>(layout.width), 0};
     // The names of the sources, drawn once.
     const std::int64_t legendHeight = std::int64_t{layout.legendLines} * layout.legendLineHeight;
-    std::vector<std::uint8_t> legendPixels(width * static_cast<std::size_t>(legendHeight),
-                                           Index(PreviewColour::Background));
+    std::vector<std::uint8_t> legendPixels = DrawLegend(layout);
     Band legend{legendPixels.data(), nullptr, static_cast<int>(layout.width),
                 static_cast<int>(layout.legendTop)};
-    for (int line = 0; line < layout.legendLines; ++line) {
-        DrawCode(LegendLines()[static_cast<std::size_t>(line)], layout.labelScale, kMargin,
-                 legend.top + line * layout.legendLineHeight, legend);
-    }
 
     // Sheet row y: a margin or gap row, or a row of the band of cells it falls in.
     int y = 0;

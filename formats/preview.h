@@ -155,6 +155,8 @@ private:
     static void DrawCode(std::string_view text, int scale, int x, int y, Band& band);
     // The lines naming the sources, in upper case, as the label font draws them.
     std::vector<std::string> LegendLines() const;
+    // Those lines drawn, in rows as wide as the sheet from layout.legendTop down.
+    std::vector<std::uint8_t> DrawLegend(const PreviewLayout& layout) const;
 
     glyph::StrikeFacts facts_;
     std::vector<Entry> glyphs_;
