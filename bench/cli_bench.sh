@@ -7,6 +7,8 @@
 #   - the table format at 96 px and by fontconfig pattern;
 #   - the 20,992 CJK ideographs U+4E00-U+9FFF of Droid Sans Fallback at 16 px to lvgl;
 #   - --text-file on 10 MB of UI strings (ASCII, Cyrillic and symbols, CR LF) to lvgl.
+#   - two sources to lvgl, ASCII of DejaVu Sans and 50 Font Awesome icons remapped to U+E000...,
+#     beside 145 characters of DejaVu Sans alone (goal: within 1.3 times).
 # With LV_FONT_CONV naming LVGL's own converter (lv_font_conv; this script does not install it),
 # the same ASCII at 4 bpp, compressed and not, and the CJK set at 4 bpp compressed, through it
 # too, beside ours (LV_RUNS runs each, default 3: it takes many seconds on the CJK set).
@@ -34,6 +36,7 @@ reference="$dir/bench/reference_render"
 family="DejaVu Sans"
 file=$(fc-match -f '%{file}' "$family:style=Book")
 cjk=$(fc-match -f '%{file}' "Droid Sans Fallback")
+icons=/usr/share/fonts/truetype/font-awesome/fontawesome-webfont.ttf
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -64,6 +67,8 @@ names+=(
     "CJK U+4E00-U+9FFF to lvgl, 16 px"
     "CJK U+4E00-U+9FFF to lvgl --bpp 4 --compress"
     "--text-file, 10 MB of strings, to lvgl"
+    "145 characters of one font to lvgl, 16 px"
+    "ASCII + 50 icons, two fonts, to lvgl, 16 px"
 )
 commands+=(
     "$reference $file 16 grey"
@@ -78,6 +83,8 @@ commands+=(
     "$convert --range 0x4E00-0x9FFF --font-file $cjk --size 16px --format lvgl -o /dev/null"
     "$convert --range 0x4E00-0x9FFF --font-file $cjk --size 16px --format lvgl --bpp 4 --compress -o /dev/null"
     "$convert --text-file $strings --font-file $file --size 16px --format lvgl -o /dev/null"
+    "$convert --set ascii --range 0x410-0x441 --font-file $file --size 16px --format lvgl -o /dev/null"
+    "$convert --set ascii --font-file $file --size 16px --format lvgl -o /dev/null --font-file $icons --range 0xF000-0xF00E=>0xE000,0xF010-0xF01E=>0xE00F,0xF021-0xF034=>0xE01E"
 )
 
 # Appends the seconds of each run of a command line to a file, one a line.

@@ -4,6 +4,8 @@
 #include "cli/usage_error.h"
 #include "glyph/cp1251.h"
 
+#include <algorithm>
+
 namespace cli {
 
 namespace {
@@ -34,28 +36,75 @@ int DigitValue(char c, int base) {
     return value < base ? value : -1;
 }
 
-std::string RangeName(CodeRange range) {
-    return range.first == range.last ? CodeName(range.first)
-                                     : CodeName(range.first) + "-" + CodeName(range.last);
+bool Overlap(char32_t first1, char32_t last1, char32_t first2, char32_t last2) {
+    return first1 <= last2 && first2 <= last1;
 }
 
-void CheckCharacters(CodeRange range) {
+// `name` is how messages quote the range: the remap itself when its target range is checked.
+void CheckCharacters(CodeRange range, const std::string& name, std::string_view what = "") {
     if (range.first <= kLastSurrogate && range.last >= kFirstSurrogate) {
         throw UsageError(
-            "--range: " + RangeName(range) +
+            "--range: " + name + std::string(what) +
             (range.first == range.last ? " is a surrogate" : " holds surrogates (U+D800-U+DFFF)") +
             ", not characters");
     }
     // Controls lie in U+0000-U+001F and U+007F-U+009F.
     if (range.first <= 0x1F || (range.first <= 0x9F && range.last >= 0x7F)) {
         throw UsageError(
-            "--range: " + RangeName(range) +
+            "--range: " + name + std::string(what) +
             (range.first == range.last ? " is a control code" : " holds control codes") +
             ", which draw nothing");
     }
 }
 
+// The codes a remap writes at: target.. for as many as it takes, within the code space and
+// free of surrogates and control codes.
+CodeRange TargetRange(CodeRange range) {
+    const char32_t count = range.last - range.first;
+    if (*range.target > kLastCodePoint - count) {
+        throw UsageError("--range: " + RangeName(range) + " would write past U+10FFFF");
+    }
+    const CodeRange target{*range.target, *range.target + count, std::nullopt};
+    CheckCharacters(target, RangeName(range), ": the target");
+    return target;
+}
+
+// One item of a list: a code point or range, optionally remapped.
+CodeRange ParseRangeItem(std::string_view item) {
+    const std::size_t arrow = item.find("=>");
+    const std::string_view codes = Trim(item.substr(0, arrow));
+    // The dash between two code points; a leading dash is not one.
+    const std::size_t dash = codes.find('-', 1);
+    CodeRange range;
+    if (dash == std::string_view::npos) {
+        range.first = range.last = ParseCodePoint(codes, "--range");
+    } else {
+        range.first = ParseCodePoint(codes.substr(0, dash), "--range");
+        range.last = ParseCodePoint(codes.substr(dash + 1), "--range");
+        if (range.first > range.last) {
+            throw UsageError("--range: " + Printable(codes) +
+                             " is reversed: the first code point is above the last");
+        }
+    }
+    CheckCharacters(range, RangeName(range));
+    if (arrow != std::string_view::npos) {
+        range.target = ParseCodePoint(item.substr(arrow + 2), "--range");
+        TargetRange(range);
+    }
+    return range;
+}
+
 } // namespace
+
+std::string RangeName(CodeRange range) {
+    std::string name = range.first == range.last
+                           ? CodeName(range.first)
+                           : CodeName(range.first) + "-" + CodeName(range.last);
+    if (range.target) {
+        name += "=>" + CodeName(*range.target);
+    }
+    return name;
+}
 
 char32_t ParseCodePoint(std::string_view token, std::string_view option) {
     const std::string_view text = Trim(token);
@@ -97,21 +146,7 @@ std::vector<CodeRange> ParseRangeList(std::string_view list) {
         if (item.empty()) {
             throw UsageError("--range: an empty item in the list");
         }
-        // The dash between two code points; a leading dash is not one.
-        const std::size_t dash = item.find('-', 1);
-        CodeRange range;
-        if (dash == std::string_view::npos) {
-            range.first = range.last = ParseCodePoint(item, "--range");
-        } else {
-            range.first = ParseCodePoint(item.substr(0, dash), "--range");
-            range.last = ParseCodePoint(item.substr(dash + 1), "--range");
-            if (range.first > range.last) {
-                throw UsageError("--range: " + Printable(item) +
-                                 " is reversed: the first code point is above the last");
-            }
-        }
-        CheckCharacters(range);
-        ranges.push_back(range);
+        ranges.push_back(ParseRangeItem(item));
         if (comma == std::string_view::npos) {
             return ranges;
         }
@@ -141,6 +176,9 @@ std::u32string NamedSet(std::string_view name) {
 void CharacterList::Add(char32_t c) {
     if (seen_.insert(c).second) {
         order_ += c;
+    } else if (remapped_.contains(c)) {
+        throw UsageError("--range: " + RangeName(RemapOf(c)) + " writes at " + CodeName(c) +
+                         ", which is asked for as it is too");
     }
 }
 
@@ -151,9 +189,70 @@ void CharacterList::Add(std::u32string_view text) {
 }
 
 void CharacterList::Add(CodeRange range) {
+    if (range.target) {
+        AddRemap(range);
+        return;
+    }
     for (char32_t c = range.first;; ++c) {
         Add(c);
         if (c == range.last) {
+            return;
+        }
+    }
+}
+
+CodeRange CharacterList::RemapOf(char32_t code) const {
+    for (const CodeRange& remap : remaps_) {
+        const CodeRange target = TargetRange(remap);
+        if (code >= target.first && code <= target.last) {
+            return remap;
+        }
+    }
+    return {code, code, std::nullopt};
+}
+
+void CharacterList::AddRemap(CodeRange range) {
+    const CodeRange target = TargetRange(range);
+    if (std::find(remaps_.begin(), remaps_.end(), range) != remaps_.end()) {
+        return; // the same remap again
+    }
+    if (Overlap(target.first, target.last, range.first, range.last) &&
+        target.first != range.first) {
+        throw UsageError("--range: " + RangeName(range) +
+                         " makes a chain: it writes at characters it remaps");
+    }
+    for (const CodeRange& other : remaps_) {
+        const CodeRange otherTarget = TargetRange(other);
+        if (Overlap(range.first, range.last, other.first, other.last)) {
+            throw UsageError("--range: the remaps " + RangeName(other) + " and " +
+                             RangeName(range) + " overlap");
+        }
+        if (Overlap(target.first, target.last, other.first, other.last) ||
+            Overlap(otherTarget.first, otherTarget.last, range.first, range.last)) {
+            throw UsageError("--range: the remaps " + RangeName(other) + " and " +
+                             RangeName(range) +
+                             " make a chain: one writes at a character the other remaps");
+        }
+        if (Overlap(target.first, target.last, otherTarget.first, otherTarget.last)) {
+            throw UsageError("--range: the remaps " + RangeName(other) + " and " +
+                             RangeName(range) + " write at the same characters");
+        }
+    }
+    for (char32_t c = target.first;; ++c) {
+        if (seen_.contains(c)) {
+            throw UsageError("--range: " + RangeName(range) + " writes at " + CodeName(c) +
+                             ", which is asked for as it is too");
+        }
+        if (c == target.last) {
+            break;
+        }
+    }
+    remaps_.push_back(range);
+    for (char32_t c = target.first;; ++c) {
+        seen_.insert(c);
+        order_ += c;
+        remapped_.emplace(c, range.first + (c - target.first));
+        if (c == target.last) {
             return;
         }
     }

@@ -4,6 +4,7 @@
 #include "cli/convert_options.h"
 #include "cli/convert_usage.h"
 #include "cli/flash_report.h"
+#include "cli/font_sources.h"
 #include "cli/messages.h"
 #include "cli/output_file.h"
 #include "cli/printable.h"
@@ -12,7 +13,6 @@
 #include "formats/format_registry.h"
 #include "formats/preview.h"
 #include "formats/symbols_header.h"
-#include "glyph/family_names.h"
 #include "glyph/font_faces.h"
 #include "glyph/glyph_name.h"
 #include "glyph/strike.h"
@@ -21,7 +21,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -41,70 +40,6 @@ glyph::ScanBounds BoundsFor(const glyph::FontSpec& font) {
     glyph::ScanBounds bounds;
     bounds.UpdateScanSize(font.size, font.italic);
     return bounds;
-}
-
-glyph::FontSource SourceOf(const ConvertOptions& options) {
-    return options.source == FontSource::File
-               ? glyph::FontSource::File(options.fontFile, options.faceIndex)
-               : glyph::FontSource::Pattern(options.font.family);
-}
-
-// A --font value that names a file was meant for --font-file.
-std::string FileHint(const ConvertOptions& options) {
-    std::error_code ignored;
-    if (options.source == FontSource::File ||
-        !std::filesystem::is_regular_file(options.font.family, ignored)) {
-        return {};
-    }
-    return "; " + options.font.family + " is a file: give it with --font-file";
-}
-
-// A family fontconfig does not have, and the installed families closest to it.
-std::string NotInstalled(const ConvertOptions& options) {
-    const std::string& value = options.font.family;
-    if (const std::string hint = FileHint(options); !hint.empty()) {
-        return "no installed font family is \"" + value + "\"" + hint;
-    }
-    const std::string named = glyph::NamedFamily(value);
-    const std::string message = "no installed font family is \"" + named + "\"" +
-                                (named == value ? "" : " (--font \"" + value + "\")");
-    const std::vector<std::string> closest = glyph::ClosestFamilies(named, 3);
-    std::string suggestions = message;
-    for (std::size_t i = 0; i < closest.size(); ++i) {
-        suggestions += (i == 0                    ? "; did you mean \""
-                        : i + 1 == closest.size() ? " or \""
-                                                  : ", \"") +
-                       closest[i] + "\"";
-    }
-    return suggestions + (closest.empty() ? "" : "?");
-}
-
-// The face, exactly as asked for: a family fontconfig does not have is refused, not replaced
-// by another; a generic name or alias fontconfig resolves is said what it resolved to.
-glyph::StrikeFacts ResolveFace(glyph::FontFaces& faces, const ConvertOptions& options,
-                               std::ostream& err) {
-    faces.RequireExact(true);
-    faces.SetHinting(options.hinting);
-    faces.Select(SourceOf(options), options.font);
-    glyph::StrikeFacts facts;
-    try {
-        facts = glyph::FactsOf(faces, options.characters);
-    } catch (const glyph::FontError& error) {
-        const std::string hint = FileHint(options);
-        if (hint.empty()) {
-            throw;
-        }
-        throw glyph::FontError(error.what() + hint);
-    }
-    const glyph::FaceFacts& face = facts.face;
-    if (face.replaced && face.alias.empty()) {
-        throw glyph::FontError(NotInstalled(options));
-    }
-    if (!face.alias.empty() && options.fontNamed) {
-        Report(err, "\"" + options.font.family + "\" resolves to " + face.family + " " +
-                        face.style + " (" + face.file + ")");
-    }
-    return facts;
 }
 
 formats::FormatOptions FormatOptionsOf(const ConvertOptions& options) {
@@ -175,19 +110,17 @@ public:
 };
 
 // Draws every character and hands it to the writer, noting what the font lacks or could not draw.
-void DrawAll(const ConvertOptions& options, glyph::FontFaces& faces,
-             const glyph::StrikeFacts& facts, formats::FontWriter& writer, GlyphNotes& notes) {
+void DrawAll(const ConvertOptions& options, FontSources& sources, formats::FontWriter& writer,
+             GlyphNotes& notes) {
     const glyph::Depth depth =
         options.format->DrawsGrey(options.bpp) ? glyph::Depth::Eight : glyph::Depth::One;
-    for (char32_t c : options.characters) {
-        glyph::StrikeGlyph glyph = glyph::DrawGlyph(faces, c, depth);
+    for (std::size_t i = 0; i < options.characters.size(); ++i) {
+        glyph::StrikeGlyph glyph = sources.Draw(i, depth);
         if (!glyph.found) {
-            notes.Add(glyph::CharacterName(c) + ": not in " + facts.face.family +
-                      (options.source == FontSource::File ? "" : " or its fallbacks") +
-                      "; the face's missing-glyph box is written instead");
+            notes.Add(sources.NotFound(glyph));
         }
         if (!glyph.problem.empty()) {
-            notes.Add(glyph::CharacterName(c) + ": " + glyph.problem);
+            notes.Add(glyph::CharacterName(glyph.code) + ": " + glyph.problem);
         }
         writer.Add(std::move(glyph));
     }
@@ -207,8 +140,13 @@ void ReportDryRun(std::ostream& err, const ConvertOptions& options, const glyph:
         options.symbolsHeader.empty() ? "" : ", with symbols in " + options.symbolsHeader;
     Report(err, "--dry-run: " + std::to_string(count) +
                     (count == 1 ? " character" : " characters") + " of " + face + " (" +
-                    facts.face.file + ") at " + size + " make " + std::to_string(bytes) +
-                    " bytes of " + std::string(options.format->name) + " for " +
+                    facts.face.file + ")" +
+                    (facts.sources.size() > 1
+                         ? " and " + std::to_string(facts.sources.size() - 1) + " more source" +
+                               (facts.sources.size() > 2 ? "s" : "")
+                         : "") +
+                    " at " + size + " make " + std::to_string(bytes) + " bytes of " +
+                    std::string(options.format->name) + " for " +
                     (options.output == "-" ? "standard output" : options.output) +
                     (options.preview.empty() ? "" : ", with a preview in " + options.preview) +
                     symbols + "; nothing was written");
@@ -227,10 +165,20 @@ struct Outputs {
     std::unique_ptr<Output> picture;
     std::unique_ptr<Output> symbols;
 };
-Outputs OpenOutputs(const ConvertOptions& options, std::ostream& out, const std::string& font) {
+Outputs OpenOutputs(const ConvertOptions& options, std::ostream& out, const FontSources& sources) {
     Outputs outputs;
     const bool preview = !options.preview.empty();
     const bool symbols = !options.symbolsHeader.empty();
+    const std::string& font = sources.facts(0).face.file;
+    // OpenOutput checks against the first font; the later ones are checked here.
+    for (std::size_t i = 1; i < sources.size(); ++i) {
+        for (const std::string* name :
+             {&options.output, &options.preview, &options.symbolsHeader}) {
+            if (!name->empty()) {
+                CheckOutput(*name, out, sources.facts(i).face.file);
+            }
+        }
+    }
     if (options.dryRun) {
         CheckOutput(options.output, out, font);
         if (preview) {
@@ -252,20 +200,15 @@ Outputs OpenOutputs(const ConvertOptions& options, std::ostream& out, const std:
 }
 
 // The symbols header of the run's characters in a Private Use Area, each named after the glyph
-// that draws it; a run with none gets a header without macros, and a note.
-std::string SymbolsText(const ConvertOptions& options, glyph::FontFaces& faces,
+// that draws it in its own source; a run with none gets a header without macros, and a note.
+std::string SymbolsText(const ConvertOptions& options, std::vector<formats::Symbol> symbols,
                         const glyph::StrikeFacts& facts, std::ostream& err) {
-    std::vector<formats::Symbol> symbols;
-    for (const char32_t c : options.characters) {
-        if (formats::IsPrivateUse(c)) {
-            symbols.push_back({c, glyph::GlyphName(faces, c)});
-        }
-    }
     if (symbols.empty()) {
         Report(err, "--symbols-header: no character converted is in a Private Use Area "
                     "(U+E000-U+F8FF, planes 15 and 16); " +
                         options.symbolsHeader + " defines no macro");
     }
+    std::ranges::sort(symbols, {}, &formats::Symbol::code);
     formats::FormatOptions named;
     named.name = options.arrayName;
     // The face and size, without the font's legal text: the header holds none of the font.
@@ -322,7 +265,7 @@ class Plan {
 public:
     Plan(const ConvertOptions& options, std::ostream& err)
         : options_(options), writer_(options.format->make(FormatOptionsOf(options))),
-          facts_(Resolve(options, err)) {
+          sources_(Resolve(options, err)), facts_(sources_->facts()) {
         const std::uint64_t estimate = writer_->EstimateSize(facts_, options.characters.size());
         if (estimate > options.maxOutput) {
             throw UsageError("the output would be about " + ByteCountText(estimate) +
@@ -338,15 +281,15 @@ public:
     }
 
     formats::FontWriter& writer() const { return *writer_; }
-    glyph::FontFaces& faces() { return faces_; }
+    FontSources& sources() { return *sources_; }
     const glyph::StrikeFacts& facts() const { return facts_; }
     // The line ends the text output gets translated to.
     std::string_view eol() const { return options_.format->ownLineEnds ? "\n" : options_.eol; }
 
 private:
     // The characters are checked before the font is opened, and the font before any output.
-    glyph::StrikeFacts Resolve(const ConvertOptions& options, std::ostream& err) {
-        writer_->CheckCharacters(options.characters);
+    std::unique_ptr<FontSources> Resolve(const ConvertOptions& options, std::ostream& err) {
+        CheckCharacters(options);
         if (!options.preview.empty() && SameFile(options.preview, options.output)) {
             throw UsageError("--preview " + options.preview +
                              " is the output file too; name another file for the picture");
@@ -360,23 +303,45 @@ private:
             }
         }
         RefuseOutputOverText(options);
-        glyph::StrikeFacts facts = ResolveFace(faces_, options, err);
-        if (options.kerning && options.format->Takes(formats::FormatOption::Kerning)) {
-            facts.kerning = glyph::KerningPairs(faces_, options.characters);
+        return std::make_unique<FontSources>(
+            options, options.kerning && options.format->Takes(formats::FormatOption::Kerning),
+            [&err](std::string_view message) { Report(err, message); });
+    }
+
+    // Refuses characters the format cannot index; a remapped one is named with the character
+    // of the font it stands for.
+    void CheckCharacters(const ConvertOptions& options) const {
+        try {
+            writer_->CheckCharacters(options.characters);
+        } catch (const formats::FormatError&) {
+            for (const SourceOptions& source : options.sources) {
+                for (char32_t code : source.characters) {
+                    const char32_t from = source.FontCode(code);
+                    if (from == code) {
+                        continue;
+                    }
+                    try {
+                        writer_->CheckCharacters(std::u32string(1, code));
+                    } catch (const formats::FormatError& error) {
+                        throw formats::FormatError("--range " + glyph::CodeName(from) + "=>" +
+                                                   glyph::CodeName(code) + ": " + error.what());
+                    }
+                }
+            }
+            throw;
         }
-        return facts;
     }
 
     const ConvertOptions& options_;
     const std::unique_ptr<formats::FontWriter> writer_;
-    glyph::FontFaces faces_;
-    glyph::StrikeFacts facts_;
+    const std::unique_ptr<FontSources> sources_;
+    const glyph::StrikeFacts& facts_;
 };
 
 // Draws and writes every glyph as planned, then puts the outputs in place; a dry run writes
 // into a sink that only counts and reports what it found.
 int Run(Plan& plan, const ConvertOptions& options, std::ostream& out, std::ostream& err) {
-    const Outputs outputs = OpenOutputs(options, out, plan.facts().face.file);
+    const Outputs outputs = OpenOutputs(options, out, plan.sources());
     CountingSink counted;
     formats::LineEndSink lines(outputs.text ? static_cast<formats::Sink&>(*outputs.text) : counted,
                                plan.eol());
@@ -386,7 +351,12 @@ int Run(Plan& plan, const ConvertOptions& options, std::ostream& out, std::ostre
         picture.emplace(options, plan.facts());
     }
     formats::FontWriter& writer = plan.writer();
+    std::vector<formats::Symbol> symbols;
     writer.OnWritten([&](const glyph::StrikeGlyph& glyph, const formats::WrittenGlyph& written) {
+        if (!options.symbolsHeader.empty() && formats::IsPrivateUse(glyph.code)) {
+            symbols.push_back({glyph.code, glyph::GlyphName(plan.sources().faces(glyph.source),
+                                                            glyph.source_code)});
+        }
         for (const std::string& message : ClipMessages(glyph.code, written)) {
             notes.Add(message);
         }
@@ -395,14 +365,17 @@ int Run(Plan& plan, const ConvertOptions& options, std::ostream& out, std::ostre
         }
     });
     writer.Begin(plan.facts(), options.characters.size(), lines);
-    DrawAll(options, plan.faces(), plan.facts(), writer, notes);
+    for (const std::string& message : plan.sources().shared()) {
+        notes.Add(message);
+    }
+    DrawAll(options, plan.sources(), writer, notes);
     writer.Finish();
     if (picture) {
         picture->Close();
     }
-    const std::string symbols = options.symbolsHeader.empty()
-                                    ? std::string()
-                                    : SymbolsText(options, plan.faces(), plan.facts(), err);
+    const std::string header = options.symbolsHeader.empty()
+                                   ? std::string()
+                                   : SymbolsText(options, std::move(symbols), plan.facts(), err);
     const int status = notes.count() > 0 && options.strict ? kExitClipped : kExitOk;
     if (options.dryRun) {
         ReportDryRun(err, options, plan.facts(), counted.bytes, notes);
@@ -417,7 +390,7 @@ int Run(Plan& plan, const ConvertOptions& options, std::ostream& out, std::ostre
         picture->Write(*outputs.picture);
     }
     if (outputs.symbols) {
-        formats::LineEndSink(*outputs.symbols, options.eol).Write(symbols);
+        formats::LineEndSink(*outputs.symbols, options.eol).Write(header);
         outputs.symbols->Flush();
     }
     outputs.text->Commit();

@@ -323,10 +323,11 @@ namespace {
 // What the arguments said so far, beyond the options themselves.
 struct ParseState {
     ConvertOptions options;
+    // The characters of the source being given (options.sources.back()).
     CharacterList characters;
-    bool haveText = false;
-    bool haveFont = false;
-    bool haveFaceIndex = false;
+    bool haveText = false; // for the source being given
+    bool haveFont = false; // a font option named the first source: the next starts another
+    std::vector<bool> faceIndexGiven = {false}; // for each source
     bool haveArray = false;
     bool readStandardInput = false;                // --text-file -
     std::optional<std::string_view> sizeJustGiven; // the value of the argument before, --size's
@@ -353,21 +354,42 @@ constexpr unsigned Only(formats::FormatOption option) {
     return static_cast<unsigned>(option);
 }
 
+// The characters gathered so far go to the source being given.
+void CloseSource(ParseState& state) {
+    SourceOptions& source = state.options.sources.back();
+    source.characters = state.characters.characters();
+    source.remapped = state.characters.remapped();
+}
+
+// The source a font option names: the first for the first font option, whatever characters
+// came before it; a new one for each after it.
+SourceOptions& NamedSource(ParseState& state) {
+    if (std::exchange(state.haveFont, true)) {
+        CloseSource(state);
+        state.options.sources.emplace_back();
+        state.faceIndexGiven.push_back(false);
+        state.characters = CharacterList();
+        state.haveText = false;
+    }
+    return state.options.sources.back();
+}
+
 void ApplyFont(ParseState& state, std::string_view, std::string_view value) {
     if (value.empty()) {
         throw UsageError("--font needs a family name or pattern");
     }
-    state.options.font.family = value;
-    state.haveFont = true;
-    state.options.fontNamed = true;
+    SourceOptions& source = NamedSource(state);
+    source.family = value;
+    source.named = true;
 }
 
 void ApplyFontFile(ParseState& state, std::string_view, std::string_view value) {
     if (value.empty()) {
         throw UsageError("--font-file needs a path");
     }
-    state.options.fontFile = value;
-    state.options.source = FontSource::File;
+    SourceOptions& source = NamedSource(state);
+    source.fontFile = value;
+    source.kind = FontSource::File;
 }
 
 // The characters of a text file, in code point order, after those given before it.
@@ -447,8 +469,8 @@ const OptionRule kOptionRules[] = {
     {"--font-file", "", Takes::Value, ApplyFontFile},
     {"--face-index", "", Takes::Value,
      [](ParseState& s, std::string_view, std::string_view value) {
-         s.options.faceIndex = ParseFaceIndex(value);
-         s.haveFaceIndex = true;
+         s.options.sources.back().faceIndex = ParseFaceIndex(value);
+         s.faceIndexGiven.back() = true;
      }},
     {"--size", "", Takes::Value, ApplySize},
     {"--bold", "", Takes::Nothing,
@@ -644,14 +666,56 @@ void CheckSymbolsPrefix(const ConvertOptions& options) {
     }
 }
 
+// "source 2 (--font "DejaVu Sans")", for messages about one of several sources.
+std::string SourceName(const ConvertOptions& options, std::size_t index) {
+    return "source " + std::to_string(index + 1) + " (" + options.sources[index].Label() + ")";
+}
+
+// How a source asks for the character written at `code`: "U+E000", or its remap.
+std::string AskedAs(const SourceOptions& source, char32_t code) {
+    return source.remapped.contains(code) ? CodeName(source.FontCode(code)) + "=>" + CodeName(code)
+                                          : CodeName(code);
+}
+
+// Every source's characters, in order, into options.characters. A character two sources ask
+// for is drawn by the first that has it, unless either remaps it: a remap's target must be
+// free. A source without characters is refused.
+void GatherSources(ConvertOptions& options) {
+    std::unordered_map<char32_t, std::size_t> askedBy;
+    for (std::size_t i = 0; i < options.sources.size(); ++i) {
+        const SourceOptions& source = options.sources[i];
+        if (source.characters.empty()) {
+            throw UsageError(options.sources.size() == 1
+                                 ? "no characters given: TEXT, --range, --set or --text-file"
+                                 : SourceName(options, i) +
+                                       " has no characters: give them after it with TEXT, "
+                                       "--range, --set or --text-file");
+        }
+        for (char32_t c : source.characters) {
+            const auto [first, added] = askedBy.emplace(c, i);
+            if (added) {
+                options.characters += c;
+                continue;
+            }
+            const SourceOptions& earlier = options.sources[first->second];
+            if (source.remapped.contains(c) || earlier.remapped.contains(c)) {
+                throw UsageError("--range: " + AskedAs(source, c) + " of " +
+                                 SourceName(options, i) + " and " + AskedAs(earlier, c) + " of " +
+                                 SourceName(options, first->second) + " both write at " +
+                                 CodeName(c));
+            }
+        }
+    }
+}
+
 // What holds between options, once all are read.
 void CheckCombination(ParseState& state, const std::vector<const OptionRule*>& given) {
     ConvertOptions& options = state.options;
-    if (state.haveFont && options.source == FontSource::File) {
-        throw UsageError("--font and --font-file exclude each other");
-    }
-    if (state.haveFaceIndex && options.source != FontSource::File) {
-        throw UsageError("--face-index needs --font-file");
+    CloseSource(state);
+    for (std::size_t i = 0; i < options.sources.size(); ++i) {
+        if (state.faceIndexGiven[i] && options.sources[i].kind != FontSource::File) {
+            throw UsageError("--face-index needs --font-file");
+        }
     }
     CheckFormatOptions(options, given);
     if (options.eol != "\n" && options.format->binaryUnlessArray && !state.haveArray) {
@@ -666,14 +730,15 @@ void CheckCombination(ParseState& state, const std::vector<const OptionRule*>& g
         CheckPreviewName(options.preview);
     }
     CheckSymbolsPrefix(options);
-    options.characters = state.characters.characters();
-    if (options.characters.empty()) {
-        throw UsageError("no characters given: TEXT, --range, --set or --text-file");
-    }
+    GatherSources(options);
     CheckSize(options);
 }
 
 } // namespace
+
+std::string SourceOptions::Label() const {
+    return kind == FontSource::File ? fontFile : "--font \"" + family + "\"";
+}
 
 ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
     ParseState state;

@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace cli {
@@ -25,15 +26,37 @@ enum class FontSource {
 // A run whose output would be larger than this is refused unless --max-output allows it.
 inline constexpr std::uint64_t kDefaultMaxOutput = std::uint64_t{1} << 30;
 
-struct ConvertOptions {
-    glyph::FontSpec font{"sans-serif", 10.0F, false, false};
-    std::string sizeText = "10"; // the size as typed, for messages
-    FontSource source = FontSource::Pattern;
-    bool fontNamed = false; // --font was given, not left at its default
+// One font the characters come from: each --font or --font-file starts one, and the characters
+// given after it (or, for the first, before any) are asked of it.
+struct SourceOptions {
+    FontSource kind = FontSource::Pattern;
+    std::string family = "sans-serif"; // the fontconfig pattern
+    bool named = false;                // --font was given, not left at its default
     std::string fontFile;
     int faceIndex = 0;
+    // The characters as written, in the order asked for, each once.
+    std::u32string characters;
+    // Those written at another code than the font's (--range FROM=>TO): written -> font's code.
+    std::unordered_map<char32_t, char32_t> remapped;
+
+    // The font's code point for the character written at `code`.
+    char32_t FontCode(char32_t code) const {
+        const auto found = remapped.find(code);
+        return found == remapped.end() ? code : found->second;
+    }
+    // How messages name the font: --font "DejaVu Sans", or the file's path.
+    std::string Label() const;
+};
+
+struct ConvertOptions {
+    // The size and style every source is drawn at; each source names its own family.
+    glyph::FontSpec font{"sans-serif", 10.0F, false, false};
+    std::string sizeText = "10"; // the size as typed, for messages
+    // At least one, in the order given.
+    std::vector<SourceOptions> sources = {SourceOptions{}};
     std::string_view eol = "\n";
-    // Every character to convert, in the order asked for, each once.
+    // Every character to convert, in the order asked for, each once: the codes written. The
+    // first source asking for a character that has it draws it.
     std::u32string characters;
     std::string output = "-"; // "-" is standard output
     std::string arrayName;    // --c-array: the C symbol (the font name for bdf); empty: none

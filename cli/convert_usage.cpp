@@ -75,7 +75,9 @@ reads as it stands.
 Characters (in the order given; a character asked for twice is converted once):
   TEXT              UTF-8 text; each code point is one character
   --range LIST      code points and ranges, comma-separated:
-                    0x20-0x7E,U+0410-U+044F,65
+                    0x20-0x7E,U+0410-U+044F,65; FROM=>TO writes the font's
+                    glyphs at FROM at the code points from TO on:
+                    0xF000-0xF00F=>0xE000
   --set NAME        ascii (0x20-0x7E) or cp1251 (every character of
                     Windows-1251, in its order)
   --text-file FILE  every character of a UTF-8 file (- for standard input), in
@@ -89,6 +91,10 @@ Font:
   --font-file PATH  font file opened directly (TTF, OTF, PCF, BDF, ...); no
                     fontconfig, no fallbacks
   --face-index N    face in a font collection file (default: 0)
+                    Each --font or --font-file starts a source: the characters
+                    after it (and, for the first, those before it) are taken
+                    from it. A character several sources ask for comes from the
+                    first that has it; size and style are the same for all
   --size SIZE       10, 9.75pt (points) or 16px (pixels at 96 dpi); default 10
   --bold            bold weight
   --italic          italic slant; widens the )" +
@@ -176,7 +182,8 @@ std::string OutputHelp() {
                     refuse a run whose output would be larger (default: 1G; K,
                     M, G)
   --strict          exit with status 1 when any glyph is clipped, missing from
-                    the font, or could not be drawn whole
+                    the font, or could not be drawn whole, or when sources
+                    share a character
   --dry-run         check the arguments, the font and the characters, and write
                     nothing
   --report          show on standard error what the font adds to flash: glyph

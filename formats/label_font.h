@@ -23,7 +23,8 @@ inline constexpr int kLabelAdvance = kLabelCharWidth + 1;
 
 using LabelChar = std::array<std::uint8_t, kLabelCharHeight>;
 
-// The rows of c: '0'-'9', 'A'-'F', 'U' and '+'; nullptr for any other character.
+// The rows of c: '0'-'9', 'A'-'Z', '+' and "().,-_:/?="; nullptr for any other character
+// (a space among them).
 const LabelChar* LabelGlyph(char c);
 
 } // namespace formats

@@ -1,5 +1,6 @@
 #include "formats/preview.h"
 
+#include "formats/c_source.h"
 #include "formats/label_font.h"
 #include "glyph/utf8.h"
 
@@ -283,6 +284,11 @@ void PreviewSheet::Add(const glyph::StrikeGlyph& glyph, const WrittenGlyph& writ
     }
     Entry entry;
     entry.code = glyph.code;
+    entry.label = glyph::CodeName(glyph.code);
+    if (facts_.sources.size() > 1) {
+        entry.label += ' ';
+        entry.label += std::to_string(glyph.source + 1);
+    }
     entry.ink = glyph.ink;
     entry.inkBox = glyph.Box();
     entry.advance = glyph.advance;
@@ -309,10 +315,48 @@ PreviewLayout PreviewSheet::Layout(int zoom) const {
             extents.charAscent = std::max(extents.charAscent, -entry.inkBox.y);
             extents.charDescent = std::max(extents.charDescent, entry.inkBox.bottom());
         }
-        extents.codeChars = std::max(extents.codeChars, CodeChars(entry.code));
+        extents.codeChars = std::max(extents.codeChars, static_cast<int>(entry.label.size()));
     }
     extents.box = WithBorder(box);
-    return LayoutOf(extents, zoom);
+    PreviewLayout layout = LayoutOf(extents, zoom);
+    const std::vector<std::string> legend = LegendLines();
+    if (!legend.empty()) {
+        std::size_t longest = 0;
+        for (const std::string& line : legend) {
+            longest = std::max(longest, line.size());
+        }
+        const int scale = layout.labelScale;
+        layout.legendLines = static_cast<int>(legend.size());
+        layout.legendLineHeight = (kLabelCharHeight + kLabelGap) * scale;
+        layout.legendTop = layout.height - kMargin + kRowGap;
+        layout.height = layout.legendTop +
+                        std::int64_t{layout.legendLines} * layout.legendLineHeight -
+                        kLabelGap * scale + kMargin;
+        layout.width = std::max<std::int64_t>(
+            layout.width, 2 * kMargin + CodeWidth(static_cast<int>(longest), scale));
+    }
+    return layout;
+}
+
+std::vector<std::string> PreviewSheet::LegendLines() const {
+    std::vector<std::string> lines;
+    if (facts_.sources.size() < 2) {
+        return lines;
+    }
+    for (std::size_t i = 0; i < facts_.sources.size(); ++i) {
+        std::string line = std::to_string(i + 1);
+        line += ' ';
+        for (const char c : FaceLine(facts_.sources[i])) {
+            const auto byte = static_cast<unsigned char>(c);
+            if ((byte & 0xC0) == 0x80) {
+                continue; // one mark for a character of several bytes
+            }
+            const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+            line += upper == ' ' || LabelGlyph(upper) != nullptr ? upper : '?';
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
 }
 
 PreviewLayout SmallestPreviewLayout(const glyph::StrikeFacts& facts, std::u32string_view characters,
@@ -469,8 +513,7 @@ void PreviewSheet::DrawLabels(const PreviewLayout& layout, std::size_t index, co
     const int scale = layout.labelScale;
     const int codeLeft =
         label.x + layout.charWidth + (layout.charWidth > 0 ? kLabelSpace * scale : 0);
-    DrawCode(glyph::CodeName(entry.code), scale, codeLeft, labelBaseline - kLabelCharHeight * scale,
-             band);
+    DrawCode(entry.label, scale, codeLeft, labelBaseline - kLabelCharHeight * scale, band);
 }
 
 namespace {
@@ -523,6 +566,21 @@ bool Encode(png_structp png, png_infop info, PngState& state, const PreviewLayou
 
 } // namespace
 
+std::vector<std::uint8_t> PreviewSheet::DrawLegend(const PreviewLayout& layout) const {
+    const auto width = static_cast<std::size_t>(layout.width);
+    std::vector<std::uint8_t> pixels(
+        width * static_cast<std::size_t>(layout.legendLines * layout.legendLineHeight),
+        Index(PreviewColour::Background));
+    Band band{pixels.data(), nullptr, static_cast<int>(layout.width),
+              static_cast<int>(layout.legendTop)};
+    const std::vector<std::string> lines = LegendLines();
+    for (int line = 0; line < layout.legendLines; ++line) {
+        DrawCode(lines[static_cast<std::size_t>(line)], layout.labelScale, kMargin,
+                 band.top + line * layout.legendLineHeight, band);
+    }
+    return pixels;
+}
+
 void PreviewSheet::Write(const PreviewLayout& layout, Sink& out) const {
     if (glyphs_.empty()) {
         throw PreviewError("the preview has nothing to show");
@@ -542,13 +600,37 @@ void PreviewSheet::Write(const PreviewLayout& layout, Sink& out) const {
     static_assert(kPalette[0].red == kPalette[0].green && kPalette[0].red == kPalette[0].blue,
                   "blank RGB rows are one byte repeated");
     Band band{pixels.data(), grey_ ? cover.data() : nullptr, static_cast<int>(layout.width), 0};
+    // The names of the sources, drawn once.
+    const std::int64_t legendHeight = std::int64_t{layout.legendLines} * layout.legendLineHeight;
+    std::vector<std::uint8_t> legendPixels = DrawLegend(layout);
+    Band legend{legendPixels.data(), nullptr, static_cast<int>(layout.width),
+                static_cast<int>(layout.legendTop)};
 
     // Sheet row y: a margin or gap row, or a row of the band of cells it falls in.
     int y = 0;
     int drawnRow = -1;
     const int pitch = layout.rowHeight + kRowGap;
+    auto pack = [&](const std::uint8_t* source, const std::uint8_t* covers) -> png_bytep {
+        if (grey_) {
+            ToRgb(source, covers, width, packed.data());
+            return packed.data();
+        }
+        // Two pixels a byte, the left one in the high half.
+        std::uint8_t* __restrict target = packed.data();
+        const std::size_t pairs = width / 2;
+        for (std::size_t i = 0; i < pairs; ++i) {
+            target[i] = static_cast<std::uint8_t>(source[2 * i] << 4 | source[2 * i + 1]);
+        }
+        if (width % 2 != 0) {
+            target[pairs] = static_cast<std::uint8_t>(source[width - 1] << 4);
+        }
+        return target;
+    };
     auto next = [&]() -> png_bytep {
         const int row = y++;
+        if (row >= layout.legendTop && row < layout.legendTop + legendHeight) {
+            return pack(&legend.At(0, row), nullptr);
+        }
         const int inGrid = row - kMargin;
         const int gridRow = inGrid >= 0 ? inGrid / pitch : -1;
         if (gridRow < 0 || gridRow >= layout.rows || inGrid % pitch >= layout.rowHeight) {
@@ -566,21 +648,7 @@ void PreviewSheet::Write(const PreviewLayout& layout, Sink& out) const {
                 DrawCell(layout, index, band);
             }
         }
-        if (grey_) {
-            ToRgb(&band.At(0, row), &band.Cover(0, row), width, packed.data());
-            return packed.data();
-        }
-        // Two pixels a byte, the left one in the high half.
-        const std::uint8_t* __restrict source = &band.At(0, row);
-        std::uint8_t* __restrict target = packed.data();
-        const std::size_t pairs = width / 2;
-        for (std::size_t i = 0; i < pairs; ++i) {
-            target[i] = static_cast<std::uint8_t>(source[2 * i] << 4 | source[2 * i + 1]);
-        }
-        if (width % 2 != 0) {
-            target[pairs] = static_cast<std::uint8_t>(source[width - 1] << 4);
-        }
-        return target;
+        return pack(&band.At(0, row), grey_ ? &band.Cover(0, row) : nullptr);
     };
 
     PngState state;

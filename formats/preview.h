@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -47,6 +48,9 @@ struct SheetPoint {
 //   [A U+0041]        [B U+0042]     the character as drawn, and its code point
 //   row gap
 //   +--------+        ...
+//   [E U+E000 2]                     several sources: the source's number too,
+//   1 DEJAVU SANS BOOK (DEJAVUSANS.TTF)             and after the last row their names
+//   2 FONTAWESOME REGULAR (FONTAWESOME-WEBFONT.TTF)
 struct PreviewLayout {
     int zoom = 1;
     int labelScale = 1; // picture pixels per pixel of the label font
@@ -62,6 +66,11 @@ struct PreviewLayout {
     // In 64 bits, so a huge sheet is seen as huge before any of it is drawn.
     std::int64_t width = 0;
     std::int64_t height = 0;
+    // A sheet of several sources: under the cells, a line naming each source, the number its
+    // glyphs' labels give after their code points. Empty for one source.
+    std::int64_t legendTop = 0;
+    int legendLineHeight = 0;
+    int legendLines = 0;
 
     // Saturates rather than wraps.
     std::uint64_t Pixels() const;
@@ -118,6 +127,7 @@ public:
 private:
     struct Entry {
         char32_t code = 0;
+        std::string label; // the code point, and the source's number when there are several
         glyph::Bitmap ink;
         glyph::PixelBox inkBox;
         int advance = 0;
@@ -143,6 +153,10 @@ private:
     static void DrawLabels(const PreviewLayout& layout, std::size_t index, const Entry& entry,
                            Band& band);
     static void DrawCode(std::string_view text, int scale, int x, int y, Band& band);
+    // The lines naming the sources, in upper case, as the label font draws them.
+    std::vector<std::string> LegendLines() const;
+    // Those lines drawn, in rows as wide as the sheet from layout.legendTop down.
+    std::vector<std::uint8_t> DrawLegend(const PreviewLayout& layout) const;
 
     glyph::StrikeFacts facts_;
     std::vector<Entry> glyphs_;

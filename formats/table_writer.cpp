@@ -32,8 +32,13 @@ public:
         named_ = cArray_ || glyphs > 1;
         count_ = 0;
         frame_ = glyph::ScanFrame(bounds_, facts.metrics.ascent);
-        // Every table names the same face at the same width.
+        // Every table names the same face at the same width; with several sources, its own
+        // source's face.
         header_ = glyph::HeaderLine(facts.face.family, bounds_.ScanWidth, eol_);
+        sourceHeaders_.clear();
+        for (const glyph::FaceFacts& face : facts.sources) {
+            sourceHeaders_.push_back(glyph::HeaderLine(face.family, bounds_.ScanWidth, eol_));
+        }
         ink_ = std::make_unique<bool[]>(static_cast<std::size_t>(bounds_.ScanWidth) + 1 + 8);
         if (cArray_) {
             out.Write(ArrayOpening(glyphs));
@@ -49,7 +54,8 @@ public:
         if (named_) {
             block += "// " + glyph::CharacterName(glyph.code) + eol_;
         }
-        block += header_;
+        block += sourceHeaders_.empty() ? header_
+                                        : sourceHeaders_[static_cast<std::size_t>(glyph.source)];
         for (int row = 0; row <= bounds_.ScanHeight; ++row) {
             ReadInkRow(glyph, frame_.y + row);
             glyph::AppendRowLine(block, ink_.get(), bounds_.ScanWidth, eol_);
@@ -135,6 +141,7 @@ private:
 
     Sink* out_ = nullptr;
     glyph::StrikeFacts facts_;
+    std::vector<std::string> sourceHeaders_;
     std::string header_;
     glyph::PixelBox frame_;
     bool named_ = false;

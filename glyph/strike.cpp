@@ -81,6 +81,7 @@ StrikeGlyph DrawGlyph(FontFaces& faces, char32_t c, Depth depth) {
     const GlyphRaster& raster = faces.Render(c, depth);
     StrikeGlyph glyph;
     glyph.code = c;
+    glyph.source_code = c;
     glyph.found = raster.found;
     glyph.problem = raster.problem;
     // Advances of hinted glyphs are whole pixels already; others round to the nearest.

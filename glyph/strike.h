@@ -41,6 +41,10 @@ struct StrikeGlyph {
     int advance = 0;     // whole pixels
     bool found = true;   // false: no face has it; `ink` is the missing-glyph box
     std::string problem; // non-empty: FreeType could draw it only in part, or not at all
+    // Which of a run's fonts drew it (0: the first), and the code point drawn from that font:
+    // `code` unless the character is remapped, written at another code than the font's.
+    int source = 0;
+    char32_t source_code = 0;
 
     PixelBox Box() const { return {left, -top, ink.width(), ink.height()}; }
     // Ink at (x, y) in pen coordinates (see PixelBox).
@@ -50,8 +54,11 @@ struct StrikeGlyph {
 // Facts of the face and size every glyph of a strike shares.
 struct StrikeFacts {
     FaceFacts face;
-    // The fallback faces that draw some of the characters, in the order they are first used.
+    // The fallback faces that draw some of the characters, in the order they are first used;
+    // with several sources, then each later source's face and its fallbacks.
     std::vector<FaceFacts> fallbacks;
+    // With several sources: each source's face, indexed by StrikeGlyph::source. Empty for one.
+    std::vector<FaceFacts> sources;
     float points = 0; // as asked for; a bitmap font's strike: its own size
     bool bold = false;
     bool italic = false;

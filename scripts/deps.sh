@@ -11,6 +11,8 @@ RASTOVA_PACKAGES=(
     help2man man-db bash-completion dpkg-dev file fontconfig xfonts-utils
     clang libclang-rt-14-dev
     libx11-dev
+    # The icon font of the README's example, opened there by file; not one the tests draw with.
+    fonts-font-awesome
 )
 # The fonts the tests draw with, from their own list.
 mapfile -t -O ${#RASTOVA_PACKAGES[@]} RASTOVA_PACKAGES < <(

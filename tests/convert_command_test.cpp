@@ -105,6 +105,77 @@ TEST(ConvertCommand, SeveralCharactersAreNamedBlocksApart) {
     }
 }
 
+// Command lines of one font mean what they did before fonts could be several: characters given
+// before the font option are its own. And a font split into two sources of the same file, with
+// no characters in common, is the same font (the formats here hold no kerning).
+TEST(ConvertCommand, OneFontMeansWhatItAlwaysDid) {
+    const std::string sans = testfonts::DejaVuSans();
+    struct Row {
+        std::vector<std::string> given;
+        std::vector<std::string> same;
+    };
+    const Row rows[] = {
+        {{"--range", "0x41-0x43", "--font", "DejaVu Sans", "--format", "bdf"},
+         {"--font", "DejaVu Sans", "--format", "bdf", "--range", "0x41-0x43"}},
+        {{"AB", "--size", "16px", "--font-file", sans, "--format", "gfx", "--range", "0x43"},
+         {"--font-file", sans, "--size", "16px", "--format", "gfx", "--range", "0x41-0x43"}},
+        {{"--set", "ascii", "--face-index", "0", "--font-file", sans, "--format", "xbm"},
+         {"--font-file", sans, "--face-index", "0", "--format", "xbm", "--set", "ascii"}},
+        {{"--font-file", sans, "AB", "--font-file", sans, "--range", "0x43-0x44", "--format",
+          "raw"},
+         {"--font-file", sans, "--range", "0x41-0x44", "--format", "raw"}},
+        {{"--font-file", sans, "--set", "ascii", "--font-file", sans, "--range", "0x410-0x44F"},
+         {"--font-file", sans, "--set", "ascii", "--range", "0x410-0x44F"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.given));
+        const Result given = RunCli(row.given);
+        const Result same = RunCli(row.same);
+        EXPECT_EQ(given.code, 0) << given.err;
+        EXPECT_EQ(given.err, same.err);
+        EXPECT_TRUE(given.out == same.out);
+        EXPECT_FALSE(given.out.empty());
+    }
+}
+
+// A character several sources ask for is drawn by the first that has it, which stderr names in
+// one line for all such characters of that source; --strict fails on it.
+TEST(ConvertCommand, SharedCharactersComeFromTheFirstSourceThatHasThem) {
+    const std::string sans = testfonts::DejaVuSans();
+    const std::string mono = testfonts::FileFor("DejaVu Sans Mono:style=Book");
+    struct Row {
+        std::vector<std::string> args;
+        int code;
+        std::string note;    // on stderr
+        std::string drawnBy; // the table header of the alef, or of 'B'
+    };
+    const Row rows[] = {
+        {{"--font-file", sans, "AB", "--font-file", mono, "BC"},
+         0,
+         "U+0042: asked of more than one source; drawn from source 1 (" + sans +
+             "), the first that has it\n",
+         "// 'B' U+0042\n// DejaVu Sans ("},
+        {{"--font-file", mono, "ABC\xD7\x90", "--font-file", sans, "--range", "0x41-0x43,0x5D0"},
+         0,
+         "U+0041-U+0043: asked of more than one source; drawn from source 1 (" + mono +
+             "), the first that has them\n"
+             "rastova-convert: U+05D0: asked of more than one source; drawn from source 2 (" +
+             sans + "), the first that has it\n",
+         "// '\xD7\x90' U+05D0\n// DejaVu Sans ("},
+        {{"--strict", "--font-file", sans, "AB", "--font-file", mono, "BC"},
+         1,
+         "U+0042: asked of more than one source",
+         "// 'B' U+0042\n// DejaVu Sans ("},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args));
+        const Result result = RunCli(row.args);
+        EXPECT_EQ(result.code, row.code) << result.err;
+        EXPECT_NE(result.err.find(row.note), std::string::npos) << result.err;
+        EXPECT_NE(result.out.find(row.drawnBy), std::string::npos);
+    }
+}
+
 TEST(ConvertCommand, BadInputIsOneLineOnStderrAndExitTwo) {
     const TempDir dir;
     const std::string notAFont = dir.File("notes.ttf", "not a font\n");
@@ -149,6 +220,17 @@ TEST(ConvertCommand, BadInputIsOneLineOnStderrAndExitTwo) {
         // Neither LVGL 8 nor 9 draws an uncompressed 3 bpp glyph as written.
         {{"A", "--format", "lvgl", "--bpp", "3"}, "--bpp 3: LVGL draws 3 bits per pixel only"},
         {{"A", "--format", "lvgl", "--bpp", "3", "--lvgl-version", "8"}, "add --compress"},
+        // Several sources: each is opened and checked; a remap beyond the format's codes names
+        // the font's character and the code it would be written at.
+        {{"--font-file", testfonts::DejaVuSans(), "A", "--font-file", dir.Path("none.ttf"), "B"},
+         "none.ttf: No such file"},
+        {{"A", "--font", "DejaVu Sans", "--font", "No Such Family", "B"},
+         "no installed font family is \"No Such Family\""},
+        {{"--format", "gfx", "A", "--range", "0x42=>0x100"},
+         "--range U+0042=>U+0100: '\xC4\x80' U+0100: --format gfx indexes glyphs by single bytes"},
+        {{"--format", "raw", "--first", "0x41", "A", "--font", "DejaVu Serif", "--range",
+          "0x42=>0x40"},
+         "--range U+0042=>U+0040: '@' U+0040: below --first U+0041"},
     };
     for (const Row& row : rows) {
         const Result result = RunCli(row.args);
@@ -283,6 +365,12 @@ TEST(ConvertCommand, DryRunChecksEverythingAndWritesNothing) {
          0,
          "bytes of lvgl"},
         {{"--font-file", sans, "--strict", "A"}, 1, "1 note on the characters (--strict fails"},
+        {{"--font-file", sans, "A", "--font-file", sans, "--range", "0x41=>0xE000"},
+         0,
+         "2 characters of DejaVu Sans Book (" + sans + ") and 1 more source at 10 pt"},
+        {{"--strict", "--font-file", sans, "AB", "--font-file", sans, "BC"},
+         1,
+         "the first: U+0042: asked of more than one source"},
         {{"--font-file", dir.Path("none.ttf"), "A"}, 2, "No such file"},
         {{"--range", "0xD800"}, 2, "surrogate"},
         {{"--format", "table", "--cell", "ink", "A"}, 2, "--cell applies to"},
@@ -386,6 +474,17 @@ TEST(ConvertCommand, NeverWritesOverTheFontItReads) {
                 << symbols.err;
             EXPECT_TRUE(clitest::ReadFile(font) == original) << "the font is untouched";
         }
+    }
+    // A later source's font is read too.
+    for (const auto& [option, name] :
+         {std::pair<std::string, std::string>{"-o", dir.Path("link.ttf")},
+          {"--preview", "/proc/self/fd/" + std::to_string(fd)}}) {
+        const Result result = RunCli(
+            {"--font-file", testfonts::DejaVuSans(), "A", "--font-file", font, "B", option, name});
+        EXPECT_EQ(result.code, 2) << option;
+        EXPECT_NE(result.err.find("is the font file being read"), std::string::npos)
+            << option << ": " << result.err;
+        EXPECT_TRUE(clitest::ReadFile(font) == original) << option << ": the font is untouched";
     }
     close(fd);
     EXPECT_EQ(TempDir::EntriesOf(dir.Path("fonts")).size(), 2U) << "no temporary file left";

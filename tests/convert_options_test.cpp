@@ -49,6 +49,10 @@ TEST(RangeList, ParsesCodePointsAndRanges) {
         {"0xA0-0xFF", {{0xA0, 0xFF}}},
         {"000000000000000000065", {{65, 65}}},
         {"0x41-0x41", {{0x41, 0x41}}},
+        // Remaps: the font's glyphs at the left, written from the code on the right on.
+        {"0xF004=>0xE000", {{0xF004, 0xF004, 0xE000}}},
+        {"0xF000-0xF00F=>U+E000,65", {{0xF000, 0xF00F, 0xE000}, {65, 65}}},
+        {" 0x41 => 0x100 ", {{0x41, 0x41, 0x100}}},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(cli::ParseRangeList(row.list), row.ranges) << row.list;
@@ -77,6 +81,12 @@ TEST(RangeList, RefusesWhatIsNotAList) {
         {"0x41-0x42-0x43", "not a code point"},
         {"0x41--0x42", "not a code point"},
         {"0x7E-0x20", "reversed"},
+        {"0x41=>", "not a code point"},
+        {"=>0x41", "not a code point"},
+        {"0x41=>0x42=>0x43", "not a code point"},
+        {"0x41=>0xD800", "U+0041=>U+D800: the target is a surrogate"},
+        {"0x41-0x42=>0x10FFFF", "U+0041-U+0042=>U+10FFFF would write past U+10FFFF"},
+        {"0x41-0x50=>0x75", "the target holds control codes"},
         {"U+0044-U+0043", "reversed"},
         {"0x110000", "above U+10FFFF"},
         {"1114112", "above U+10FFFF"},
@@ -171,12 +181,62 @@ TEST(ConvertOptions, CharactersCombineInOrderEachOnce) {
     }
 }
 
+// Each font option starts a source; the characters after it are its own, and those before the
+// first font option belong to the first source wherever it is named. Remapped characters are
+// written at their targets and drawn from the font's own codes.
+TEST(ConvertOptions, GroupsCharactersBySource) {
+    struct Source {
+        std::string label;
+        std::u32string characters;
+        std::u32string fontCodes;
+    };
+    struct Row {
+        std::vector<std::string_view> args;
+        std::vector<Source> sources;
+        std::u32string characters;
+    };
+    const Row rows[] = {
+        {{"A"}, {{"--font \"sans-serif\"", U"A", U"A"}}, U"A"},
+        {{"--range", "0x41", "--font", "X", "B"}, {{"--font \"X\"", U"AB", U"AB"}}, U"AB"},
+        {{"A", "--face-index", "2", "--font-file", "f.ttc", "--range", "0x42"},
+         {{"f.ttc", U"AB", U"AB"}},
+         U"AB"},
+        {{"A", "--font", "X", "--range", "0x42", "--font-file", "f", "C", "--range", "0x44"},
+         {{"--font \"X\"", U"AB", U"AB"}, {"f", U"CD", U"CD"}},
+         U"ABCD"},
+        {{"--font", "X", "AB", "--font", "Y", "BC"},
+         {{"--font \"X\"", U"AB", U"AB"}, {"--font \"Y\"", U"BC", U"BC"}},
+         U"ABC"},
+        {{"--font", "X", "A", "--font-file", "f", "--range", "0x41-0x42=>0xE000,0x41"},
+         {{"--font \"X\"", U"A", U"A"}, {"f", U"\uE000\uE001A", U"ABA"}},
+         U"A\uE000\uE001"},
+    };
+    for (const Row& row : rows) {
+        const std::string name = testing::PrintToString(row.args);
+        const cli::ConvertOptions options = Parse(row.args);
+        EXPECT_EQ(options.characters, row.characters) << name;
+        ASSERT_EQ(options.sources.size(), row.sources.size()) << name;
+        for (std::size_t i = 0; i < row.sources.size(); ++i) {
+            const cli::SourceOptions& source = options.sources[i];
+            EXPECT_EQ(source.Label(), row.sources[i].label) << name << ", source " << i + 1;
+            EXPECT_EQ(source.characters, row.sources[i].characters) << name << ", source " << i + 1;
+            std::u32string codes;
+            for (char32_t c : source.characters) {
+                codes += source.FontCode(c);
+            }
+            EXPECT_EQ(codes, row.sources[i].fontCodes) << name << ", source " << i + 1;
+        }
+    }
+    EXPECT_EQ(Parse({"A", "--face-index", "2", "--font-file", "f.ttc"}).sources[0].faceIndex, 2);
+}
+
 TEST(ConvertOptions, ReadsEveryOption) {
     const cli::ConvertOptions options =
         Parse({"--font=DejaVu Serif:bold", "--size", "16px", "--bold", "--italic", "--eol", "crlf",
                "-o", "out.c", "--c-array", "font_8x16", "--strict", "A"});
-    EXPECT_EQ(options.source, cli::FontSource::Pattern);
-    EXPECT_EQ(options.font.family, "DejaVu Serif:bold");
+    ASSERT_EQ(options.sources.size(), 1U);
+    EXPECT_EQ(options.sources[0].kind, cli::FontSource::Pattern);
+    EXPECT_EQ(options.sources[0].family, "DejaVu Serif:bold");
     EXPECT_EQ(options.font.size, 12.0F);
     EXPECT_TRUE(options.font.bold);
     EXPECT_TRUE(options.font.italic);
@@ -187,9 +247,10 @@ TEST(ConvertOptions, ReadsEveryOption) {
 
     const cli::ConvertOptions file =
         Parse({"--font-file", "f.ttc", "--face-index", "3", "--output=-", "A"});
-    EXPECT_EQ(file.source, cli::FontSource::File);
-    EXPECT_EQ(file.fontFile, "f.ttc");
-    EXPECT_EQ(file.faceIndex, 3);
+    ASSERT_EQ(file.sources.size(), 1U);
+    EXPECT_EQ(file.sources[0].kind, cli::FontSource::File);
+    EXPECT_EQ(file.sources[0].fontFile, "f.ttc");
+    EXPECT_EQ(file.sources[0].faceIndex, 3);
     EXPECT_EQ(file.output, "-");
     EXPECT_TRUE(file.arrayName.empty());
     EXPECT_FALSE(file.strict);
@@ -250,7 +311,26 @@ TEST(ConvertOptions, RefusesBadCombinationsAndValues) {
         {{"A", "--font", ""}, "--font needs"},
         {{"A", "--font-file", ""}, "--font-file needs"},
         {{"A", "-o", ""}, "-o needs a file name"},
-        {{"A", "--font", "x", "--font-file", "y"}, "exclude each other"},
+        {{"A", "--font", "x", "--font-file", "y"}, "source 2 (y) has no characters"},
+        {{"--font", "x", "--font", "y", "A"}, "source 1 (--font \"x\") has no characters"},
+        {{"--font-file", "f", "--face-index", "1", "--font", "x", "--face-index", "2", "A"},
+         "--face-index needs --font-file"},
+        {{"--font", "x", "A", "B", "--font", "y", "C"}, "more than one TEXT"},
+        // Remaps: a target taken twice, chains and overlaps, in one source and across two.
+        {{"--range", "0x41=>0x42,0x42"}, "U+0041=>U+0042 writes at U+0042, which is asked for"},
+        {{"B", "--range", "0x41=>0x42"}, "U+0041=>U+0042 writes at U+0042, which is asked for"},
+        {{"--range", "0x41-0x45=>0x42"}, "U+0041-U+0045=>U+0042 makes a chain"},
+        {{"--range", "0x41=>0x42,0x42=>0x43"},
+         "the remaps U+0041=>U+0042 and U+0042=>U+0043 make a chain"},
+        {{"--range", "0x42=>0x43", "--range", "0x41=>0x42"}, "make a chain"},
+        {{"--range", "0x41-0x45=>0xE000,0x43=>0xE100"},
+         "the remaps U+0041-U+0045=>U+E000 and U+0043=>U+E100 overlap"},
+        {{"--range", "0x41=>0xE000,0x42=>0xE000"}, "write at the same characters"},
+        {{"--font", "x", "A", "--font", "y", "--range", "0x42=>0x41"},
+         "U+0042=>U+0041 of source 2 (--font \"y\") and U+0041 of source 1 (--font \"x\") both "
+         "write at U+0041"},
+        {{"--font", "x", "--range", "0x42=>0xE000", "--font", "y", "--range", "0x43=>0xE000"},
+         "U+0043=>U+E000 of source 2 (--font \"y\") and U+0042=>U+E000 of source 1"},
         {{"A", "--face-index", "1"}, "--face-index needs --font-file"},
         {{"A", "--font-file", "f", "--face-index", "-1"}, "not a face number"},
         {{"A", "--font-file", "f", "--face-index", "65536"}, "not a face number"},

@@ -123,6 +123,9 @@ static int kern_between(const lv_font_fmt_txt_dsc_t * d, uint32_t left, uint32_t
     return (value * (int)d->kern_scale) >> 4;
 }
 
+/* The codes kerning is looked for between: up to U+04FF, then U+E000-U+E0FF. */
+static uint32_t next_code(uint32_t c) { return c + 1 == 0x500 ? 0xE000 : c + 1; }
+
 /* "kern none", or "kern pairs|classes SIZE" then "pair LEFT RIGHT SIXTEENTHS" for each pair of
    characters LVGL kerns. */
 static void print_kerning(const lv_font_fmt_txt_dsc_t * d) {
@@ -135,10 +138,10 @@ static void print_kerning(const lv_font_fmt_txt_dsc_t * d) {
         printf("kern pairs %d", (int)(k->pair_cnt * (k->glyph_ids_size ? 5 : 3)));
     }
     printf(" %d\n", (int)(sizeof glyph_dsc / sizeof glyph_dsc[0]));
-    for (uint32_t a = 0; a < 0x500; ++a) {
+    for (uint32_t a = 0; a < 0xE100; a = next_code(a)) {
         uint32_t left = glyph_id(d, a);
         if (left == 0 || left == 0xFFFFFFFFu) continue;
-        for (uint32_t b = 0; b < 0x500; ++b) {
+        for (uint32_t b = 0; b < 0xE100; b = next_code(b)) {
             uint32_t right = glyph_id(d, b);
             if (right == 0 || right == 0xFFFFFFFFu) continue;
             int v = kern_between(d, left, right);
@@ -723,6 +726,68 @@ TEST(LvglFormat, KernsAsHarfBuzzShapesThePairs) {
                 << row.what;
         }
     }
+}
+
+// Several sources in one font: each glyph is its own source's glyph, drawn at that font's code
+// and written at its remapped one; kerning pairs are each source's own, looked up by the font's
+// codes, never across two sources.
+TEST(LvglFormat, SeveralSourcesKeepEachGlyphAndKerningOfItsOwnFont) {
+    const std::string serifBold = testfonts::FileFor("DejaVu Serif:style=Bold");
+    const auto draw = [](const std::string& file, std::u32string_view characters) {
+        glyph::FontFaces faces;
+        faces.Select(glyph::FontSource::File(file), {"", 12, false, false});
+        return glyph::DrawStrike(faces, characters);
+    };
+    glyph::Strike expected = draw(testfonts::DejaVuSans(), U"ABCDEFTo");
+    const glyph::Strike serif = draw(serifBold, U"ABCDEFTo");
+    const std::u32string remapped = U"\uE000\uE001\uE002\uE003\uE004\uE005\uE010\uE011";
+    for (std::size_t i = 0; i < serif.glyphs.size(); ++i) {
+        glyph::StrikeGlyph moved = serif.glyphs[i];
+        moved.code = remapped[i];
+        expected.glyphs.push_back(std::move(moved));
+    }
+    const TempDir dir;
+    for (const Build& build : {kLvgl92C, kLvgl83Cxx}) {
+        const clitest::Result run = clitest::RunCli(
+            {"--size", "12", "--format", "lvgl", "--lvgl-version", std::to_string(build.version),
+             "--c-array", "two", "-o", dir.Path("font.c"), "--range", "0x41-0x46,0x54,0x6F",
+             "--font-file", testfonts::DejaVuSans(), "--font-file", serifBold, "--range",
+             "0x41-0x46=>0xE000,0x54=>0xE010,0x6F=>0xE011"});
+        ASSERT_EQ(run.code, 0) << build.what << ": " << run.err;
+        const std::string text = clitest::ReadFile(dir.Path("font.c"));
+        EXPECT_NE(text.find("Also drawn with: DejaVu Serif Bold (DejaVuSerif-Bold.ttf)"),
+                  std::string::npos)
+            << build.what;
+        const commands::Command decoded = CompileAndDecode(text, "two", build);
+        ASSERT_EQ(decoded.status, 0) << build.what << ":\n" << decoded.output;
+        const Decoded font = Parse(decoded.output);
+        ExpectStrike(font, expected, build.what);
+        const HarfBuzzFont sans(testfonts::DejaVuSans(), 16);
+        const HarfBuzzFont bold(serifBold, 16);
+        EXPECT_NEAR(font.kerned.count({U'T', U'o'}) ? font.kerned.at({U'T', U'o'}) : 0,
+                    sans.Kerning(U'T', U'o'), 1)
+            << build.what;
+        EXPECT_NEAR(font.kerned.count({0xE010, 0xE011}) ? font.kerned.at({0xE010, 0xE011}) : 0,
+                    bold.Kerning(U'T', U'o'), 1)
+            << build.what << ": the second font's own pair, at its remapped codes";
+        EXPECT_NE(bold.Kerning(U'T', U'o'), 0) << "the test needs a kerned pair";
+        for (const auto& [pair, value] : font.kerned) {
+            EXPECT_EQ(pair.first >= 0xE000, pair.second >= 0xE000)
+                << build.what << ": " << glyph::CharacterName(pair.first) << " before "
+                << glyph::CharacterName(pair.second) << " kerned across two fonts";
+        }
+    } // One font, remapped: its pairs follow its characters to their new codes.
+    const clitest::Result run = clitest::RunCli(
+        {"--size", "12", "--format", "lvgl", "--c-array", "one", "-o", dir.Path("one.c"),
+         "--font-file", serifBold, "--range", "0x54=>0xE010,0x6F=>0xE011"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    const commands::Command decoded =
+        CompileAndDecode(clitest::ReadFile(dir.Path("one.c")), "one", kLvgl92C);
+    ASSERT_EQ(decoded.status, 0) << decoded.output;
+    const Decoded font = Parse(decoded.output);
+    EXPECT_NEAR(font.kerned.count({0xE010, 0xE011}) ? font.kerned.at({0xE010, 0xE011}) : 0,
+                HarfBuzzFont(serifBold, 16).Kerning(U'T', U'o'), 1)
+        << "one font remapped";
 }
 
 } // namespace

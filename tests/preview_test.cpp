@@ -415,6 +415,59 @@ TEST(Preview, CommandLineDrawsEachHeldPixelAsOneZoomedSquare) {
     }
 }
 
+// Lines of labels under the last row of cells: bands of picture rows holding the labels'
+// colour, apart from each other.
+int LabelLinesUnderTheCells(const Picture& picture) {
+    const auto has = [&](int y, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+        for (int x = 0; x < picture.width; ++x) {
+            const std::uint8_t* p = picture.At(x, y);
+            if (p[0] == r && p[1] == g && p[2] == b) {
+                return true;
+            }
+        }
+        return false;
+    };
+    int y = picture.height - 1;
+    while (y > 0 && !has(y, 0xEE, 0xEF, 0xF1)) { // the blank around a cell's pixels
+        --y;
+    }
+    int lines = 0;
+    bool inLine = false;
+    for (++y; y < picture.height; ++y) {
+        const bool label = has(y, 0x55, 0x5B, 0x63);
+        lines += label && !inLine ? 1 : 0;
+        inLine = label;
+    }
+    return lines;
+}
+
+// With several fonts the sheet names each under its cells, one a line; with one, only the
+// cells' own labels are there. 1-bit and grey sheets alike.
+TEST(Preview, SeveralSourcesAreNamedUnderTheSheet) {
+    const TempDir dir;
+    const std::string serif = testfonts::FileFor("DejaVu Serif:style=Bold");
+    for (const std::vector<std::string>& format :
+         {std::vector<std::string>{"--format", "bdf"}, {"--format", "lvgl", "--bpp", "4"}}) {
+        std::vector<std::string> one = {
+            "--font-file", testfonts::DejaVuSans(), "--size", "16px", "-o", dir.Path("one.txt"),
+            "--preview",   dir.Path("one.png"),     "ABC"};
+        std::vector<std::string> two = {
+            "--font-file", testfonts::DejaVuSans(), "--size",    "16px",
+            "-o",          dir.Path("two.txt"),     "--preview", dir.Path("two.png"),
+            "AB",          "--font-file",           serif,       "--range",
+            "0x43=>0xE000"};
+        one.insert(one.end(), format.begin(), format.end());
+        two.insert(two.end(), format.begin(), format.end());
+        SCOPED_TRACE(testing::PrintToString(format));
+        ASSERT_EQ(RunCli(one).code, 0);
+        const clitest::Result result = RunCli(two);
+        ASSERT_EQ(result.code, 0) << result.err;
+        EXPECT_EQ(LabelLinesUnderTheCells(ReadPng(clitest::ReadFile(dir.Path("one.png")))), 1);
+        EXPECT_EQ(LabelLinesUnderTheCells(ReadPng(clitest::ReadFile(dir.Path("two.png")))), 3)
+            << "the cells' labels, then a line for each font";
+    }
+}
+
 TEST(Preview, FailedRunLeavesEarlierFilesAndNoPreviewUnasked) {
     const TempDir dir;
     const std::string out = dir.File("font.txt", "earlier text\n");
