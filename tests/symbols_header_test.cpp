@@ -223,6 +223,30 @@ TEST(SymbolsHeader, MacrosArePrefixedWithTheFontsCName) {
     }
 }
 
+// With several fonts, each icon is named after its glyph in the font that draws it, looked up at
+// the font's own code, while the macro holds the code it is written at.
+TEST(SymbolsHeader, NamesEachIconFromItsOwnFontAtItsRemappedCode) {
+    const TempDir dir;
+    const std::string header = dir.Path("ui_symbols.h");
+    const Result run =
+        RunCli({"--format", "lvgl", "--size", "16px", "--c-array", "icons", "-o", dir.Path("ui.c"),
+                "--symbols-header", header, "--font-file", testfonts::DejaVuSans(), "--range",
+                "0x41,0xF000=>0xE100", "--font-file", HostileFont(dir), "--range",
+                "0xE000=>0xE101,0xE006=>0xE102"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    const std::string text = clitest::ReadFile(header);
+    EXPECT_EQ(DefinedNames(text),
+              (std::vector<std::string>{"ICONS_U_E100", "ICONS_HEART", "ICONS_9LIVES"}))
+        << text;
+    std::string escaped;
+    const std::string hex = Utf8Hex(0xE101);
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        escaped += "\\x" + hex.substr(i, 2);
+    }
+    EXPECT_NE(text.find("ICONS_HEART \"" + escaped + "\" // U+E101 heart"), std::string::npos)
+        << text;
+}
+
 TEST(SymbolsHeader, WithoutPrivateUseCharactersItDefinesNothingAndSaysSo) {
     const TempDir dir;
     const std::string header = dir.Path("none.h");
