@@ -2,8 +2,10 @@
 #pragma once
 
 #include "cli/convert_command.h"
+#include "cli/usage_error.h"
 #include "tests/test_files.h"
 
+#include <functional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -27,6 +29,16 @@ inline Result RunCli(const std::vector<std::string>& args) {
     std::ostringstream err;
     const int code = cli::RunConvert(views, out, err);
     return {code, out.str(), err.str()};
+}
+
+// The message of the UsageError `call` throws, or "(no error)".
+inline std::string UsageMessage(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const cli::UsageError& error) {
+        return error.what();
+    }
+    return "(no error)";
 }
 
 } // namespace clitest

@@ -3,6 +3,7 @@
 #include "cli/convert_options.h"
 #include "cli/printable.h"
 #include "glyph/scan_geometry.h"
+#include "tests/cli_test_support.h"
 
 #include <cmath>
 #include <cstring>
@@ -22,14 +23,7 @@ cli::ConvertOptions Parse(std::vector<std::string_view> args) {
     return cli::ParseConvertOptions(args);
 }
 
-std::string UsageMessage(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const UsageError& error) {
-        return error.what();
-    }
-    return "(no error)";
-}
+using clitest::UsageMessage;
 
 TEST(RangeList, ParsesCodePointsAndRanges) {
     struct Row {

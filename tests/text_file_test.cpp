@@ -21,14 +21,7 @@ std::string Quote(const std::string& text) {
     return "'" + text + "'";
 }
 
-std::string UsageMessage(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const UsageError& error) {
-        return error.what();
-    }
-    return "(no error)";
-}
+using clitest::UsageMessage;
 
 // The characters of `content` fed in blocks of `piece` bytes, as a reader whose blocks end
 // anywhere would feed them.
