@@ -104,6 +104,9 @@ TEST(AddFontArguments, BadArgumentsStopCMakeNamingTheArgument) {
                  " ALSO FONT \"DejaVu Serif\" RANGE \"0x42=>0xE000\" TEXT_FILE main.c"
                  " ALSO FONT_FILE \"" +
                  font + "\" FACE_INDEX 0 SET ascii TEXT -B",
+             // What names the output may follow a source.
+             "FONT_FILE \"" + font + "\" SIZE 10 TEXT A ALSO FONT_FILE \"" + font +
+                 "\" RANGE \"0xF000=>0xE000\" SYMBOLS_HEADER s.h FORMAT table NAME ok",
          }) {
         const commands::Command accepted = project("rastova_add_font(show " + call + ")");
         ASSERT_EQ(accepted.status, 0) << call << "\n" << accepted.output;
@@ -195,6 +198,11 @@ TEST(AddFontArguments, BadArgumentsStopCMakeNamingTheArgument) {
         {"show " + good + " ALSO " + file + " FACE_INDEX -1 TEXT B", "source 2: FACE_INDEX '-1'"},
         {"show " + good + " ALSO " + file + " SET latin1", "source 2: SET 'latin1'"},
         {"show " + good + " ALSO " + file + " RANGE 0x42,zz", "source 2: RANGE item 'zz'"},
+        {"show " + good + " ALSO " + file + " TEXT_FILE main.c SYMBOLS_HEADER",
+         "SYMBOLS_HEADER needs a value"},
+        {"show " + good + " ALSO " + file + " TEXT_FILE SYMBOLS_HEADER s.h",
+         "source 2: TEXT_FILE needs a value"},
+        {"show " + good + " ALSO " + file + " TEXT B FORMAT lvgl", "FORMAT is given twice"},
         // Only the last source's TEXT is written after "--".
         {"show NAME f FORMAT table " + file + " SIZE 10 TEXT -A ALSO " + file + " TEXT B",
          "source 1: TEXT '-A' starts with '-', which only the last source's TEXT may"},

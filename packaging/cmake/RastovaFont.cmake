@@ -8,10 +8,13 @@
 #                    [ENCODING unicode|cp1251]
 #                    [BPP 1|2|3|4|8] [COMPRESS] [NO_KERNING] [HINTING normal|light|none|auto]
 #                    [SYMBOLS_HEADER <file>]
-#                    [OPTIONS <further rastova-convert arguments>...])
+#                    [OPTIONS <further rastova-convert arguments>...]
+#                    [ALSO (FONT <pattern> | FONT_FILE <path> [FACE_INDEX <n>])
+#                          [TEXT <utf-8>] [RANGE <list>] [SET ascii|cp1251]
+#                          [TEXT_FILE <file>...]]...)
 #
 # Makes ${CMAKE_CURRENT_BINARY_DIR}/rastova/<symbol>.<ext> at build time and remakes it when an
-# argument, the font file, a TEXT_FILE or rastova-convert changes, and at no other time:
+# argument, a font file, a TEXT_FILE or rastova-convert changes, and at no other time:
 #
 #   FORMAT            made                     added to <target>    declared in <symbol>.h
 #   table             <symbol>.c               the source           const unsigned char <symbol>[]
@@ -50,6 +53,22 @@
 # CMAKE_CURRENT_SOURCE_DIR, as FONT_FILE's is, and the file must exist when CMake runs. The files
 # are dependencies of the font, so a string that gains a new character makes the next build
 # remake it; a file that does not parse as UTF-8 stops that build, naming FILE:LINE:COLUMN.
+#
+# ALSO starts a further source: text from one font and icons from another, in one font. Each
+# ALSO names its font and the characters taken from it, as the first source does before the
+# first ALSO; the size, style and every other keyword belong there and are shared by all. The
+# sources are passed in order (rastova-convert's repeated --font/--font-file), so a character
+# two sources ask for comes from the first; "0xF004=>0xE000" in RANGE moves an icon into the
+# Private Use Area, where SYMBOLS_HEADER names it:
+#
+#   rastova_add_font(ui NAME ui_16 FORMAT lvgl FONT_FILE DejaVuSans.ttf SIZE 16px SET ascii
+#                    ALSO FONT_FILE fontawesome-webfont.ttf RANGE "0xF004=>0xE000"
+#                    SYMBOLS_HEADER ui_16_symbols.h)
+#
+# Every source's font file (FONT_FILE, or the file fc-match gives for FONT) and TEXT_FILEs are
+# dependencies of the font. A refusal inside a source names it ("source 2: ..."). Only the last
+# source's TEXT may start with '-' (the others are not written after "--"); give such
+# characters with RANGE.
 #
 # rastova-convert is RASTOVA_CONVERT_EXECUTABLE (set by find_package(Rastova)); it runs on the
 # build machine, also in a cross build.
@@ -195,27 +214,34 @@ endfunction()
 function(_rastova_source_keywords where from to)
     set(single FONT FONT_FILE FACE_INDEX TEXT RANGE SET)
     set(keywords ${single} TEXT_FILE)
-    set(shared NAME FORMAT SIZE BOLD ITALIC ENCODING BPP COMPRESS NO_KERNING HINTING
-               SYMBOLS_HEADER OPTIONS)
+    set(shared SIZE BOLD ITALIC ENCODING BPP COMPRESS NO_KERNING HINTING OPTIONS)
     foreach(name IN LISTS keywords)
         unset(src_${name})
     endforeach()
     set(keyword "")
     set(i ${from})
     while(i LESS to)
+        set(at ${i})
         set(token "${_rastova_arg${i}}")
         math(EXPR i "${i} + 1")
-        if(token IN_LIST keywords)
-            if(token IN_LIST single AND DEFINED src_${token})
-                _rastova_fail("${where}${token} is given twice")
-            endif()
+        if(at IN_LIST _rastova_whole OR token IN_LIST keywords)
             if(keyword STREQUAL "TEXT_FILE" AND taken EQUAL 0)
                 _rastova_fail("${where}TEXT_FILE needs a value")
+            endif()
+            set(keyword "")
+        endif()
+        if(at IN_LIST _rastova_whole)
+            # NAME, FORMAT or SYMBOLS_HEADER, or its value, which rastova_add_font took.
+            continue()
+        elseif(token IN_LIST keywords)
+            if(token IN_LIST single AND DEFINED src_${token})
+                _rastova_fail("${where}${token} is given twice")
             endif()
             set(keyword "${token}")
             set(taken 0)
             if(token IN_LIST single)
-                if(i EQUAL to OR "${_rastova_arg${i}}" IN_LIST keywords)
+                if(i EQUAL to OR i IN_LIST _rastova_whole
+                   OR "${_rastova_arg${i}}" IN_LIST keywords)
                     _rastova_fail("${where}${token} needs a value")
                 endif()
                 set(src_${token} "${_rastova_arg${i}}")
@@ -433,21 +459,45 @@ function(_rastova_command_line out font_out font_file text_files later)
     set(${font_out} "${font_dependency}" PARENT_SCOPE)
 endfunction()
 
+# Where the sources after the first start, from rastova_add_font's arguments 1 to `count`
+# (exclusive, copied to _rastova_arg<index>): the index of each ALSO in `starts_out`. NAME,
+# FORMAT and SYMBOLS_HEADER name what is made, so they may follow a source too: the index of
+# each one given after an ALSO, and of its value, in `whole_out`.
+function(_rastova_split count starts_out whole_out)
+    set(starts "")
+    set(whole "")
+    set(i 1)
+    while(i LESS count)
+        set(token "${_rastova_arg${i}}")
+        if(token STREQUAL "ALSO")
+            list(APPEND starts ${i})
+        elseif(starts AND token MATCHES "^(NAME|FORMAT|SYMBOLS_HEADER)$")
+            math(EXPR value "${i} + 1")
+            if(value EQUAL count OR "${_rastova_arg${value}}" MATCHES
+                                    "^(ALSO|NAME|FORMAT|SYMBOLS_HEADER)$")
+                _rastova_fail("${token} needs a value")
+            endif()
+            list(APPEND whole ${i} ${value})
+            set(i ${value})
+        endif()
+        math(EXPR i "${i} + 1")
+    endwhile()
+    set(${starts_out} "${starts}" PARENT_SCOPE)
+    set(${whole_out} "${whole}" PARENT_SCOPE)
+endfunction()
+
 function(rastova_add_font target)
     # Each ALSO starts a further source. The arguments before the first are parsed as a call
     # with one font is: cmake_parse_arguments reads ARGV1 up to ARGC, so ARGC is lowered for it.
-    # Each argument is copied to _rastova_arg<index> for _rastova_sources.
+    # Each argument is copied to _rastova_arg<index> for the functions that read the sources.
     set(count ${ARGC})
-    set(starts "")
     if(count GREATER 1)
         math(EXPR last "${count} - 1")
         foreach(i RANGE 1 ${last})
             set(_rastova_arg${i} "${ARGV${i}}")
-            if("${ARGV${i}}" STREQUAL "ALSO")
-                list(APPEND starts ${i})
-            endif()
         endforeach()
     endif()
+    _rastova_split(${count} starts _rastova_whole)
     if(starts)
         list(GET starts 0 ARGC)
     endif()
@@ -455,6 +505,15 @@ function(rastova_add_font target)
                           "NAME;FORMAT;FONT;FONT_FILE;FACE_INDEX;SIZE;TEXT;RANGE;SET;ENCODING;BPP;HINTING;SYMBOLS_HEADER"
                           "OPTIONS;TEXT_FILE")
     set(ARGC ${count})
+    set(whole "${_rastova_whole}")
+    while(whole)
+        list(POP_FRONT whole at value)
+        set(keyword "${_rastova_arg${at}}")
+        if(DEFINED ARG_${keyword})
+            _rastova_fail("${keyword} is given twice")
+        endif()
+        set(ARG_${keyword} "${_rastova_arg${value}}")
+    endwhile()
 
     # The arguments themselves, each refusal naming the one at fault.
     if(ARG_UNPARSED_ARGUMENTS)
