@@ -56,8 +56,9 @@
 #
 # ALSO starts a further source: text from one font and icons from another, in one font. Each
 # ALSO names its font and the characters taken from it, as the first source does before the
-# first ALSO; the size, style and every other keyword belong there and are shared by all. The
-# sources are passed in order (rastova-convert's repeated --font/--font-file), so a character
+# first ALSO. The size, style and the other keywords about drawing belong before the first
+# ALSO and are shared by all; NAME, FORMAT and SYMBOLS_HEADER, naming what is made, may also
+# follow a source. The sources are passed in order (rastova-convert's repeated --font/--font-file), so a character
 # two sources ask for comes from the first; "0xF004=>0xE000" in RANGE moves an icon into the
 # Private Use Area, where SYMBOLS_HEADER names it:
 #
