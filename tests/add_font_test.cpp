@@ -6,6 +6,7 @@
 #include "glyph/strike.h"
 #include "tests/font_files.h"
 #include "tests/packaging_support.h"
+#include "tests/table_rows.h"
 
 #include <chrono>
 #include <filesystem>
@@ -94,8 +95,22 @@ TEST(AddFontArguments, BadArgumentsStopCMakeNamingTheArgument) {
         return Configure(dir.Path("src"), dir.Path("build"));
     };
     const std::string good = "NAME ok FORMAT table FONT_FILE \"" + font + "\" SIZE 10 TEXT A";
-    const commands::Command accepted = project("rastova_add_font(show " + good + ")");
-    ASSERT_EQ(accepted.status, 0) << accepted.output;
+    for (const std::string& call : {
+             good,
+             // Remaps, in the first source and in one that ALSO starts; the last source's TEXT
+             // may start with '-'.
+             "NAME ok FORMAT table FONT_FILE \"" + font + "\" SIZE 10 RANGE \"0xF000=>0xE000\"",
+             good +
+                 " ALSO FONT \"DejaVu Serif\" RANGE \"0x42=>0xE000\" TEXT_FILE main.c"
+                 " ALSO FONT_FILE \"" +
+                 font + "\" FACE_INDEX 0 SET ascii TEXT -B",
+             // What names the output may follow a source.
+             "FONT_FILE \"" + font + "\" SIZE 10 TEXT A ALSO FONT_FILE \"" + font +
+                 "\" RANGE \"0xF000=>0xE000\" SYMBOLS_HEADER s.h FORMAT table NAME ok",
+         }) {
+        const commands::Command accepted = project("rastova_add_font(show " + call + ")");
+        ASSERT_EQ(accepted.status, 0) << call << "\n" << accepted.output;
+    }
 
     struct Row {
         std::string call;  // inside rastova_add_font( )
@@ -158,6 +173,44 @@ TEST(AddFontArguments, BadArgumentsStopCMakeNamingTheArgument) {
          "SYMBOLS_HEADER 'f.h' is a file of the font"},
         {"show NAME f FORMAT xbm " + file + " SIZE 10 TEXT A SYMBOLS_HEADER ../rastova/f.xbm",
          "SYMBOLS_HEADER '../rastova/f.xbm' is a file of the font"},
+        // A further source, after ALSO: its refusals name it by its place.
+        {"show " + good + " ALSO", "source 2: FONT or FONT_FILE is needed after ALSO"},
+        {"show " + good + " ALSO RANGE 0x42", "source 2: FONT or FONT_FILE is needed"},
+        {"show " + good + " ALSO " + file, "source 2: no characters: give TEXT, RANGE, SET"},
+        {"show " + good + " ALSO " + file + " TEXT B SIZE 12",
+         "source 2: SIZE is shared by every source: give it before the first ALSO"},
+        {"show " + good + " ALSO " + file + " TEXT_FILE main.c BOLD",
+         "source 2: BOLD is shared by every source"},
+        {"show " + good + " ALSO " + file + " TEXT B COLOUR red",
+         "source 2: unknown argument 'COLOUR'"},
+        {"show " + good + " ALSO " + file + " TEXT B TEXT C", "source 2: TEXT is given twice"},
+        {"show " + good + " ALSO " + file + " RANGE", "source 2: RANGE needs a value"},
+        {"show " + good + " ALSO " + file + " TEXT_FILE RANGE 0x42",
+         "source 2: TEXT_FILE needs a value"},
+        {"show " + good + " ALSO " + file + " TEXT B ALSO FONT_FILE nowhere.ttf TEXT C",
+         "source 3: FONT_FILE 'nowhere.ttf' is not a file"},
+        {"show " + good + " ALSO " + file + " TEXT_FILE main.c nowhere.txt",
+         "source 2: TEXT_FILE 'nowhere.txt' is not a file"},
+        {"show " + good + " ALSO FONT Sans " + file + " TEXT B",
+         "source 2: FONT and FONT_FILE exclude each other"},
+        {"show " + good + " ALSO FONT Sans FACE_INDEX 1 TEXT B",
+         "source 2: FACE_INDEX needs FONT_FILE"},
+        {"show " + good + " ALSO " + file + " FACE_INDEX -1 TEXT B", "source 2: FACE_INDEX '-1'"},
+        {"show " + good + " ALSO " + file + " SET latin1", "source 2: SET 'latin1'"},
+        {"show " + good + " ALSO " + file + " RANGE 0x42,zz", "source 2: RANGE item 'zz'"},
+        {"show " + good + " ALSO " + file + " TEXT_FILE main.c SYMBOLS_HEADER",
+         "SYMBOLS_HEADER needs a value"},
+        {"show " + good + " ALSO " + file + " TEXT_FILE SYMBOLS_HEADER s.h",
+         "source 2: TEXT_FILE needs a value"},
+        {"show " + good + " ALSO " + file + " TEXT B FORMAT lvgl", "FORMAT is given twice"},
+        // Only the last source's TEXT is written after "--".
+        {"show NAME f FORMAT table " + file + " SIZE 10 TEXT -A ALSO " + file + " TEXT B",
+         "source 1: TEXT '-A' starts with '-', which only the last source's TEXT may"},
+        {"show " + good + " ALSO " + file + " TEXT -B ALSO " + file + " TEXT C",
+         "source 2: TEXT '-B' starts with '-'"},
+        {"show " + good + " ALSO " + file + " RANGE \"0x42=>0x41\"",
+         "ok: rastova-convert: --range: U+0042=>U+0041 of source 2 (" + font +
+             ") and U+0041 of source 1 (" + font + ") both write at U+0041"},
         {"nothing " + good, "'nothing' is not a target"},
         {"iface " + good, "'iface' compiles no sources"},
         // What only rastova-convert knows is asked of it now, not at build time.
@@ -277,6 +330,67 @@ TEST(AddFontArguments, AFontUninstalledSinceTheLastRunStopsCMake) {
         << removed.output;
 }
 
+// '#' art of the ink at (x, y), trimmed to it.
+std::vector<std::string> ArtOf(const std::vector<std::pair<int, int>>& ink) {
+    if (ink.empty()) {
+        return {};
+    }
+    int left = ink[0].first, right = left, top = ink[0].second, bottom = top;
+    for (const auto& [x, y] : ink) {
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+    }
+    std::vector<std::string> rows(bottom - top + 1, std::string(right - left + 1, ' '));
+    for (const auto& [x, y] : ink) {
+        rows[y - top][x - left] = '#';
+    }
+    return rows;
+}
+
+// '#' art of `text` drawn from the strike, trimmed to its ink as the example prints it.
+std::vector<std::string> StrikeArt(const std::string& pattern, const std::string& size, bool bold,
+                                   const std::u32string& text) {
+    glyph::FontFaces faces;
+    faces.Select(glyph::FontSource::Pattern(pattern), {pattern, cli::ParseSize(size), bold, false});
+    const glyph::Strike strike = glyph::DrawStrike(faces, text);
+    std::vector<std::pair<int, int>> ink;
+    int pen = 0;
+    for (const glyph::StrikeGlyph& glyph : strike.glyphs) {
+        for (int y = 0; y < glyph.ink.height(); ++y) {
+            for (int x = 0; x < glyph.ink.width(); ++x) {
+                if (glyph.ink.At(x, y)) {
+                    ink.emplace_back(pen + glyph.left + x, y - glyph.top);
+                }
+            }
+        }
+        pen += glyph.advance;
+    }
+    return ArtOf(ink);
+}
+
+// '#' art of the glyph a table font holds at `code` ("U+E000"), trimmed to its ink: read from
+// the bytes of its rows, item k of a row holding columns 8k+1..8k+8, the leftmost in bit 0.
+std::vector<std::string> TableGlyphArt(const std::string& table, const std::string& code) {
+    const std::size_t start = table.find(" " + code + "\n");
+    if (start == std::string::npos) {
+        return {};
+    }
+    std::size_t end = table.find("\n// '", start);
+    end = end == std::string::npos ? table.find("};", start) : end;
+    std::vector<std::pair<int, int>> ink;
+    const std::vector<tablerows::Row> rows = tablerows::Parse(table.substr(start, end - start));
+    for (std::size_t y = 0; y < rows.size(); ++y) {
+        for (std::size_t k = 0; k < rows[y].bytes.size(); ++k) {
+            for (int bit = 0; bit < 8; ++bit) {
+                if ((rows[y].bytes[k] >> bit) & 1) {
+                    ink.emplace_back(static_cast<int>(8 * k) + 1 + bit, static_cast<int>(y));
+                }
+            }
+        }
+    }
+    return ArtOf(ink);
+}
+
 // Rastova installed from this build into a prefix of its own, as `cmake --install` does.
 class InstalledPackage : public testing::Test {
 protected:
@@ -309,10 +423,14 @@ TEST_F(InstalledPackage, FontsAreRemadeWhenTheirDeclarationOrFileChangesAndOnlyT
     const std::string made = build + "/rastova";
     const std::string fontFile = dir.Path("copy.ttf");
     fs::copy_file(testfonts::DejaVuSans(), fontFile);
+    // The font of the icons' source, a second source after ALSO.
+    const std::string iconFile = dir.Path("icons.ttf");
+    fs::copy_file(testfonts::FileFor("DejaVu Serif:style=Bold"), iconFile);
 
     const commands::Command configure =
         Configure(source, build,
-                  "-DCMAKE_PREFIX_PATH=" + Quote(Prefix()) + " -DFONT_FILE=" + Quote(fontFile));
+                  "-DCMAKE_PREFIX_PATH=" + Quote(Prefix()) + " -DFONT_FILE=" + Quote(fontFile) +
+                      " -DICON_FONT_FILE=" + Quote(iconFile));
     ASSERT_EQ(configure.status, 0) << configure.output;
     EXPECT_TRUE(Has(ReadFile(build + "/CMakeCache.txt"),
                     "RASTOVA_CONVERT_EXECUTABLE:FILEPATH=" + Prefix() + "/bin/rastova-convert"));
@@ -322,7 +440,14 @@ TEST_F(InstalledPackage, FontsAreRemadeWhenTheirDeclarationOrFileChangesAndOnlyT
     EXPECT_TRUE(Has(first.output, "rastova-convert: mono"));
     ExpectMadeFromRecord(made, "sans");
     ExpectMadeFromRecord(made, "mono");
+    ExpectMadeFromRecord(made, "icons");
     EXPECT_EQ(commands::Shell(Quote(build + "/show")).status, 0);
+    // A glyph of each source, drawn by its own font: the first's 'H', the second's 'B' at U+E000.
+    const std::string icons = ReadFile(made + "/icons.c");
+    const std::vector<std::string> serifB = StrikeArt("DejaVu Serif", "12", true, U"B");
+    ASSERT_FALSE(serifB.empty());
+    EXPECT_EQ(TableGlyphArt(icons, "U+0048"), StrikeArt("DejaVu Sans", "12", false, U"H"));
+    EXPECT_EQ(TableGlyphArt(icons, "U+E000"), serifB);
 
     // The font a FONT pattern names is a dependency, as a FONT_FILE is.
     const std::string inputs =
@@ -352,7 +477,10 @@ TEST_F(InstalledPackage, FontsAreRemadeWhenTheirDeclarationOrFileChangesAndOnlyT
          {"sans"}},
         {"the font file",
          [&] { fs::last_write_time(fontFile, fs::file_time_type::clock::now()); },
-         {"mono", "ui_text"}},
+         {"mono", "ui_text", "icons"}},
+        {"the second source's font file",
+         [&] { fs::last_write_time(iconFile, fs::file_time_type::clock::now()); },
+         {"icons"}},
         {"a TEXT_FILE gains a character",
          [&] { dir.File("src/ui_strings.txt", "Hello, world\n\xD0\x96\n"); },
          {"ui_text"}},
@@ -369,7 +497,7 @@ TEST_F(InstalledPackage, FontsAreRemadeWhenTheirDeclarationOrFileChangesAndOnlyT
         step.change();
         const commands::Command run = Build(build);
         ASSERT_EQ(run.status, 0) << run.output;
-        for (const char* font : {"sans", "mono", "ui_text"}) {
+        for (const char* font : {"sans", "mono", "ui_text", "icons"}) {
             const bool remade =
                 std::find(step.remade.begin(), step.remade.end(), font) != step.remade.end();
             EXPECT_EQ(Has(run.output, std::string("rastova-convert: ") + font + " "), remade)
@@ -401,43 +529,10 @@ TEST_F(InstalledPackage, FindsTheConverterOnTheBuildMachineInACrossBuild) {
             " -DCMAKE_FIND_ROOT_PATH_MODE_PROGRAM=ONLY -DCMAKE_FIND_ROOT_PATH_MODE_PACKAGE=ONLY"
             " -DCMAKE_C_COMPILER=" RASTOVA_C_COMPILER " -DCMAKE_CXX_COMPILER=" RASTOVA_CXX_COMPILER
             " -DFONT_FILE=" +
-            Quote(testfonts::DejaVuSans()));
+            Quote(testfonts::DejaVuSans()) + " -DICON_FONT_FILE=" + Quote(testfonts::DejaVuSans()));
     ASSERT_EQ(configure.status, 0) << configure.output;
     EXPECT_TRUE(Has(ReadFile(dir.Path("build/CMakeCache.txt")),
                     "RASTOVA_CONVERT_EXECUTABLE:FILEPATH=" + Prefix() + "/bin/rastova-convert"));
-}
-
-// '#' art of `text` drawn from the strike, trimmed to its ink as the example prints it.
-std::vector<std::string> StrikeArt(const std::string& pattern, const std::string& size, bool bold,
-                                   const std::u32string& text) {
-    glyph::FontFaces faces;
-    faces.Select(glyph::FontSource::Pattern(pattern), {pattern, cli::ParseSize(size), bold, false});
-    const glyph::Strike strike = glyph::DrawStrike(faces, text);
-    std::vector<std::pair<int, int>> ink;
-    int pen = 0;
-    for (const glyph::StrikeGlyph& glyph : strike.glyphs) {
-        for (int y = 0; y < glyph.ink.height(); ++y) {
-            for (int x = 0; x < glyph.ink.width(); ++x) {
-                if (glyph.ink.At(x, y)) {
-                    ink.emplace_back(pen + glyph.left + x, y - glyph.top);
-                }
-            }
-        }
-        pen += glyph.advance;
-    }
-    if (ink.empty()) {
-        return {};
-    }
-    int left = ink[0].first, right = left, top = ink[0].second, bottom = top;
-    for (const auto& [x, y] : ink) {
-        left = std::min(left, x), right = std::max(right, x);
-        top = std::min(top, y), bottom = std::max(bottom, y);
-    }
-    std::vector<std::string> rows(bottom - top + 1, std::string(right - left + 1, ' '));
-    for (const auto& [x, y] : ink) {
-        rows[y - top][x - left] = '#';
-    }
-    return rows;
 }
 
 // The rows the example printed under `heading`, up to the next blank line.

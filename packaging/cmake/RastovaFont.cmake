@@ -8,10 +8,13 @@
 #                    [ENCODING unicode|cp1251]
 #                    [BPP 1|2|3|4|8] [COMPRESS] [NO_KERNING] [HINTING normal|light|none|auto]
 #                    [SYMBOLS_HEADER <file>]
-#                    [OPTIONS <further rastova-convert arguments>...])
+#                    [OPTIONS <further rastova-convert arguments>...]
+#                    [ALSO (FONT <pattern> | FONT_FILE <path> [FACE_INDEX <n>])
+#                          [TEXT <utf-8>] [RANGE <list>] [SET ascii|cp1251]
+#                          [TEXT_FILE <file>...]]...)
 #
 # Makes ${CMAKE_CURRENT_BINARY_DIR}/rastova/<symbol>.<ext> at build time and remakes it when an
-# argument, the font file, a TEXT_FILE or rastova-convert changes, and at no other time:
+# argument, a font file, a TEXT_FILE or rastova-convert changes, and at no other time:
 #
 #   FORMAT            made                     added to <target>    declared in <symbol>.h
 #   table             <symbol>.c               the source           const unsigned char <symbol>[]
@@ -50,6 +53,23 @@
 # CMAKE_CURRENT_SOURCE_DIR, as FONT_FILE's is, and the file must exist when CMake runs. The files
 # are dependencies of the font, so a string that gains a new character makes the next build
 # remake it; a file that does not parse as UTF-8 stops that build, naming FILE:LINE:COLUMN.
+#
+# ALSO starts a further source: text from one font and icons from another, in one font. Each
+# ALSO names its font and the characters taken from it, as the first source does before the
+# first ALSO. The size, style and the other keywords about drawing belong before the first
+# ALSO and are shared by all; NAME, FORMAT and SYMBOLS_HEADER, naming what is made, may also
+# follow a source. The sources are passed in order (rastova-convert's repeated --font/--font-file), so a character
+# two sources ask for comes from the first; "0xF004=>0xE000" in RANGE moves an icon into the
+# Private Use Area, where SYMBOLS_HEADER names it:
+#
+#   rastova_add_font(ui NAME ui_16 FORMAT lvgl FONT_FILE DejaVuSans.ttf SIZE 16px SET ascii
+#                    ALSO FONT_FILE fontawesome-webfont.ttf RANGE "0xF004=>0xE000"
+#                    SYMBOLS_HEADER ui_16_symbols.h)
+#
+# Every source's font file (FONT_FILE, or the file fc-match gives for FONT) and TEXT_FILEs are
+# dependencies of the font. A refusal inside a source names it ("source 2: ..."). Only the last
+# source's TEXT may start with '-' (the others are not written after "--"); give such
+# characters with RANGE.
 #
 # rastova-convert is RASTOVA_CONVERT_EXECUTABLE (set by find_package(Rastova)); it runs on the
 # build machine, also in a cross build.
@@ -165,10 +185,336 @@ function(_rastova_font_file out pattern bold italic size)
     endif()
 endfunction()
 
+# Refuses a RANGE item that is not a code point, a range of them, or either moved elsewhere
+# with "=>"; `where` (empty or "source 2: ") starts the message.
+function(_rastova_check_range where range)
+    string(REPLACE "," ";" items "${range}")
+    set(code "(0[xX][0-9A-Fa-f]+|[Uu]\\+[0-9A-Fa-f]+|[0-9]+)")
+    foreach(item IN LISTS items)
+        if(NOT item MATCHES
+           "^[ \t]*${code}([ \t]*-[ \t]*${code})?([ \t]*=>[ \t]*${code})?[ \t]*$")
+            _rastova_fail("${where}RANGE item '${item}' is not a code point or a range of them "
+                          "(write 0x41, U+0041, 65, 0x20-0x7E or 0xF004=>0xE000)")
+        endif()
+    endforeach()
+endfunction()
+
+# Refuses a TEXT that rastova-convert would take for an option: only the last source's TEXT
+# may start with '-', as it alone is written after "--".
+function(_rastova_check_text where text last)
+    if(NOT last AND text MATCHES "^-." )
+        _rastova_fail("${where}TEXT '${text}' starts with '-', which only the last source's "
+                      "TEXT may: give these characters with RANGE")
+    endif()
+endfunction()
+
+# The keywords of one source after the first: the arguments from index `from` to `to`
+# (exclusive) that follow its ALSO, as rastova_add_font copied them to _rastova_arg<index> so
+# that a ';' in TEXT survives. Sets src_<KEYWORD> in the caller for each keyword given, and
+# unsets the others.
+function(_rastova_source_keywords where from to)
+    set(single FONT FONT_FILE FACE_INDEX TEXT RANGE SET)
+    set(keywords ${single} TEXT_FILE)
+    set(shared SIZE BOLD ITALIC ENCODING BPP COMPRESS NO_KERNING HINTING OPTIONS)
+    foreach(name IN LISTS keywords)
+        unset(src_${name})
+    endforeach()
+    set(keyword "")
+    set(i ${from})
+    while(i LESS to)
+        set(at ${i})
+        set(token "${_rastova_arg${i}}")
+        math(EXPR i "${i} + 1")
+        if(at IN_LIST _rastova_whole OR token IN_LIST keywords)
+            if(keyword STREQUAL "TEXT_FILE" AND taken EQUAL 0)
+                _rastova_fail("${where}TEXT_FILE needs a value")
+            endif()
+            set(keyword "")
+        endif()
+        if(at IN_LIST _rastova_whole)
+            # NAME, FORMAT or SYMBOLS_HEADER, or its value, which rastova_add_font took.
+            continue()
+        elseif(token IN_LIST keywords)
+            if(token IN_LIST single AND DEFINED src_${token})
+                _rastova_fail("${where}${token} is given twice")
+            endif()
+            set(keyword "${token}")
+            set(taken 0)
+            if(token IN_LIST single)
+                if(i EQUAL to OR i IN_LIST _rastova_whole
+                   OR "${_rastova_arg${i}}" IN_LIST keywords)
+                    _rastova_fail("${where}${token} needs a value")
+                endif()
+                set(src_${token} "${_rastova_arg${i}}")
+                math(EXPR i "${i} + 1")
+            endif()
+        elseif(token IN_LIST shared)
+            _rastova_fail("${where}${token} is shared by every source: give it before the "
+                          "first ALSO")
+        elseif(keyword STREQUAL "TEXT_FILE")
+            list(APPEND src_TEXT_FILE "${token}")
+            math(EXPR taken "${taken} + 1")
+        else()
+            _rastova_fail("${where}unknown argument '${token}'")
+        endif()
+    endwhile()
+    if(keyword STREQUAL "TEXT_FILE" AND taken EQUAL 0)
+        _rastova_fail("${where}TEXT_FILE needs a value")
+    endif()
+    foreach(name IN LISTS keywords)
+        if(DEFINED src_${name})
+            set(src_${name} "${src_${name}}" PARENT_SCOPE)
+        else()
+            unset(src_${name} PARENT_SCOPE)
+        endif()
+    endforeach()
+endfunction()
+
+# One source after the first, its keywords from index `from` to `to` (exclusive); `last` when
+# no source follows. Sets, in the caller: `args_out` to its rastova-convert arguments (the
+# TEXT's ';' escaped), `files_out` to the files it reads and `record_out` to what the record
+# notes of them. The style and size are the first source's (ARG_BOLD, ARG_ITALIC, ARG_SIZE of
+# rastova_add_font), shared by all.
+function(_rastova_source number from to last args_out files_out record_out)
+    set(where "source ${number}: ")
+    _rastova_source_keywords("${where}" ${from} ${to})
+    set(args "")
+    set(files "")
+    set(record "")
+    if(DEFINED src_FONT AND DEFINED src_FONT_FILE)
+        _rastova_fail("${where}FONT and FONT_FILE exclude each other")
+    elseif(DEFINED src_FONT_FILE)
+        get_filename_component(font_file "${src_FONT_FILE}" ABSOLUTE
+                               BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+        if(NOT EXISTS "${font_file}" OR IS_DIRECTORY "${font_file}")
+            _rastova_fail("${where}FONT_FILE '${src_FONT_FILE}' is not a file")
+        endif()
+        list(APPEND args --font-file "${font_file}")
+        list(APPEND files "${font_file}")
+    elseif(DEFINED src_FONT)
+        list(APPEND args --font "${src_FONT}")
+        _rastova_font_file(resolved "${src_FONT}" "${ARG_BOLD}" "${ARG_ITALIC}" "${ARG_SIZE}")
+        if(resolved)
+            list(APPEND files "${resolved}")
+            string(APPEND record "# source ${number}: FONT resolves to ${resolved}\n")
+        endif()
+    else()
+        _rastova_fail("${where}FONT or FONT_FILE is needed after ALSO")
+    endif()
+    if(DEFINED src_FACE_INDEX)
+        if(NOT DEFINED src_FONT_FILE)
+            _rastova_fail("${where}FACE_INDEX needs FONT_FILE")
+        endif()
+        if(NOT src_FACE_INDEX MATCHES "^[0-9]+$" OR src_FACE_INDEX GREATER 65535)
+            _rastova_fail("${where}FACE_INDEX '${src_FACE_INDEX}' is not a face number from 0 to "
+                          "65535")
+        endif()
+        list(APPEND args --face-index "${src_FACE_INDEX}")
+    endif()
+    if(NOT DEFINED src_TEXT AND NOT DEFINED src_RANGE AND NOT DEFINED src_SET
+       AND NOT DEFINED src_TEXT_FILE)
+        _rastova_fail("${where}no characters: give TEXT, RANGE, SET or TEXT_FILE")
+    endif()
+    if(DEFINED src_SET)
+        if(NOT src_SET MATCHES "^(ascii|cp1251)$")
+            _rastova_fail("${where}SET '${src_SET}' is not ascii or cp1251")
+        endif()
+        list(APPEND args --set "${src_SET}")
+    endif()
+    if(DEFINED src_RANGE)
+        _rastova_check_range("${where}" "${src_RANGE}")
+        list(APPEND args --range "${src_RANGE}")
+    endif()
+    foreach(text_file IN LISTS src_TEXT_FILE)
+        get_filename_component(path "${text_file}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+        if(NOT EXISTS "${path}" OR IS_DIRECTORY "${path}")
+            _rastova_fail("${where}TEXT_FILE '${text_file}' is not a file")
+        endif()
+        list(APPEND args --text-file "${path}")
+        list(APPEND files "${path}")
+    endforeach()
+    if(DEFINED src_TEXT)
+        _rastova_check_text("${where}" "${src_TEXT}" ${last})
+        string(REPLACE ";" "\\;" text "${src_TEXT}")
+        if(last)
+            list(APPEND args -- "${text}")
+        else()
+            list(APPEND args "${text}")
+        endif()
+    endif()
+    set(${args_out} "${args}" PARENT_SCOPE)
+    set(${files_out} "${files}" PARENT_SCOPE)
+    set(${record_out} "${record}" PARENT_SCOPE)
+endfunction()
+
+# The sources that ALSO starts, in order (`starts`: the index of each ALSO; `count`: the
+# call's ARGC). Sets, in the caller, `args_out`, `files_out` and `record_out` as
+# _rastova_source does, for all of them.
+function(_rastova_sources starts count args_out files_out record_out)
+    set(all_args "")
+    set(all_files "")
+    set(all_record "")
+    list(LENGTH starts sources)
+    foreach(n RANGE 1 ${sources})
+        math(EXPR at "${n} - 1")
+        list(GET starts ${at} from)
+        math(EXPR from "${from} + 1")
+        set(to ${count})
+        if(n LESS sources)
+            list(GET starts ${n} to)
+        endif()
+        math(EXPR number "${n} + 1")
+        set(last FALSE)
+        if(n EQUAL sources)
+            set(last TRUE)
+        endif()
+        _rastova_source(${number} ${from} ${to} ${last} args files record)
+        if(NOT "${args}" STREQUAL "")
+            string(APPEND all_args ";${args}")
+        endif()
+        list(APPEND all_files ${files})
+        string(APPEND all_record "${record}")
+    endforeach()
+    string(REGEX REPLACE "^;" "" all_args "${all_args}")
+    set(${args_out} "${all_args}" PARENT_SCOPE)
+    set(${files_out} "${all_files}" PARENT_SCOPE)
+    set(${record_out} "${all_record}" PARENT_SCOPE)
+endfunction()
+
+# The rastova-convert arguments of the call in `out` (TEXT's ';' escaped) and the file the
+# first source's FONT resolves to in `font_out`, from rastova_add_font's ARG_* and the paths
+# it made absolute. `later`: the arguments of the sources after the first (_rastova_sources).
+# One source is written as it always was. With several, the options all sources share come
+# first, then each source: its font and then its characters, the last source's TEXT alone
+# after "--".
+function(_rastova_command_line out font_out font_file text_files later)
+    set(font "")
+    set(font_dependency "")
+    if(DEFINED ARG_FONT_FILE)
+        set(font --font-file "${font_file}")
+        if(DEFINED ARG_FACE_INDEX)
+            list(APPEND font --face-index "${ARG_FACE_INDEX}")
+        endif()
+        set(font_dependency "${font_file}")
+    else()
+        set(font --font "${ARG_FONT}")
+        _rastova_font_file(font_dependency "${ARG_FONT}" "${ARG_BOLD}" "${ARG_ITALIC}"
+                           "${ARG_SIZE}")
+    endif()
+    set(style --size "${ARG_SIZE}")
+    if(ARG_BOLD)
+        list(APPEND style --bold)
+    endif()
+    if(ARG_ITALIC)
+        list(APPEND style --italic)
+    endif()
+    set(characters "")
+    if(DEFINED ARG_SET)
+        list(APPEND characters --set "${ARG_SET}")
+    endif()
+    if(DEFINED ARG_RANGE)
+        list(APPEND characters --range "${ARG_RANGE}")
+    endif()
+    foreach(text_file IN LISTS text_files)
+        list(APPEND characters --text-file "${text_file}")
+    endforeach()
+    set(shared "")
+    if(DEFINED ARG_ENCODING)
+        list(APPEND shared --encoding "${ARG_ENCODING}")
+    endif()
+    if(DEFINED ARG_BPP)
+        list(APPEND shared --bpp "${ARG_BPP}")
+    endif()
+    if(ARG_COMPRESS)
+        list(APPEND shared --compress)
+    endif()
+    if(ARG_NO_KERNING)
+        list(APPEND shared --no-kerning)
+    endif()
+    if(DEFINED ARG_HINTING)
+        list(APPEND shared --hinting "${ARG_HINTING}")
+    endif()
+    list(APPEND shared ${ARG_OPTIONS})
+
+    set(args --format "${ARG_FORMAT}" --c-array "${ARG_NAME}")
+    if("${later}" STREQUAL "")
+        list(APPEND args ${font} ${style} ${characters} ${shared})
+    else()
+        list(APPEND args ${style} ${shared} ${font} ${characters})
+    endif()
+    if(DEFINED ARG_TEXT)
+        # Its ';' escaped, so it stays one argument of the list and the command lines rather
+        # than splitting it. After "--", so text starting with "-" is text, when no source
+        # follows.
+        string(REPLACE ";" "\\;" text "${ARG_TEXT}")
+        if("${later}" STREQUAL "")
+            list(APPEND args -- "${text}")
+        else()
+            list(APPEND args "${text}")
+        endif()
+    endif()
+    if(NOT "${later}" STREQUAL "")
+        string(APPEND args ";${later}")
+    endif()
+    set(${out} "${args}" PARENT_SCOPE)
+    set(${font_out} "${font_dependency}" PARENT_SCOPE)
+endfunction()
+
+# Where the sources after the first start, from rastova_add_font's arguments 1 to `count`
+# (exclusive, copied to _rastova_arg<index>): the index of each ALSO in `starts_out`. NAME,
+# FORMAT and SYMBOLS_HEADER name what is made, so they may follow a source too: the index of
+# each one given after an ALSO, and of its value, in `whole_out`.
+function(_rastova_split count starts_out whole_out)
+    set(starts "")
+    set(whole "")
+    set(i 1)
+    while(i LESS count)
+        set(token "${_rastova_arg${i}}")
+        if(token STREQUAL "ALSO")
+            list(APPEND starts ${i})
+        elseif(starts AND token MATCHES "^(NAME|FORMAT|SYMBOLS_HEADER)$")
+            math(EXPR value "${i} + 1")
+            if(value EQUAL count OR "${_rastova_arg${value}}" MATCHES
+                                    "^(ALSO|NAME|FORMAT|SYMBOLS_HEADER)$")
+                _rastova_fail("${token} needs a value")
+            endif()
+            list(APPEND whole ${i} ${value})
+            set(i ${value})
+        endif()
+        math(EXPR i "${i} + 1")
+    endwhile()
+    set(${starts_out} "${starts}" PARENT_SCOPE)
+    set(${whole_out} "${whole}" PARENT_SCOPE)
+endfunction()
+
 function(rastova_add_font target)
+    # Each ALSO starts a further source. The arguments before the first are parsed as a call
+    # with one font is: cmake_parse_arguments reads ARGV1 up to ARGC, so ARGC is lowered for it.
+    # Each argument is copied to _rastova_arg<index> for the functions that read the sources.
+    set(count ${ARGC})
+    if(count GREATER 1)
+        math(EXPR last "${count} - 1")
+        foreach(i RANGE 1 ${last})
+            set(_rastova_arg${i} "${ARGV${i}}")
+        endforeach()
+    endif()
+    _rastova_split(${count} starts _rastova_whole)
+    if(starts)
+        list(GET starts 0 ARGC)
+    endif()
     cmake_parse_arguments(PARSE_ARGV 1 ARG "BOLD;ITALIC;COMPRESS;NO_KERNING"
                           "NAME;FORMAT;FONT;FONT_FILE;FACE_INDEX;SIZE;TEXT;RANGE;SET;ENCODING;BPP;HINTING;SYMBOLS_HEADER"
                           "OPTIONS;TEXT_FILE")
+    set(ARGC ${count})
+    set(whole "${_rastova_whole}")
+    while(whole)
+        list(POP_FRONT whole at value)
+        set(keyword "${_rastova_arg${at}}")
+        if(DEFINED ARG_${keyword})
+            _rastova_fail("${keyword} is given twice")
+        endif()
+        set(ARG_${keyword} "${_rastova_arg${value}}")
+    endwhile()
 
     # The arguments themselves, each refusal naming the one at fault.
     if(ARG_UNPARSED_ARGUMENTS)
@@ -235,14 +581,7 @@ function(rastova_add_font target)
         _rastova_fail("HINTING '${ARG_HINTING}' is not normal, light, none or auto")
     endif()
     if(DEFINED ARG_RANGE)
-        string(REPLACE "," ";" items "${ARG_RANGE}")
-        set(code "(0[xX][0-9A-Fa-f]+|[Uu]\\+[0-9A-Fa-f]+|[0-9]+)")
-        foreach(item IN LISTS items)
-            if(NOT item MATCHES "^[ \t]*${code}([ \t]*-[ \t]*${code})?[ \t]*$")
-                _rastova_fail("RANGE item '${item}' is not a code point or a range of them "
-                              "(write 0x41, U+0041, 65 or 0x20-0x7E)")
-            endif()
-        endforeach()
+        _rastova_check_range("" "${ARG_RANGE}")
     endif()
     if(NOT DEFINED ARG_TEXT AND NOT DEFINED ARG_RANGE AND NOT DEFINED ARG_SET
        AND NOT DEFINED ARG_TEXT_FILE)
@@ -269,6 +608,15 @@ function(rastova_add_font target)
         endif()
         list(APPEND text_files "${path}")
     endforeach()
+    set(later_args "")
+    set(later_files "")
+    set(later_record "")
+    if(starts)
+        if(DEFINED ARG_TEXT)
+            _rastova_check_text("source 1: " "${ARG_TEXT}" FALSE)
+        endif()
+        _rastova_sources("${starts}" ${count} later_args later_files later_record)
+    endif()
     get_target_property(type "${target}" TYPE)
     get_target_property(imported "${target}" IMPORTED)
     if(imported OR type MATCHES "^(INTERFACE_LIBRARY|UTILITY)$")
@@ -278,57 +626,7 @@ function(rastova_add_font target)
     set_property(DIRECTORY APPEND PROPERTY _RASTOVA_FONT_NAMES "${ARG_NAME}")
 
     # The command line.
-    set(args --format "${ARG_FORMAT}" --c-array "${ARG_NAME}")
-    set(font_dependency "")
-    if(DEFINED ARG_FONT_FILE)
-        list(APPEND args --font-file "${font_file}")
-        if(DEFINED ARG_FACE_INDEX)
-            list(APPEND args --face-index "${ARG_FACE_INDEX}")
-        endif()
-        set(font_dependency "${font_file}")
-    else()
-        list(APPEND args --font "${ARG_FONT}")
-        _rastova_font_file(font_dependency "${ARG_FONT}" "${ARG_BOLD}" "${ARG_ITALIC}"
-                           "${ARG_SIZE}")
-    endif()
-    list(APPEND args --size "${ARG_SIZE}")
-    if(ARG_BOLD)
-        list(APPEND args --bold)
-    endif()
-    if(ARG_ITALIC)
-        list(APPEND args --italic)
-    endif()
-    if(DEFINED ARG_SET)
-        list(APPEND args --set "${ARG_SET}")
-    endif()
-    if(DEFINED ARG_RANGE)
-        list(APPEND args --range "${ARG_RANGE}")
-    endif()
-    foreach(text_file IN LISTS text_files)
-        list(APPEND args --text-file "${text_file}")
-    endforeach()
-    if(DEFINED ARG_ENCODING)
-        list(APPEND args --encoding "${ARG_ENCODING}")
-    endif()
-    if(DEFINED ARG_BPP)
-        list(APPEND args --bpp "${ARG_BPP}")
-    endif()
-    if(ARG_COMPRESS)
-        list(APPEND args --compress)
-    endif()
-    if(ARG_NO_KERNING)
-        list(APPEND args --no-kerning)
-    endif()
-    if(DEFINED ARG_HINTING)
-        list(APPEND args --hinting "${ARG_HINTING}")
-    endif()
-    list(APPEND args ${ARG_OPTIONS})
-    if(DEFINED ARG_TEXT)
-        # After "--", so text starting with "-" is text; its ';' escaped, so it stays one
-        # argument of the list and the command lines rather than splitting it.
-        string(REPLACE ";" "\\;" text "${ARG_TEXT}")
-        list(APPEND args -- "${text}")
-    endif()
+    _rastova_command_line(args font_dependency "${font_file}" "${text_files}" "${later_args}")
 
     # The record the build depends on: rewritten only when the arguments or the file FONT
     # stands for change. The arguments are checked whenever it would change.
@@ -341,6 +639,7 @@ function(rastova_add_font target)
     if(font_dependency AND NOT DEFINED ARG_FONT_FILE)
         string(APPEND content "# FONT resolves to ${font_dependency}\n")
     endif()
+    string(APPEND content "${later_record}")
     set(symbols_step "")
     if(DEFINED ARG_SYMBOLS_HEADER)
         get_filename_component(symbols "${ARG_SYMBOLS_HEADER}" ABSOLUTE BASE_DIR "${dir}")
@@ -428,6 +727,7 @@ ${declaration}
         COMMAND "${RASTOVA_CONVERT_EXECUTABLE}" -o "${output}" ${symbols_step} ${args}
         ${header_step}
         DEPENDS "${record}" "${RASTOVA_CONVERT_EXECUTABLE}" ${font_dependency} ${text_files}
+                ${later_files}
         COMMENT "rastova-convert: ${ARG_NAME} (${ARG_FORMAT}, ${ARG_SIZE})"
         VERBATIM)
     if(declaration OR header_step)
