@@ -197,6 +197,10 @@ struct Layout {
     // the row above first (bitmap_format 1) or not (2).
     std::vector<std::vector<std::uint8_t>> code;
     bool prefilter = false;
+    // With --compress: for each glyph, in code order, the first glyph whose code is the same
+    // bytes (itself if none before it is); LVGL decodes a glyph from its own bitmap_index and
+    // box alone, so glyphs with the same code can point at one copy of it.
+    std::vector<std::size_t> sameCode;
     // Why the font needs LV_FONT_FMT_TXT_LARGE (and, for LVGL 8, LV_USE_LARGE_COORD); empty when
     // it does not.
     std::string large;
@@ -303,8 +307,9 @@ void PlanBitmaps(const glyph::Strike& strike, int version, int bpp, Layout& layo
     for (std::size_t k = 0; k < layout.order.size(); ++k) {
         const std::size_t index = layout.order[k];
         const glyph::StrikeGlyph& g = glyphs[index];
-        layout.bitmapIndex.push_back(offset);
-        CheckField(kBitmapIndex, offset, g.code, layout.large);
+        const bool shared = !layout.sameCode.empty() && layout.sameCode[k] != k;
+        layout.bitmapIndex.push_back(shared ? layout.bitmapIndex[layout.sameCode[k]] : offset);
+        CheckField(kBitmapIndex, layout.bitmapIndex.back(), g.code, layout.large);
         CheckField(kAdvance, std::int64_t{g.advance} * 16, g.code, layout.large);
         if (g.ink.empty()) {
             continue;
@@ -313,8 +318,11 @@ void PlanBitmaps(const glyph::Strike& strike, int version, int bpp, Layout& layo
         CheckField(kBoxHeight, g.ink.height(), g.code, layout.large);
         CheckField(kOffsetX, g.left, g.code, layout.large);
         CheckField(kOffsetY, g.top - g.ink.height(), g.code, layout.large);
-        offset += layout.code.empty() ? BitmapBytes(g.ink, bpp)
-                                      : static_cast<std::int64_t>(layout.code[k].size());
+        if (layout.code.empty()) {
+            offset += BitmapBytes(g.ink, bpp);
+        } else if (!shared) {
+            offset += static_cast<std::int64_t>(layout.code[k].size());
+        }
         top = std::max(top, g.top);
         bottom = std::min(bottom, g.top - g.ink.height());
         ink = true;
@@ -366,6 +374,22 @@ void CheckDecompressedSize(const glyph::StrikeGlyph& g, int bpp, int version) {
     }
 }
 
+// Finds, for each compressed glyph, the first glyph with the same bytes of code: lookalikes
+// such as Latin A, Cyrillic А and Greek Α, or p and р, are written once.
+void ShareSameCode(Layout& layout) {
+    std::unordered_map<std::string_view, std::size_t> first;
+    first.reserve(layout.code.size());
+    layout.sameCode.resize(layout.code.size());
+    for (std::size_t k = 0; k < layout.code.size(); ++k) {
+        const std::vector<std::uint8_t>& code = layout.code[k];
+        layout.sameCode[k] = k;
+        if (!code.empty()) {
+            const std::string_view bytes(reinterpret_cast<const char*>(code.data()), code.size());
+            layout.sameCode[k] = first.try_emplace(bytes, k).first->second;
+        }
+    }
+}
+
 // Each glyph in LVGL's compressed code, with the prefilter or without, whichever makes the font
 // smaller: lv_font_conv always takes the prefilter, so ours is never the larger. Both are
 // counted first, then only the one taken is written.
@@ -396,6 +420,7 @@ void PlanCompression(const glyph::Strike& strike, const FormatOptions& options, 
         CompressLevels(levels, g.ink.width(), g.ink.height(), bpp, layout.prefilter, pixels, code);
         layout.code[k].assign(code.begin(), code.end());
     }
+    ShareSameCode(layout);
 }
 
 Layout Plan(const glyph::Strike& strike, const FormatOptions& options, int version) {
@@ -749,14 +774,18 @@ private:
     std::uint64_t WriteBitmaps(const glyph::Strike& strike, const Layout& layout,
                                ChunkedText& text) const {
         std::string& out = text.text();
-        out += "/* The glyphs' bitmaps in glyph id order; a blank glyph has none. */\n"
-               "static LV_ATTRIBUTE_LARGE_CONST const uint8_t glyph_bitmap[] = {\n";
+        out += layout.code.empty()
+                   ? "/* The glyphs' bitmaps in glyph id order; a blank glyph has none. */\n"
+                   : "/* The glyphs' codes in glyph id order; a blank glyph has none, and a glyph "
+                     "whose code\n   is an earlier glyph's points at that one's bytes. */\n";
+        out += "static LV_ATTRIBUTE_LARGE_CONST const uint8_t glyph_bitmap[] = {\n";
         std::vector<std::uint8_t> bytes;
         std::uint64_t held = 0;
         bool any = false;
         for (std::size_t k = 0; k < layout.order.size(); ++k) {
             const glyph::StrikeGlyph& g = strike.glyphs[layout.order[k]];
             bytes.clear();
+            const bool shared = !layout.sameCode.empty() && layout.sameCode[k] != k;
             if (layout.code.empty()) {
                 PackGlyph(g, bpp_, bytes);
             } else {
@@ -764,9 +793,15 @@ private:
             }
             out += "    /* ";
             AppendCharacter(out, g.code);
-            out += " */\n";
-            AppendHexBytes(out, bytes, 16, "    ");
-            held += bytes.size();
+            if (shared) {
+                out += ": the same code as ";
+                AppendCharacter(out, strike.glyphs[layout.order[layout.sameCode[k]]].code);
+                out += " */\n";
+            } else {
+                out += " */\n";
+                AppendHexBytes(out, bytes, 16, "    ");
+                held += bytes.size();
+            }
             any = any || !bytes.empty();
             if (!layout.code.empty() && options_.decode) {
                 // The preview shows what LVGL's decoder makes of the code.

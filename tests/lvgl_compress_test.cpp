@@ -25,8 +25,9 @@ namespace {
 // followed by a 6-bit counter (0: the next pixel follows at once; C: C - 1 more repeats, then the
 // next pixel); a 0 bit is followed by the next pixel. The pixel after a 0 or a counter is not
 // compared with the one before it. With the prefilter, row y is XORed with row y - 1 afterwards.
+// `used`, when given, receives the bytes the code took.
 std::vector<std::uint8_t> Decode(const std::vector<std::uint8_t>& code, int width, int height,
-                                 int bpp, bool prefilter) {
+                                 int bpp, bool prefilter, std::size_t* used = nullptr) {
     std::size_t bit = 0;
     auto take = [&](int n) {
         int v = 0;
@@ -76,6 +77,9 @@ std::vector<std::uint8_t> Decode(const std::vector<std::uint8_t>& code, int widt
         }
         last = v;
         out.push_back(static_cast<std::uint8_t>(v));
+    }
+    if (used != nullptr) {
+        *used = (bit + 7) / 8;
     }
     if (prefilter) {
         for (std::size_t i = static_cast<std::size_t>(width); i < out.size(); ++i) {
@@ -220,21 +224,28 @@ TEST(LvglCompress, LvglDecompressesOnlyTheseDepths) {
     }
 }
 
-// A glyph of a written lvgl font: its box and the bytes under its comment in glyph_bitmap.
+// A glyph of a written lvgl font: its descriptor's box and bitmap_index, and glyph_bitmap from
+// there to its end (LVGL reads a glyph from its bitmap_index on, as far as its box needs).
 struct WrittenGlyph {
     int width = 0;
     int height = 0;
+    std::size_t index = 0;
     std::vector<std::uint8_t> bytes;
 };
 
-std::map<std::string, WrittenGlyph> ParseFont(const std::string& text) {
+struct WrittenFont {
+    std::vector<std::uint8_t> bitmap; // glyph_bitmap
     std::map<std::string, WrittenGlyph> glyphs;
-    const std::regex comment(R"(^    /\* (U\+[0-9A-F]+).*)");
+};
+
+WrittenFont ParseFont(const std::string& text) {
+    WrittenFont font;
+    const std::regex comment(R"(/\*.*?\*/)");
     const std::regex hex(R"(0x([0-9A-F]{2}),)");
-    const std::regex dsc(R"(\.box_w = (\d+), \.box_h = (\d+), .*/\* (U\+[0-9A-F]+) \*/$)");
+    const std::regex dsc(R"(\.bitmap_index = (\d+), .*\.box_w = (\d+), \.box_h = (\d+), .*)"
+                         R"(/\* (U\+[0-9A-F]+) \*/$)");
     std::istringstream lines(text);
     std::string line;
-    std::string code;
     bool inBitmap = false;
     std::smatch m;
     while (std::getline(lines, line)) {
@@ -242,21 +253,28 @@ std::map<std::string, WrittenGlyph> ParseFont(const std::string& text) {
             inBitmap = true;
         } else if (inBitmap && line == "};") {
             inBitmap = false;
-        } else if (inBitmap && std::regex_match(line, m, comment)) {
-            code = m[1];
-            glyphs[code];
-        } else if (inBitmap && !code.empty()) {
-            for (auto it = std::sregex_iterator(line.begin(), line.end(), hex);
+        } else if (inBitmap) {
+            const std::string bytes = std::regex_replace(line, comment, "");
+            for (auto it = std::sregex_iterator(bytes.begin(), bytes.end(), hex);
                  it != std::sregex_iterator(); ++it) {
-                glyphs[code].bytes.push_back(
-                    static_cast<std::uint8_t>(std::stoi((*it)[1], nullptr, 16)));
+                font.bitmap.push_back(static_cast<std::uint8_t>(std::stoi((*it)[1], nullptr, 16)));
             }
         } else if (std::regex_search(line, m, dsc)) {
-            glyphs[m[3]].width = std::stoi(m[1]);
-            glyphs[m[3]].height = std::stoi(m[2]);
+            WrittenGlyph& g = font.glyphs[m[4]];
+            g.index = std::stoul(m[1]);
+            g.width = std::stoi(m[2]);
+            g.height = std::stoi(m[3]);
         }
     }
-    return glyphs;
+    for (auto& [code, g] : font.glyphs) {
+        if (g.index <= font.bitmap.size()) {
+            g.bytes.assign(font.bitmap.begin() + static_cast<std::ptrdiff_t>(g.index),
+                           font.bitmap.end());
+        } else {
+            ADD_FAILURE() << code << ": bitmap_index " << g.index << " past glyph_bitmap";
+        }
+    }
+    return font;
 }
 
 std::string Write(const glyph::Strike& strike, bool compress, int version, int bpp = 1) {
@@ -288,24 +306,24 @@ TEST(LvglCompress, CompressedFontDrawsAsTheUncompressedOne) {
     const bool prefilter = compressedText.find(".bitmap_format = 1,") != std::string::npos;
     ASSERT_TRUE(prefilter || compressedText.find(".bitmap_format = 2,") != std::string::npos);
     EXPECT_NE(compressedText.find("#if !LV_USE_FONT_COMPRESSED"), std::string::npos);
-    const auto plain = ParseFont(plainText);
-    const auto compressed = ParseFont(compressedText);
-    ASSERT_EQ(plain.size(), ascii.size());
-    ASSERT_EQ(compressed.size(), plain.size());
-    std::size_t plainBytes = 0;
-    std::size_t ourBytes = 0;
+    const WrittenFont plain = ParseFont(plainText);
+    const WrittenFont compressed = ParseFont(compressedText);
+    ASSERT_EQ(plain.glyphs.size(), ascii.size());
+    ASSERT_EQ(compressed.glyphs.size(), plain.glyphs.size());
+    const std::size_t plainBytes = plain.bitmap.size();
+    std::size_t ourBytes = 0; // each glyph's own code, whether shared or not
     std::size_t converterBytes = 0;
-    for (const auto& [code, g] : plain) {
-        const WrittenGlyph& c = compressed.at(code);
+    for (const auto& [code, g] : plain.glyphs) {
+        const WrittenGlyph& c = compressed.glyphs.at(code);
         ASSERT_EQ(c.width, g.width) << code;
         ASSERT_EQ(c.height, g.height) << code;
         std::vector<std::uint8_t> levels;
         for (int i = 0; i < g.width * g.height; ++i) {
             levels.push_back((g.bytes[i / 8] >> (7 - i % 8)) & 1);
         }
-        EXPECT_EQ(Decode(c.bytes, c.width, c.height, 1, prefilter), levels) << code;
-        plainBytes += g.bytes.size();
-        ourBytes += c.bytes.size();
+        std::size_t used = 0;
+        EXPECT_EQ(Decode(c.bytes, c.width, c.height, 1, prefilter, &used), levels) << code;
+        ourBytes += used;
         converterBytes += ConverterSize(levels, g.width, 1);
     }
     EXPECT_LE(ourBytes, converterBytes);
@@ -314,11 +332,12 @@ TEST(LvglCompress, CompressedFontDrawsAsTheUncompressedOne) {
 }
 
 // A grey font compressed, read back by the decoder above, holds the strike's coverage rounded
-// to the font's depth pixel for pixel: the only way 3 bpp is written.
+// to the font's depth pixel for pixel: the only way 3 bpp is written. Greek Α and Cyrillic А
+// are drawn as Latin A: glyph_bitmap holds their code once and all three descriptors point at it.
 TEST(LvglCompress, CompressedGreyLevelsAreTheCoverageRounded) {
     glyph::FontFaces faces;
     faces.Select(glyph::FontSource::File(testfonts::DejaVuSans()), {"", 16, false, false});
-    const std::u32string characters = U"AgW%@j,.\u0416";
+    const std::u32string characters = U"AgW%@j,.\u0416\u0391\u0410";
     const glyph::Strike strike = glyph::DrawStrike(faces, characters, glyph::Depth::Eight);
     struct Row {
         int bpp;
@@ -329,12 +348,14 @@ TEST(LvglCompress, CompressedGreyLevelsAreTheCoverageRounded) {
             std::to_string(row.bpp) + " bpp, LVGL " + std::to_string(row.version);
         const std::string text = Write(strike, true, row.version, row.bpp);
         const bool prefilter = text.find(".bitmap_format = 1,") != std::string::npos;
-        const auto written = ParseFont(text);
+        const WrittenFont written = ParseFont(text);
         const double top = (1 << row.bpp) - 1;
+        std::map<std::size_t, std::size_t> codeAt; // bitmap_index -> bytes of the code there
+        std::size_t unshared = 0;                  // the codes' bytes, each glyph its own
         for (const glyph::StrikeGlyph& g : strike.glyphs) {
             char code[16];
             std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(g.code));
-            const WrittenGlyph& w = written.at(code);
+            const WrittenGlyph& w = written.glyphs.at(code);
             ASSERT_EQ(w.width, g.ink.width()) << what << ", " << code;
             ASSERT_EQ(w.height, g.ink.height()) << what << ", " << code;
             std::vector<std::uint8_t> expected;
@@ -344,9 +365,24 @@ TEST(LvglCompress, CompressedGreyLevelsAreTheCoverageRounded) {
                         static_cast<std::uint8_t>(std::lround(g.ink.Value(x, y) * top / 255.0)));
                 }
             }
-            EXPECT_EQ(Decode(w.bytes, w.width, w.height, row.bpp, prefilter), expected)
+            std::size_t used = 0;
+            EXPECT_EQ(Decode(w.bytes, w.width, w.height, row.bpp, prefilter, &used), expected)
                 << what << ", " << code;
+            if (!expected.empty()) {
+                codeAt[w.index] = used;
+                unshared += used;
+            }
         }
+        const std::size_t latinA = written.glyphs.at("U+0041").index;
+        EXPECT_EQ(written.glyphs.at("U+0391").index, latinA) << what << ", Greek Alpha";
+        EXPECT_EQ(written.glyphs.at("U+0410").index, latinA) << what << ", Cyrillic A";
+        std::size_t shared = 0;
+        for (const auto& [index, bytes] : codeAt) {
+            shared += bytes;
+        }
+        // Each code once, then the byte LVGL may read past the last.
+        EXPECT_EQ(written.bitmap.size(), shared + 1) << what;
+        EXPECT_LT(shared, unshared) << what;
     }
 }
 
