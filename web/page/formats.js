@@ -1,0 +1,97 @@
+// The "Format" control and each format's own options, built from the module's format registry:
+// the page holds no list of formats or options of its own.
+//
+// The registry, as the module gives it:
+//   {default: NAME, formats: [{name, help, depths: [bits...], windowTable, binaryUnlessArray,
+//    arrayName, options: [{option: '--encoding', help, values: [...], default}, ...]}]}
+// An option with values is a choice, one without a value is a switch, and any other takes text.
+
+// The registry with a map from name to format.
+export function normalizeFormats(registry) {
+    const list = registry.formats.map((format) => ({
+        name: format.name,
+        help: format.help ?? '',
+        depths: format.depths ?? [1],
+        windowTable: Boolean(format.windowTable),
+        binaryUnlessArray: Boolean(format.binaryUnlessArray),
+        arrayName: format.arrayName ?? 'symbol',
+        options: format.options ?? [],
+    }));
+    return {
+        list,
+        byName: new Map(list.map((format) => [format.name, format])),
+        defaultName: registry.default ?? list[0].name,
+    };
+}
+
+// "--lvgl-version" is labelled "Lvgl version".
+function labelFor(option) {
+    const words = option.replace(/^-+/, '').replace(/-/g, ' ');
+    return words.charAt(0).toUpperCase() + words.slice(1);
+}
+
+let nextId = 1;
+
+function field(labelText, control, help, isCheck) {
+    const wrap = document.createElement('div');
+    wrap.className = isCheck ? 'field check' : 'field';
+    control.id = 'option-' + nextId++;
+    const label = document.createElement('label');
+    label.htmlFor = control.id;
+    label.textContent = labelText;
+    wrap.append(...(isCheck ? [control, label] : [label, control]));
+    if (help) {
+        const hint = document.createElement('span');
+        hint.className = 'hint';
+        hint.id = control.id + '-hint';
+        hint.textContent = help.split('\n').join(' ');
+        control.setAttribute('aria-describedby', hint.id);
+        wrap.append(hint);
+    }
+    return wrap;
+}
+
+function choice(option, values, defaultValue) {
+    const select = document.createElement('select');
+    for (const value of values) {
+        const item = document.createElement('option');
+        item.value = value;
+        item.textContent = value === defaultValue ? value + ' (default)' : value;
+        select.append(item);
+    }
+    select.value = defaultValue;
+    select.dataset.option = option;
+    select.dataset.default = defaultValue;
+    return select;
+}
+
+function control(spec) {
+    if (spec.values && spec.values.length > 0) {
+        const values = spec.values.map(String);
+        const defaultValue = spec.default !== undefined ? String(spec.default) : values[0];
+        return field(labelFor(spec.option), choice(spec.option, values, defaultValue), spec.help);
+    }
+    const input = document.createElement('input');
+    input.dataset.option = spec.option;
+    if (spec.takesValue === false) {
+        input.type = 'checkbox';
+        return field(labelFor(spec.option), input, spec.help, true);
+    }
+    input.type = 'text';
+    input.spellcheck = false;
+    input.autocomplete = 'off';
+    input.dataset.default = spec.default !== undefined ? String(spec.default) : '';
+    input.placeholder = input.dataset.default;
+    return field(labelFor(spec.option), input, spec.help);
+}
+
+// The controls of `format`'s own options, and "Bits per pixel" when it holds more than one depth.
+export function formatControls(format) {
+    const controls = format.options.map(control);
+    if (format.depths.length > 1) {
+        const depths = format.depths.map(String);
+        const first = depths.includes('1') ? '1' : depths[0];
+        controls.push(field('Bits per pixel', choice('--bpp', depths, first)));
+    }
+    return controls;
+}

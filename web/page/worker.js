@@ -1,0 +1,114 @@
+// Runs rastova-convert in this worker, away from the page's thread, so that a long conversion
+// neither freezes the page nor outlives a Cancel: the page terminates the worker and starts a
+// new one.
+//
+// Messages from the page:
+//   {type: 'font', name, bytes}      the font file, written into the working folder
+//   {type: 'run', id, args, read}    runs the command line with `args` (without the program
+//                                    name) and sends back the files named in `read` that exist
+// Messages to the page:
+//   {type: 'ready', formats}                     the module is loaded; the format registry
+//   {type: 'failed', message}                    the module could not be loaded
+//   {type: 'progress', id, done, total}          glyphs drawn so far, at most every 50 ms
+//   {type: 'result', id, code, stderr, files, crashed}
+//                                                exit status, standard error, {path: bytes};
+//                                                crashed: the module failed and is not reusable
+
+const kFolder = '/work';
+let rastova = null;
+let fontPath = null;
+let current = 0;
+let lastProgress = 0;
+
+async function loadFactory() {
+    const module = await import('./rastova.js');
+    if (typeof module.default === 'function') {
+        return module.default;
+    }
+    if (typeof self.createRastova === 'function') {
+        return self.createRastova;
+    }
+    throw new Error('rastova.js does not provide createRastova');
+}
+
+function onProgress(done, total) {
+    const now = performance.now();
+    if (done < total && now - lastProgress < 50) {
+        return;
+    }
+    lastProgress = now;
+    postMessage({type: 'progress', id: current, done, total});
+}
+
+async function start() {
+    try {
+        const createRastova = await loadFactory();
+        rastova = await createRastova({onProgress});
+        rastova.onProgress = onProgress;
+        rastova.FS.mkdir(kFolder);
+        rastova.FS.chdir(kFolder);
+        postMessage({type: 'ready', formats: JSON.parse(rastova.formats())});
+    } catch (error) {
+        postMessage({type: 'failed', message: String(error && error.message || error)});
+    }
+}
+
+function removeIfThere(path) {
+    try {
+        rastova.FS.unlink(path);
+    } catch {
+        // not there
+    }
+}
+
+function setFont(name, bytes) {
+    if (fontPath !== null) {
+        removeIfThere(fontPath);
+    }
+    fontPath = name;
+    rastova.FS.writeFile(fontPath, new Uint8Array(bytes));
+}
+
+function run(id, args, read) {
+    current = id;
+    lastProgress = 0;
+    for (const path of read) {
+        removeIfThere(path);
+    }
+    let code = 2;
+    let stderr = '';
+    let crashed = false;
+    try {
+        const result = rastova.run(args);
+        code = result.code;
+        stderr = result.stderr;
+    } catch (error) {
+        // The module itself failed (out of memory, say): the page says so and starts afresh.
+        stderr = 'rastova-convert: ' + String(error && error.message || error) + '\n';
+        crashed = true;
+    }
+    const files = {};
+    const transfer = [];
+    for (const path of read) {
+        try {
+            const bytes = rastova.FS.readFile(path);
+            files[path] = bytes;
+            transfer.push(bytes.buffer);
+            removeIfThere(path);
+        } catch {
+            // not written
+        }
+    }
+    postMessage({type: 'result', id, code, stderr, files, crashed}, transfer);
+}
+
+onmessage = (event) => {
+    const message = event.data;
+    if (message.type === 'font') {
+        setFont(message.name, message.bytes);
+    } else if (message.type === 'run') {
+        run(message.id, message.args, message.read);
+    }
+};
+
+start();
