@@ -69,7 +69,7 @@ async function setControls(page, row) {
 async function convert(page) {
     await page.getByRole('button', {name: 'Convert', exact: true}).click();
     await page.locator('form[aria-busy="false"]').waitFor();
-    return (await page.getByRole('status').textContent()) ?? '';
+    return (await page.getByRole('status', {name: 'Messages'}).textContent()) ?? '';
 }
 
 async function download(page) {

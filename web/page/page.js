@@ -7,6 +7,7 @@ const $ = (id) => document.getElementById(id);
 
 // Names the runs write in the worker's folder.
 const kSheet = 'rastova-preview.png';
+const kSheetOutput = 'rastova-preview.out';
 const kSample = 'rastova-sample.bdf';
 // A conversion shows its progress and Cancel once it has taken this long.
 const kShowProgressAfterMs = 150;
@@ -21,7 +22,8 @@ const state = {
     running: false,
     downloadUrl: null,
     sheetUrl: null,
-    sample: null, // {font, text} of the last sample line
+    sheetArgs: null, // the last conversion's command line, without --preview and --zoom
+    zoomTimer: null,
     outputText: null,
 };
 
@@ -115,8 +117,9 @@ function fontArgs() {
     return args;
 }
 
-// The command line the controls say, as a user would type it; `output` is its -o file.
-function commandArgs(format, output) {
+// The command line the controls say, as a user would type it; `output` is its -o file, after
+// any `extra` options.
+function commandArgs(format, output, extra = []) {
     const args = [...fontArgs(), '--format', format.name];
     for (const control of document.querySelectorAll('#format-options [data-option]')) {
         if (control.type === 'checkbox') {
@@ -131,7 +134,7 @@ function commandArgs(format, output) {
         const value = $(id).value.trim();
         if (value !== '') args.push(option, value);
     }
-    args.push('-o', output);
+    args.push(...extra, '-o', output);
     const text = $('characters').value;
     if (text !== '') args.push('--', text);
     return args;
@@ -159,6 +162,7 @@ function clearResult() {
         state[key] = null;
     }
     state.outputText = null;
+    state.sheetArgs = null;
     $('download').hidden = true;
     $('copy').hidden = true;
     $('result').hidden = true;
@@ -208,8 +212,11 @@ async function convertAndShow(format, cArray, output, args) {
                 result.code !== 0);
     if (result.code === 2 || !bytes) return;
     offerDownload(output, bytes, format, cArray);
-    document.body.dataset.convertMs = String(Math.round(performance.now() - started));
-    await showPreview();
+    state.sheetArgs = commandArgs(format, kSheetOutput);
+    await drawSampleLine();
+    await drawSheet();
+    $('result').hidden = false;
+    applyZoom();
 }
 
 function offerDownload(name, bytes, format, cArray) {
@@ -224,11 +231,32 @@ function offerDownload(name, bytes, format, cArray) {
     $('copy').hidden = binary;
 }
 
-// The picture of the converted set, as --preview draws it, and the sample line.
-async function showPreview() {
-    await drawSampleLine();
-    $('result').hidden = false;
+// The picture of the converted set, as --preview draws it at the zoom chosen: the same run
+// again, with the picture.
+async function drawSheet() {
+    const args = [...state.sheetArgs];
+    args.splice(args.indexOf('-o'), 0, '--preview', kSheet, '--zoom', $('zoom').value);
+    const result = await runInWorker(args, [kSheet, kSheetOutput]);
+    const bytes = result.files?.[kSheet];
+    if (state.sheetUrl) URL.revokeObjectURL(state.sheetUrl);
+    state.sheetUrl = bytes ? URL.createObjectURL(new Blob([bytes], {type: 'image/png'})) : null;
+    $('sheet').hidden = !bytes;
+    if (bytes) $('sheet').src = state.sheetUrl;
+}
+
+// The sheet is drawn again at the new zoom once the slider rests; the sample line is scaled.
+function zoomChanged() {
     applyZoom();
+    clearTimeout(state.zoomTimer);
+    state.zoomTimer = setTimeout(async () => {
+        if (state.running || !state.sheetArgs) return;
+        setRunning(true);
+        try {
+            await drawSheet();
+        } finally {
+            setRunning(false);
+        }
+    }, 200);
 }
 
 // The sample line: the text, converted to BDF with the same font, size and style, drawn glyph
@@ -247,8 +275,7 @@ async function drawSampleLine() {
         canvas.width = canvas.height = 0;
         return;
     }
-    state.sample = {font: parseBdf(new TextDecoder().decode(bytes)), text};
-    drawSample(canvas, state.sample.font, text);
+    drawSample(canvas, parseBdf(new TextDecoder().decode(bytes)), text);
 }
 
 function applyZoom() {
@@ -257,10 +284,6 @@ function applyZoom() {
     const canvas = $('sample');
     canvas.style.width = canvas.width * zoom + 'px';
     canvas.style.height = canvas.height * zoom + 'px';
-    const sheet = $('sheet');
-    if (sheet.naturalWidth) {
-        sheet.style.width = sheet.naturalWidth * zoom + 'px';
-    }
 }
 
 function cancel() {
@@ -338,8 +361,7 @@ function main() {
     });
     $('font-file').addEventListener('change', (event) => takeFont(event.target.files[0]));
     $('format').addEventListener('change', showFormatOptions);
-    $('zoom').addEventListener('input', applyZoom);
-    $('sheet').addEventListener('load', applyZoom);
+    $('zoom').addEventListener('input', zoomChanged);
     $('copy').addEventListener('click', async () => {
         await navigator.clipboard.writeText(state.outputText ?? '');
         $('copy').textContent = 'Copied';
