@@ -222,4 +222,20 @@ describe('the page', () => {
         assert.ok((await download(page)).equals(runNative(row).output));
         await context.close();
     });
+
+    it('shows a large set\'s progress, and Cancel stops it', kTimeout, async () => {
+        const {context, page} = await openPage(browser, server.origin);
+        await setControls(page, {format: 'bdf', size: '100px', range: '0xA0-0xD7FF'});
+        await page.getByRole('button', {name: 'Convert', exact: true}).click();
+        await page.waitForFunction(() => document.getElementById('progress').value > 0);
+        await page.getByRole('button', {name: 'Cancel', exact: true}).click();
+        await page.locator('form[aria-busy="false"]').waitFor();
+        assert.match(await page.getByRole('status', {name: 'Messages'}).textContent(), /^Cancelled/);
+        assert.equal(await page.getByRole('link', {name: /^Download/}).count(), 0);
+        const row = {format: 'u8g2', set: 'ascii'};
+        await setControls(page, row);
+        await convert(page);
+        assert.ok((await download(page)).equals(runNative(row).output), 'the conversion after');
+        await context.close();
+    });
 });
