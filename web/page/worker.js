@@ -102,7 +102,14 @@ function run(id, args, read) {
     postMessage({type: 'result', id, code, stderr, files, crashed}, transfer);
 }
 
-onmessage = (event) => {
+const loaded = start();
+
+// Messages wait, in order, until the module is loaded.
+onmessage = async (event) => {
+    await loaded;
+    if (rastova === null) {
+        return;
+    }
     const message = event.data;
     if (message.type === 'font') {
         setFont(message.name, message.bytes);
@@ -110,5 +117,3 @@ onmessage = (event) => {
         run(message.id, message.args, message.read);
     }
 };
-
-start();
