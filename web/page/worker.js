@@ -20,15 +20,20 @@ let fontPath = null;
 let current = 0;
 let lastProgress = 0;
 
+// rastova.js is a classic script defining createRastova; an ES module build is taken too.
 async function loadFactory() {
-    const module = await import('./rastova.js');
-    if (typeof module.default === 'function') {
-        return module.default;
+    try {
+        importScripts('rastova.js');
+    } catch (error) {
+        if (!(error instanceof SyntaxError)) {
+            throw error;
+        }
+        return (await import('./rastova.js')).default;
     }
-    if (typeof self.createRastova === 'function') {
-        return self.createRastova;
+    if (typeof self.createRastova !== 'function') {
+        throw new Error('rastova.js does not define createRastova');
     }
-    throw new Error('rastova.js does not provide createRastova');
+    return self.createRastova;
 }
 
 function onProgress(done, total) {
