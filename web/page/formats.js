@@ -1,26 +1,36 @@
 // The "Format" control and each format's own options, built from the module's format registry:
 // the page holds no list of formats or options of its own.
 //
-// The registry, as the module gives it:
-//   {default: NAME, formats: [{name, help, depths: [bits...], windowTable, binaryUnlessArray,
-//    arrayName, options: [{option: '--encoding', help, values: [...], default}, ...]}]}
-// An option with values is a choice, one without a value is a switch, and any other takes text.
+// The registry, as the module gives it: a list of formats (or {formats, options})
+//   [{name, help, default, depths: [bits...], arrayName, binaryUnlessArray,
+//     options: ['--encoding', ...] or [{option, help, values: [...], default}, ...]}]
+// An option named only by its flag is described in the registry's `options` when it has them.
+// An option with values is a choice, one with `takesValue: false` a switch, any other takes text.
+
+function optionSpec(option, described) {
+    const spec = typeof option === 'string' ? {option, ...(described[option] ?? {})} : {...option};
+    spec.option = spec.option ?? spec.name;
+    return spec;
+}
 
 // The registry with a map from name to format.
 export function normalizeFormats(registry) {
-    const list = registry.formats.map((format) => ({
+    const rows = Array.isArray(registry) ? registry : registry.formats;
+    const described = Array.isArray(registry) ? {} : registry.options ?? {};
+    const list = rows.map((format) => ({
         name: format.name,
         help: format.help ?? '',
+        isDefault: format.default === true,
         depths: format.depths ?? [1],
-        windowTable: Boolean(format.windowTable),
-        binaryUnlessArray: Boolean(format.binaryUnlessArray),
         arrayName: format.arrayName ?? 'symbol',
-        options: format.options ?? [],
+        binaryUnlessArray: Boolean(format.binaryUnlessArray),
+        options: (format.options ?? []).map((option) => optionSpec(option, described)),
     }));
+    const chosen = list.find((format) => format.isDefault) ?? list[0];
     return {
         list,
         byName: new Map(list.map((format) => [format.name, format])),
-        defaultName: registry.default ?? list[0].name,
+        defaultName: typeof registry.default === 'string' ? registry.default : chosen.name,
     };
 }
 

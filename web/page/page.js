@@ -93,7 +93,7 @@ function outputExtension(format, cArray) {
     if ((format.binaryUnlessArray && !cArray) || format.arrayName === 'font-name') {
         return format.name;
     }
-    if (format.windowTable && !cArray) {
+    if (format.arrayName === 'tables' && !cArray) {
         return 'txt';
     }
     return 'h';

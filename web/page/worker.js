@@ -7,7 +7,7 @@
 //   {type: 'run', id, args, read}    runs the command line with `args` (without the program
 //                                    name) and sends back the files named in `read` that exist
 // Messages to the page:
-//   {type: 'ready', formats}                     the module is loaded; the format registry
+//   {type: 'ready', formats}                     the module is loaded; its format registry
 //   {type: 'failed', message}                    the module could not be loaded
 //   {type: 'progress', id, done, total}          glyphs drawn so far, at most every 50 ms
 //   {type: 'result', id, code, stderr, files, crashed}
@@ -52,7 +52,8 @@ async function start() {
         rastova.onProgress = onProgress;
         rastova.FS.mkdir(kFolder);
         rastova.FS.chdir(kFolder);
-        postMessage({type: 'ready', formats: JSON.parse(rastova.formats())});
+        const formats = rastova.formats();
+        postMessage({type: 'ready', formats: typeof formats === 'string' ? JSON.parse(formats) : formats});
     } catch (error) {
         postMessage({type: 'failed', message: String(error && error.message || error)});
     }
