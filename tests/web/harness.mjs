@@ -80,6 +80,6 @@ export async function openPage(browser, origin) {
     const requests = [];
     page.on('request', (request) => requests.push(request.url()));
     await page.goto(origin + '/index.html');
-    await page.getByLabel('Format').and(page.locator(':enabled')).waitFor();
+    await page.getByLabel('Format', {exact: true}).and(page.locator(':enabled')).waitFor();
     return {context, page, requests};
 }
