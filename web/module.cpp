@@ -29,8 +29,13 @@ void OnProgress(std::size_t done, std::size_t total) {
     TellProgress(static_cast<double>(done), static_cast<double>(total));
 }
 
-// The folders the page puts its font in and takes the outputs from.
-const bool kFolders = mkdir("/in", 0755) == 0 && mkdir("/out", 0755) == 0;
+// The process as a shell would start it: emscripten's umask starts at 0777, which leaves every
+// output file unreadable; and the folders the page puts its font in and takes the outputs from.
+bool StartLikeAShell() {
+    umask(022);
+    return mkdir("/in", 0755) == 0 && mkdir("/out", 0755) == 0;
+}
+const bool kStarted = StartLikeAShell();
 
 } // namespace
 

@@ -9,7 +9,7 @@
 //   RASTOVA_CONVERT  the native program (build/cli/rastova-convert)
 //   RASTOVA_FONTS    the folder of DejaVu's TTF files (/usr/share/fonts/truetype/dejavu)
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
+import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import { createRequire } from 'node:module';
 import os from 'node:os';
@@ -77,15 +77,9 @@ before(async () => {
 });
 
 function runNative(args) {
-    try {
-        const stdout = execFileSync(convert, args, { cwd: scratch, stdio: 'pipe' });
-        return { code: 0, stdout, stderr: '' };
-    } catch (error) {
-        if (typeof error.status !== 'number') {
-            throw error;
-        }
-        return { code: error.status, stdout: error.stdout, stderr: error.stderr.toString() };
-    }
+    const run = spawnSync(convert, args, { cwd: scratch });
+    assert.equal(run.error, undefined, `${convert} did not run`);
+    return { code: run.status, stdout: run.stdout, stderr: run.stderr.toString() };
 }
 
 function checkRow(name, args, files) {
