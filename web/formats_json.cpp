@@ -1,8 +1,11 @@
 #include "web/formats_json.h"
 
+#include "cli/convert_options.h"
+#include "cli/convert_usage.h"
 #include "formats/format_registry.h"
 
 #include <cstdio>
+#include <span>
 #include <string_view>
 
 namespace web {
@@ -51,6 +54,31 @@ std::string Depths(const formats::FormatRow& row) {
     return "[" + list + "]";
 }
 
+std::string QuotedList(std::span<const std::string_view> words) {
+    std::string list;
+    for (const std::string_view word : words) {
+        list += (list.empty() ? "" : ",") + Quoted(word);
+    }
+    return "[" + list + "]";
+}
+
+// The options only some formats take that `row` takes, each as the command line's table and
+// --help describe it: {option, help, takesValue, values, default}.
+std::string Options(const formats::FormatRow& row) {
+    std::string list;
+    for (const cli::FormatOnlyOption& option : cli::FormatOnlyOptions()) {
+        if ((row.options & option.formatOptions) == 0) {
+            continue;
+        }
+        list += (list.empty() ? "" : ",") + ("{\"option\":" + Quoted(option.flag)) +
+                ",\"help\":" + Quoted(cli::OptionHelp(option.flag)) +
+                ",\"takesValue\":" + (option.takesValue ? "true" : "false") +
+                ",\"values\":" + QuotedList(option.values) +
+                ",\"default\":" + Quoted(option.defaultValue) + "}";
+    }
+    return "[" + list + "]";
+}
+
 } // namespace
 
 std::string FormatsJson() {
@@ -63,7 +91,8 @@ std::string FormatsJson() {
                 ",\"depths\":" + Depths(row) +
                 ",\"arrayName\":" + Quoted(ArrayNameText(row.arrayName)) +
                 ",\"binaryUnlessArray\":" + (row.binaryUnlessArray ? "true" : "false") +
-                ",\"singleByteCodes\":" + (row.singleByteCodes ? "true" : "false") + "}";
+                ",\"singleByteCodes\":" + (row.singleByteCodes ? "true" : "false") +
+                ",\"options\":" + Options(row) + "}";
     }
     return json + "]";
 }

@@ -5,9 +5,12 @@
 
 namespace web {
 
-// [{"name": "gfx", "help": "...", "example": "...", "default": false, "options": ["--encoding"],
-//   "depths": [1], "arrayName": "symbol", "binaryUnlessArray": false, "singleByteCodes": true},
-//  ...]: the rows in --help's order, the first the default.
+// [{"name": "gfx", "help": "...", "example": "...", "default": false, "depths": [1],
+//   "arrayName": "symbol", "binaryUnlessArray": false, "singleByteCodes": true,
+//   "options": [{"option": "--encoding", "help": "...", "takesValue": true,
+//                "values": ["unicode", "cp1251"], "default": "unicode"}, ...]},
+//  ...]: the rows in --help's order, the first the default; "options" are those only some
+// formats take, "values" empty for any text, "default" empty for none (or a switch).
 std::string FormatsJson();
 
 } // namespace web
