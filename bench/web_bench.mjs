@@ -4,7 +4,7 @@
 //   - click on Convert to the download offered, ASCII at 16 px in gfx (goal: 50 ms).
 // Then it converts "Hello, Wörld" to gfx at 16 px and saves a screenshot of the page.
 //
-//   scripts/web.sh && scripts/web-bench.sh            (or: node bench/web_bench.mjs)
+//   scripts/web.sh && node bench/web_bench.mjs
 //   SCREENSHOT  where the screenshot goes (default: build/page-screenshot.png)
 //   RUNS        conversions timed (default: 20)
 import fs from 'node:fs';
@@ -76,12 +76,17 @@ async function main() {
                     `max ${Math.max(...loads).toFixed(0)} ms (goal: under 1000 ms)`);
 
         const {context, page} = await openPage(browser, server.origin);
+        const chosen = await page.evaluate(() => performance.now());
         await setUp(page, '', 'ascii');
-        await timeConversion(page); // the first run also compiles the module's code paths
+        // The worker runs the font a few times as soon as it has it; the page marks when done.
+        await page.locator('form[data-warm-font]').waitFor();
+        const warmed = await page.evaluate(() => performance.now());
+        console.log(`font chosen to warm: ${(warmed - chosen).toFixed(0)} ms`);
         const times = [];
         for (let i = 0; i < runs; ++i) times.push(await timeConversion(page));
-        console.log(`ASCII 16 px gfx, click to download offered: median ${median(times).toFixed(1)} ms, ` +
-                    `max ${Math.max(...times).toFixed(1)} ms over ${runs} runs (goal: 50 ms)`);
+        console.log(`ASCII 16 px gfx, click to download offered: first ${times[0].toFixed(1)} ms, ` +
+                    `median ${median(times).toFixed(1)} ms, max ${Math.max(...times).toFixed(1)} ms ` +
+                    `over ${runs} runs (goal: 50 ms)`);
 
         await setUp(page, 'Hello, Wörld', '');
         await page.setViewportSize({width: 1100, height: 900});

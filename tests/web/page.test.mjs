@@ -112,15 +112,15 @@ function runNative(row) {
 // are the same options as the command line takes them.
 const kExtraRows = {
     table: [{cArray: 'font16', text: 'Жx'}],
-    bdf: [{page: {Hinting: 'none', Bold: true}, style: ['--bold', '--hinting', 'none']}],
+    bdf: [{text: 'Ag', page: {Hinting: 'none', Bold: true}, style: ['--bold', '--hinting', 'none']}],
     gfx: [{set: 'cp1251', page: {Encoding: 'cp1251'}, cli: ['--encoding', 'cp1251']}],
-    lvgl: [{page: {'Bits per pixel': '4', Compress: true, 'Lvgl version': '8'},
+    lvgl: [{set: 'ascii', page: {'Bits per pixel': '4', Compress: true, 'Lvgl version': '8'},
             cli: ['--lvgl-version', '8', '--compress', '--bpp', '4']}],
-    u8g2: [{size: '12pt', page: {Italic: true}, style: ['--italic']}],
-    xbm: [{page: {Cell: '12x20'}, cli: ['--cell', '12x20']}],
+    u8g2: [{set: 'ascii', size: '12pt', page: {Italic: true}, style: ['--italic']}],
+    xbm: [{range: '0x30-0x39', page: {Cell: '12x20'}, cli: ['--cell', '12x20']}],
     ssd1306: [{range: '0x30-0x39'}],
-    raw: [{page: {Scan: 'columns', 'Bit order': 'lsb'}, cli: ['--bit-order', 'lsb', '--scan', 'columns']}],
-    vlw: [{cArray: 'sans16'}],
+    raw: [{text: '0123', page: {Scan: 'columns', 'Bit order': 'lsb'}, cli: ['--bit-order', 'lsb', '--scan', 'columns']}],
+    vlw: [{set: 'ascii', cArray: 'sans16'}],
 };
 
 async function formatNames(page) {
@@ -149,6 +149,54 @@ describe('the page writes what rastova-convert writes', () => {
                 assert.ok(bytes.equals(expected.output),
                           `${name}: the download (${bytes.length} bytes) differs from ` +
                               `rastova-convert's output (${expected.output.length} bytes)`);
+            }
+        }
+        await context.close();
+    });
+});
+
+// Runs the native rastova-convert with `args` after a font and --dry-run; its exit status and
+// standard error.
+function nativeDryRun(args) {
+    const run = spawnSync(convertPath, ['--font-file', kSans, '--dry-run', 'A', ...args],
+                          {encoding: 'utf8'});
+    return {code: run.status, stderr: run.stderr};
+}
+
+// What rastova-convert takes after an option the page offers as text or a switch.
+const kGoodArgs = {'--cell': ['12x20'], '--first': ['0x20'], '--compress': ['--bpp', '4']};
+
+describe('each format\'s own options', () => {
+    it('are those rastova-convert takes with it, with the words it takes', kTimeout, async () => {
+        const {context, page} = await openPage(browser, server.origin);
+        const shown = new Map();
+        for (const format of await formatNames(page)) {
+            await page.getByLabel('Format', {exact: true}).selectOption(format);
+            shown.set(format, await page.locator('#format-options [data-option]').evaluateAll(
+                (controls) => controls.map((control) => ({
+                    flag: control.dataset.option,
+                    kind: control.tagName === 'SELECT' ? 'choice' : control.type,
+                    values: [...(control.options ?? [])].map((option) => option.value),
+                }))));
+        }
+        const everyFlag = new Map([...shown.values()].flat().map((control) => [control.flag, control]));
+        assert.ok(everyFlag.size >= 8, `options shown: ${[...everyFlag.keys()].join(', ')}`);
+        for (const [format, controls] of shown) {
+            for (const [flag, control] of everyFlag) {
+                const name = `${format} ${flag}`;
+                const value = control.kind === 'choice' ? [control.values.at(-1)] : kGoodArgs[flag] ?? [];
+                const run = nativeDryRun(['--format', format, flag, ...value]);
+                const offered = controls.find((shownControl) => shownControl.flag === flag);
+                assert.equal(run.code === 0, offered !== undefined, `${name}: ${run.stderr}`);
+                if (!offered || offered.kind !== 'choice') continue;
+                const refused = nativeDryRun(['--format', format, flag, 'none-of-these']);
+                const listed = /is not one of (.*)$/m.exec(refused.stderr)?.[1].split(', ') ?? [];
+                // A word counts as taken when the format takes it, alone or with one of the
+                // switches the page offers beside it (lvgl's 3 bits need --compress).
+                const switches = [[], ...controls.filter((c) => c.kind === 'checkbox').map((c) => [c.flag])];
+                const taken = listed.filter((word) => switches.some((extra) =>
+                    nativeDryRun(['--format', format, flag, word, ...extra]).code === 0));
+                assert.deepEqual([...offered.values].sort(), taken.sort(), name);
             }
         }
         await context.close();

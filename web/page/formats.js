@@ -1,36 +1,27 @@
 // The "Format" control and each format's own options, built from the module's format registry:
 // the page holds no list of formats or options of its own.
 //
-// The registry, as the module gives it: a list of formats (or {formats, options})
+// The registry, as the module's formats() gives it (web/formats_json.h):
 //   [{name, help, default, depths: [bits...], arrayName, binaryUnlessArray,
-//     options: ['--encoding', ...] or [{option, help, values: [...], default}, ...]}]
-// An option named only by its flag is described in the registry's `options` when it has them.
-// An option with values is a choice, one with `takesValue: false` a switch, any other takes text.
-
-function optionSpec(option, described) {
-    const spec = typeof option === 'string' ? {option, ...(described[option] ?? {})} : {...option};
-    spec.option = spec.option ?? spec.name;
-    return spec;
-}
+//     options: [{option, help, takesValue, values: [...], default}, ...]}]
+// An option with values is a choice, one that takes no value a switch, any other takes text.
 
 // The registry with a map from name to format.
 export function normalizeFormats(registry) {
-    const rows = Array.isArray(registry) ? registry : registry.formats;
-    const described = Array.isArray(registry) ? {} : registry.options ?? {};
-    const list = rows.map((format) => ({
+    const list = registry.map((format) => ({
         name: format.name,
-        help: format.help ?? '',
+        help: format.help,
         isDefault: format.default === true,
-        depths: format.depths ?? [1],
-        arrayName: format.arrayName ?? 'symbol',
-        binaryUnlessArray: Boolean(format.binaryUnlessArray),
-        options: (format.options ?? []).map((option) => optionSpec(option, described)),
+        depths: format.depths,
+        arrayName: format.arrayName,
+        binaryUnlessArray: format.binaryUnlessArray,
+        options: format.options,
     }));
     const chosen = list.find((format) => format.isDefault) ?? list[0];
     return {
         list,
         byName: new Map(list.map((format) => [format.name, format])),
-        defaultName: typeof registry.default === 'string' ? registry.default : chosen.name,
+        defaultName: chosen.name,
     };
 }
 
@@ -78,7 +69,7 @@ function choice(option, values, defaultValue) {
 function control(spec) {
     if (spec.values && spec.values.length > 0) {
         const values = spec.values.map(String);
-        const defaultValue = spec.default !== undefined ? String(spec.default) : values[0];
+        const defaultValue = spec.default !== '' ? spec.default : values[0];
         return field(labelFor(spec.option), choice(spec.option, values, defaultValue), spec.help);
     }
     const input = document.createElement('input');
@@ -90,15 +81,15 @@ function control(spec) {
     input.type = 'text';
     input.spellcheck = false;
     input.autocomplete = 'off';
-    input.dataset.default = spec.default !== undefined ? String(spec.default) : '';
+    input.dataset.default = spec.default;
     input.placeholder = input.dataset.default;
     return field(labelFor(spec.option), input, spec.help);
 }
 
-// The controls of `format`'s own options, and "Bits per pixel" when it holds more than one depth.
+// The controls of `format`'s own options, and "Bits per pixel" unless it holds 1 bit only.
 export function formatControls(format) {
     const controls = format.options.map(control);
-    if (format.depths.length > 1) {
+    if (format.depths.some((bits) => bits !== 1)) {
         const depths = format.depths.map(String);
         const first = depths.includes('1') ? '1' : depths[0];
         controls.push(field('Bits per pixel', choice('--bpp', depths, first)));

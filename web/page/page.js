@@ -39,6 +39,9 @@ function startWorker() {
                 resolve(message.formats);
             } else if (message.type === 'failed') {
                 reject(new Error(message.message));
+            } else if (message.type === 'warm') {
+                // The worker has run the font a few times over: conversions are fast from now.
+                $('controls').dataset.warmFont = message.name;
             } else if (message.type === 'progress') {
                 state.pending.get(message.id)?.onProgress(message.done, message.total);
             } else if (message.type === 'result') {
@@ -303,6 +306,7 @@ async function takeFont(file) {
     if (!file) return;
     const bytes = await file.arrayBuffer();
     state.font = {name: safeFileName(file.name), bytes};
+    delete $('controls').dataset.warmFont;
     state.worker.postMessage({type: 'font', name: state.font.name, bytes});
     $('font-name').textContent = `${state.font.name}, ${bytes.byteLength} bytes`;
     clearResult();

@@ -3,11 +3,14 @@
 // new one.
 //
 // Messages from the page:
-//   {type: 'font', name, bytes}      the font file, written into the working folder
+//   {type: 'font', name, bytes}      the font file, written into the working folder; then a
+//                                    few conversions with it, unseen, so that the user's first
+//                                    one runs code already compiled
 //   {type: 'run', id, args, read}    runs the command line with `args` (without the program
 //                                    name) and sends back the files named in `read` that exist
 // Messages to the page:
 //   {type: 'ready', formats}                     the module is loaded; its format registry
+//   {type: 'warm', name}                         the runs after font `name` are done
 //   {type: 'failed', message}                    the module could not be loaded
 //   {type: 'progress', id, done, total}          glyphs drawn so far, at most every 50 ms
 //   {type: 'result', id, code, stderr, files, crashed}
@@ -15,7 +18,12 @@
 //                                                crashed: the module failed and is not reusable
 
 const kFolder = '/work';
+const kWarmOutput = 'rastova-warm.out';
+// Rounds of warming runs: the browser compiles the module's code lazily and again, faster,
+// once it is hot; a few runs of every format make the first real one fast.
+const kWarmRounds = 3;
 let rastova = null;
+let formatNames = [];
 let fontPath = null;
 let current = 0;
 let lastProgress = 0;
@@ -53,7 +61,8 @@ async function start() {
         rastova.FS.mkdir(kFolder);
         rastova.FS.chdir(kFolder);
         const formats = rastova.formats();
-        postMessage({type: 'ready', formats: typeof formats === 'string' ? JSON.parse(formats) : formats});
+        formatNames = formats.map((format) => format.name);
+        postMessage({type: 'ready', formats});
     } catch (error) {
         postMessage({type: 'failed', message: String(error && error.message || error)});
     }
@@ -73,6 +82,19 @@ function setFont(name, bytes) {
     }
     fontPath = name;
     rastova.FS.writeFile(fontPath, new Uint8Array(bytes));
+}
+
+// ASCII at 16 px in every format, a few times over, written nowhere the page reads.
+function warm() {
+    current = 0;
+    for (let round = 0; round < kWarmRounds; ++round) {
+        for (const format of formatNames) {
+            rastova.run(['--font-file', fontPath, '--size', '16px', '--set', 'ascii', '--format',
+                         format, '-o', kWarmOutput]);
+        }
+    }
+    removeIfThere(kWarmOutput);
+    postMessage({type: 'warm', name: fontPath});
 }
 
 function run(id, args, read) {
@@ -119,6 +141,7 @@ onmessage = async (event) => {
     const message = event.data;
     if (message.type === 'font') {
         setFont(message.name, message.bytes);
+        warm();
     } else if (message.type === 'run') {
         run(message.id, message.args, message.read);
     }
