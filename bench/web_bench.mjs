@@ -91,7 +91,12 @@ async function main() {
         await setUp(page, 'Hello, Wörld', '');
         await page.setViewportSize({width: 1100, height: 900});
         await timeConversion(page);
+        // The set is drawn again at the new zoom once the slider rests.
         await page.getByLabel('Zoom', {exact: true}).fill('6');
+        await page.getByLabel('Zoom', {exact: true}).blur();
+        await page.waitForTimeout(400);
+        await page.locator('form[aria-busy="false"]').waitFor();
+        await page.locator('#sheet').evaluate((image) => image.decode());
         fs.mkdirSync(path.dirname(screenshot), {recursive: true});
         await page.screenshot({path: screenshot, fullPage: true});
         console.log(`screenshot: ${screenshot}`);

@@ -252,6 +252,24 @@ describe('the page', () => {
         await context.close();
     });
 
+    it('is ready when its converter loads before its own script', kTimeout, async () => {
+        // The worker starts first thing; the page's script arrives long after it is loaded.
+        const context = await browser.newContext({acceptDownloads: true});
+        const page = await context.newPage();
+        await page.route('**/page.js', async (route) => {
+            await new Promise((resolve) => setTimeout(resolve, 3000));
+            await route.continue();
+        });
+        await page.goto(server.origin + '/index.html');
+        await page.getByLabel('Format', {exact: true}).and(page.locator(':enabled'))
+            .waitFor({timeout: 20000});
+        const row = {format: 'xbm', set: 'ascii'};
+        await setControls(page, row);
+        await convert(page);
+        assert.ok((await download(page)).equals(runNative(row).output));
+        await context.close();
+    });
+
     it('converts on Enter in a field, and takes a dropped font', kTimeout, async () => {
         const {context, page} = await openPage(browser, server.origin);
         const bytes = [...fs.readFileSync(path.join(dejavuDir, 'DejaVuSansMono.ttf'))];

@@ -30,7 +30,9 @@ const state = {
 // --- the worker --------------------------------------------------------------------------
 
 function startWorker() {
-    const worker = new Worker('worker.js');
+    // The first worker was started by start.js, as the page began to load.
+    const worker = self.rastovaWorker ?? new Worker('worker.js');
+    self.rastovaWorker = null;
     state.worker = worker;
     state.ready = new Promise((resolve, reject) => {
         worker.onmessage = (event) => {
@@ -52,6 +54,7 @@ function startWorker() {
         };
         worker.onerror = (event) => reject(new Error(event.message || 'the converter failed to load'));
     });
+    worker.postMessage({type: 'hello'});
     if (state.font) {
         worker.postMessage({type: 'font', name: state.font.name, bytes: state.font.bytes});
     }

@@ -3,6 +3,8 @@
 // new one.
 //
 // Messages from the page:
+//   {type: 'hello'}                  answered by 'ready' or 'failed' once the module is loaded:
+//                                    the page may start listening after the worker has started
 //   {type: 'font', name, bytes}      the font file, written into the working folder; then a
 //                                    few conversions with it, unseen, so that the user's first
 //                                    one runs code already compiled
@@ -28,20 +30,18 @@ let fontPath = null;
 let current = 0;
 let lastProgress = 0;
 
-// rastova.js is a classic script defining createRastova; an ES module build is taken too.
-async function loadFactory() {
-    try {
-        importScripts('rastova.js');
-    } catch (error) {
-        if (!(error instanceof SyntaxError)) {
-            throw error;
-        }
-        return (await import('./rastova.js')).default;
-    }
-    if (typeof self.createRastova !== 'function') {
-        throw new Error('rastova.js does not define createRastova');
-    }
-    return self.createRastova;
+// The module's code, fetched and compiled while rastova.js loads.
+const compiled = WebAssembly.compileStreaming
+    ? WebAssembly.compileStreaming(fetch('rastova.wasm'))
+    : fetch('rastova.wasm').then((response) => response.arrayBuffer()).then(WebAssembly.compile);
+compiled.catch(() => {}); // reported by start()
+
+// Gives emscripten's loader the module compiled above.
+function instantiateWasm(imports, receive) {
+    compiled.then((module) => WebAssembly.instantiate(module, imports)
+                      .then((instance) => receive(instance, module)))
+        .catch((error) => postMessage({type: 'failed', message: String(error)}));
+    return {};
 }
 
 function onProgress(done, total) {
@@ -53,18 +53,20 @@ function onProgress(done, total) {
     postMessage({type: 'progress', id: current, done, total});
 }
 
+// The module loaded: the message that answers the page's 'hello'.
 async function start() {
     try {
-        const createRastova = await loadFactory();
-        rastova = await createRastova({onProgress});
+        importScripts('rastova.js');
+        await compiled;
+        rastova = await createRastova({onProgress, instantiateWasm});
         rastova.onProgress = onProgress;
         rastova.FS.mkdir(kFolder);
         rastova.FS.chdir(kFolder);
         const formats = rastova.formats();
         formatNames = formats.map((format) => format.name);
-        postMessage({type: 'ready', formats});
+        return {type: 'ready', formats};
     } catch (error) {
-        postMessage({type: 'failed', message: String(error && error.message || error)});
+        return {type: 'failed', message: String(error && error.message || error)};
     }
 }
 
@@ -134,12 +136,13 @@ const loaded = start();
 
 // Messages wait, in order, until the module is loaded.
 onmessage = async (event) => {
-    await loaded;
-    if (rastova === null) {
-        return;
-    }
+    const outcome = await loaded;
     const message = event.data;
-    if (message.type === 'font') {
+    if (message.type === 'hello') {
+        postMessage(outcome);
+    } else if (rastova === null) {
+        return;
+    } else if (message.type === 'font') {
         setFont(message.name, message.bytes);
         warm();
     } else if (message.type === 'run') {
