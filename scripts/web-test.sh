@@ -21,3 +21,5 @@ export RASTOVA_PLAYWRIGHT=$PWD/$playwright
 export RASTOVA_CONVERT=${BUILD_DIR:-build}/cli/rastova-convert
 export RASTOVA_WEB_DIR=build-web
 node --test tests/web/
+# The module alone in Node.js: every format's bytes and the error paths.
+RASTOVA_WEB=$PWD/build-web RASTOVA_CONVERT=$(realpath "$RASTOVA_CONVERT") node --test web/tests/same_bytes.mjs
