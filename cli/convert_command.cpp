@@ -30,6 +30,8 @@ namespace {
 
 constexpr std::string_view kProgram = "rastova-convert: ";
 
+ProgressHook progressHook = nullptr;
+
 // One line on `err`, whatever the message quotes.
 void Report(std::ostream& err, std::string_view message) {
     err << kProgram << Printable(message) << "\n";
@@ -123,6 +125,11 @@ void DrawAll(const ConvertOptions& options, FontSources& sources, formats::FontW
             notes.Add(glyph::CharacterName(glyph.code) + ": " + glyph.problem);
         }
         writer.Add(std::move(glyph));
+        const std::size_t done = i + 1;
+        if (progressHook != nullptr &&
+            (done % kProgressStep == 0 || done == options.characters.size())) {
+            progressHook(done, options.characters.size());
+        }
     }
 }
 
@@ -412,6 +419,10 @@ int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err)
 }
 
 } // namespace
+
+void SetProgressHook(ProgressHook hook) {
+    progressHook = hook;
+}
 
 int RunConvert(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
     try {

@@ -1,6 +1,7 @@
 // rastova-convert: characters to bitmap tables.
 #pragma once
 
+#include <cstddef>
 #include <ostream>
 #include <span>
 #include <string_view>
@@ -15,5 +16,11 @@ inline constexpr int kExitUsage = 2;
 // notes and problems to `err`, one line each. Bad input is found before any table is written;
 // an -o file is replaced only when every table was written.
 int RunConvert(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
+
+// Told, while a run draws, how many of its characters are drawn: after every kProgressStep and
+// after the last. For a caller that shows it (the web page); none by default.
+using ProgressHook = void (*)(std::size_t done, std::size_t total);
+inline constexpr std::size_t kProgressStep = 64;
+void SetProgressHook(ProgressHook hook);
 
 } // namespace cli

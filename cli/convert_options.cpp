@@ -14,7 +14,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <initializer_list>
 #include <optional>
 #include <utility>
 
@@ -183,7 +182,7 @@ std::optional<std::string> CNameProblem(std::string_view name) {
 
 // One of `names`, or a UsageError listing them.
 std::string_view Choice(std::string_view option, std::string_view value,
-                        std::initializer_list<std::string_view> names) {
+                        std::span<const std::string_view> names) {
     for (std::string_view name : names) {
         if (value == name) {
             return name;
@@ -340,6 +339,14 @@ enum class Takes {
     Anything, // "--help=x" is help all the same
 };
 
+// The words the options that take one of a few accept, in the order their messages list them.
+constexpr std::string_view kEncodingValues[] = {"unicode", "cp1251"};
+constexpr std::string_view kLvglVersionValues[] = {"8", "9"};
+constexpr std::string_view kBppValues[] = {"1", "2", "3", "4", "8"};
+constexpr std::string_view kHintingValues[] = {"normal", "light", "none", "auto"};
+constexpr std::string_view kBitOrderValues[] = {"msb", "lsb"};
+constexpr std::string_view kScanValues[] = {"rows", "columns"};
+
 struct OptionRule {
     std::string_view name;
     std::string_view alias; // a second spelling; empty: none
@@ -348,6 +355,10 @@ struct OptionRule {
     // The formats that take it say so in their rows; 0: every format.
     unsigned onlyFor = 0;
     bool needsPreview = false;
+    // The words it takes, when it takes one of a few; empty: any text, or none.
+    std::span<const std::string_view> values = {};
+    // The value a run has when the option is not given; empty: none, or off.
+    std::string_view defaultValue = {};
 };
 
 constexpr unsigned Only(formats::FormatOption option) {
@@ -513,16 +524,16 @@ const OptionRule kOptionRules[] = {
     {"--format", "", Takes::Value, ApplyFormat},
     {"--encoding", "", Takes::Value,
      [](ParseState& s, std::string_view option, std::string_view value) {
-         s.options.encoding = Choice(option, value, {"unicode", "cp1251"}) == "cp1251"
+         s.options.encoding = Choice(option, value, kEncodingValues) == "cp1251"
                                   ? formats::Encoding::Cp1251
                                   : formats::Encoding::Unicode;
      },
-     Only(formats::FormatOption::Encoding)},
+     Only(formats::FormatOption::Encoding), false, kEncodingValues, "unicode"},
     {"--lvgl-version", "", Takes::Value,
      [](ParseState& s, std::string_view option, std::string_view value) {
-         s.options.lvglVersion = Choice(option, value, {"8", "9"}) == "8" ? 8 : 9;
+         s.options.lvglVersion = Choice(option, value, kLvglVersionValues) == "8" ? 8 : 9;
      },
-     Only(formats::FormatOption::LvglVersion)},
+     Only(formats::FormatOption::LvglVersion), false, kLvglVersionValues, "9"},
     {"--no-kerning", "", Takes::Nothing,
      [](ParseState& s, std::string_view, std::string_view) { s.options.kerning = false; },
      Only(formats::FormatOption::Kerning)},
@@ -531,36 +542,40 @@ const OptionRule kOptionRules[] = {
      Only(formats::FormatOption::Compress)},
     {"--bpp", "", Takes::Value,
      [](ParseState& s, std::string_view option, std::string_view value) {
-         s.options.bpp = Choice(option, value, {"1", "2", "3", "4", "8"})[0] - '0';
+         s.options.bpp = Choice(option, value, kBppValues)[0] - '0';
          s.options.bppGiven = true;
      }},
     {"--hinting", "", Takes::Value,
      [](ParseState& s, std::string_view option, std::string_view value) {
-         const std::string_view mode = Choice(option, value, {"normal", "light", "none", "auto"});
+         const std::string_view mode = Choice(option, value, kHintingValues);
          s.options.hinting = mode == "light"  ? glyph::Hinting::Light
                              : mode == "none" ? glyph::Hinting::None
                              : mode == "auto" ? glyph::Hinting::Auto
                                               : glyph::Hinting::Normal;
      }},
-    {"--cell", "", Takes::Value,
+    {"--cell",
+     "",
+     Takes::Value,
      [](ParseState& s, std::string_view, std::string_view value) {
          s.options.cell = ParseCell(value);
      },
-     Only(formats::FormatOption::Cell)},
+     Only(formats::FormatOption::Cell),
+     false,
+     {},
+     "font"},
     {"--bit-order", "", Takes::Value,
      [](ParseState& s, std::string_view option, std::string_view value) {
-         s.options.packing.order = Choice(option, value, {"msb", "lsb"}) == "msb"
+         s.options.packing.order = Choice(option, value, kBitOrderValues) == "msb"
                                        ? glyph::BitOrder::MsbFirst
                                        : glyph::BitOrder::LsbFirst;
      },
-     Only(formats::FormatOption::BitOrder)},
+     Only(formats::FormatOption::BitOrder), false, kBitOrderValues, "msb"},
     {"--scan", "", Takes::Value,
      [](ParseState& s, std::string_view option, std::string_view value) {
-         s.options.packing.scan = Choice(option, value, {"rows", "columns"}) == "rows"
-                                      ? glyph::Scan::Rows
-                                      : glyph::Scan::Pages;
+         s.options.packing.scan =
+             Choice(option, value, kScanValues) == "rows" ? glyph::Scan::Rows : glyph::Scan::Pages;
      },
-     Only(formats::FormatOption::Scan)},
+     Only(formats::FormatOption::Scan), false, kScanValues, "rows"},
     {"--first", "", Takes::Value,
      [](ParseState& s, std::string_view option, std::string_view value) {
          s.options.first = ParseCodePoint(value, option);
@@ -771,6 +786,17 @@ ConvertOptions ParseConvertOptions(std::span<const std::string_view> args) {
     }
     CheckCombination(state, given);
     return state.options;
+}
+
+std::vector<FormatOnlyOption> FormatOnlyOptions() {
+    std::vector<FormatOnlyOption> options;
+    for (const OptionRule& rule : kOptionRules) {
+        if (rule.onlyFor != 0) {
+            options.push_back({rule.name, rule.onlyFor, rule.takes == Takes::Value, rule.values,
+                               rule.defaultValue});
+        }
+    }
+    return options;
 }
 
 } // namespace cli

@@ -100,4 +100,15 @@ int ParseFaceIndex(std::string_view text);
 // without "iB"). Throws UsageError.
 std::uint64_t ParseByteCount(std::string_view text, std::string_view option);
 
+// An option only some formats take (their rows' FormatOption bits), as a front end other than
+// the command line offers it, read from the command line's own table.
+struct FormatOnlyOption {
+    std::string_view flag;
+    unsigned formatOptions = 0;               // the FormatOption bits of the formats that take it
+    bool takesValue = false;                  // false: a switch
+    std::span<const std::string_view> values; // the words it takes; empty: any text
+    std::string_view defaultValue;            // empty: none, or off
+};
+std::vector<FormatOnlyOption> FormatOnlyOptions();
+
 } // namespace cli

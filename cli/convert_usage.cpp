@@ -228,4 +228,38 @@ std::string FormatNameLines() {
     return lines;
 }
 
+std::string OptionHelp(std::string_view flag) {
+    // An option's entry: "  FLAG ARG", its text from column kColumn on the same line or the
+    // next, and further lines indented to that column.
+    constexpr std::size_t kColumn = 20;
+    const std::string_view usage = ConvertUsage();
+    const std::string head = "\n  " + std::string(flag);
+    std::size_t at = 0;
+    while ((at = usage.find(head, at)) != std::string_view::npos) {
+        const char after = usage[at + head.size()];
+        if (after == ' ' || after == '\n') {
+            break;
+        }
+        at += head.size();
+    }
+    if (at == std::string_view::npos) {
+        return {};
+    }
+    std::string help;
+    std::size_t line = at + 1;
+    for (bool first = true; line < usage.size(); first = false) {
+        const std::size_t end = std::min(usage.find('\n', line), usage.size());
+        const std::string_view text = usage.substr(line, end - line);
+        const bool continues = text.size() > kColumn && text.find_first_not_of(' ') == kColumn;
+        if (!first && !continues) {
+            break;
+        }
+        if (text.size() > kColumn) {
+            help += (help.empty() ? "" : " ") + std::string(text.substr(kColumn));
+        }
+        line = end + 1;
+    }
+    return help;
+}
+
 } // namespace cli

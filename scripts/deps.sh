@@ -13,7 +13,14 @@ RASTOVA_PACKAGES=(
     libx11-dev
     # The icon font of the README's example, opened there by file; not one the tests draw with.
     fonts-font-awesome
+    # The page: built with emscripten, tested in chromium driven from Node.js, served by Python.
+    emscripten chromium nodejs python3
 )
+# npm: Debian's, unless one is there already (NodeSource's nodejs carries its own and conflicts
+# with Debian's npm package).
+if ! command -v npm >/dev/null; then
+    RASTOVA_PACKAGES+=(npm)
+fi
 # The fonts the tests draw with, from their own list.
 mapfile -t -O ${#RASTOVA_PACKAGES[@]} RASTOVA_PACKAGES < <(
     grep -v -e '^#' -e '^$' "$(dirname "${BASH_SOURCE[0]}")/font-packages.txt")

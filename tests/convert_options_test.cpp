@@ -1,10 +1,12 @@
 // Parsing rastova-convert's arguments: characters, ranges, sets, sizes and option rules.
 #include "cli/character_list.h"
 #include "cli/convert_options.h"
+#include "cli/convert_usage.h"
 #include "cli/printable.h"
 #include "glyph/scan_geometry.h"
 #include "tests/cli_test_support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -396,20 +398,97 @@ TEST(ConvertOptions, RefusesBadCombinationsAndValues) {
 // format exactly when the row lists it, and the row's traits agree with its options.
 TEST(ConvertOptions, EachFormatTakesTheOptionsItsRowLists) {
     using formats::FormatOption;
+    // `help`: what --help says of it, its lines joined; `values`: the words it takes.
     struct Row {
         FormatOption option;
         std::string_view arg, value;
+        std::string_view help;
+        std::vector<std::string_view> values;
+        std::string_view defaultValue;
     };
-    const Row rows[] = {
-        {FormatOption::Encoding, "--encoding", "cp1251"},
-        {FormatOption::LvglVersion, "--lvgl-version", "8"},
-        {FormatOption::Cell, "--cell", "ink"},
-        {FormatOption::BitOrder, "--bit-order", "lsb"},
-        {FormatOption::Scan, "--scan", "columns"},
-        {FormatOption::First, "--first", "0x20"},
-        {FormatOption::Kerning, "--no-kerning", ""},
-        {FormatOption::Compress, "--compress", ""},
+    const std::vector<Row> rows = {
+        {FormatOption::Encoding,
+         "--encoding",
+         "cp1251",
+         "gfx and ssd1306 index glyphs by single bytes: unicode (code points up to 0xFF, the "
+         "default) or cp1251 (each character's Windows-1251 byte)",
+         {"unicode", "cp1251"},
+         "unicode"},
+        {FormatOption::LvglVersion,
+         "--lvgl-version",
+         "8",
+         "9 (default) or 8 (8.3)",
+         {"8", "9"},
+         "9"},
+        {FormatOption::Cell,
+         "--cell",
+         "ink",
+         "xbm, ssd1306, raw: font (ascent + descent, the default), ink (the set's own ink) or "
+         "WIDTHxHEIGHT; the width is the widest advance",
+         {},
+         "font"},
+        {FormatOption::BitOrder,
+         "--bit-order",
+         "lsb",
+         "raw: msb (default) or lsb first in each byte",
+         {"msb", "lsb"},
+         "msb"},
+        {FormatOption::Scan,
+         "--scan",
+         "columns",
+         "raw: rows (default, 8 pixels across a byte) or columns (vertical bytes in pages of 8 "
+         "rows, least significant bit at the top, as SSD1306/SH1106 take)",
+         {"rows", "columns"},
+         "rows"},
+        {FormatOption::First,
+         "--first",
+         "0x20",
+         "raw: the code of the first record; codes up to the first character are empty records",
+         {},
+         ""},
+        {FormatOption::Kerning,
+         "--no-kerning",
+         "",
+         "lvgl: leave the kerning out (by default, the pairs HarfBuzz kerns, where the main face "
+         "draws both characters)",
+         {},
+         ""},
+        {FormatOption::Compress,
+         "--compress",
+         "",
+         "lvgl: glyphs in LVGL's compressed code (LV_USE_FONT_COMPRESSED); LVGL 9 decompresses 2, "
+         "3 and 4 bits per pixel, LVGL 8 also 1 and 8",
+         {},
+         ""},
     };
+    // As the web page's format options see them: every row, each as --help describes it.
+    const std::vector<cli::FormatOnlyOption> described = cli::FormatOnlyOptions();
+    ASSERT_EQ(described.size(), rows.size());
+    for (const Row& row : rows) {
+        const auto found = std::find_if(described.begin(), described.end(),
+                                        [&](const auto& option) { return option.flag == row.arg; });
+        ASSERT_NE(found, described.end()) << row.arg;
+        EXPECT_EQ(found->formatOptions, static_cast<unsigned>(row.option)) << row.arg;
+        EXPECT_EQ(found->takesValue, !row.value.empty()) << row.arg;
+        EXPECT_EQ(std::vector(found->values.begin(), found->values.end()), row.values) << row.arg;
+        EXPECT_EQ(found->defaultValue, row.defaultValue) << row.arg;
+        EXPECT_EQ(cli::OptionHelp(row.arg), row.help) << row.arg;
+        for (const std::string_view value : row.values) {
+            const formats::FormatRow* taker = nullptr;
+            for (const formats::FormatRow& format : formats::Formats()) {
+                taker = taker != nullptr || !format.Takes(row.option) ? taker : &format;
+            }
+            ASSERT_NE(taker, nullptr) << row.arg;
+            EXPECT_EQ(UsageMessage([&] {
+                          Parse({"A", "--format", taker->name, row.arg, value});
+                      }),
+                      "(no error)")
+                << row.arg << " " << value;
+        }
+    }
+    EXPECT_EQ(cli::OptionHelp("--bit"), "");
+    EXPECT_EQ(cli::OptionHelp("--size"),
+              "10, 9.75pt (points) or 16px (pixels at 96 dpi); default 10");
     ASSERT_GE(formats::Formats().size(), 8U);
     for (const formats::FormatRow& format : formats::Formats()) {
         SCOPED_TRACE(format.name);
