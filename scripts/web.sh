@@ -106,6 +106,21 @@ mark_built() {
 
 common_cflags="-Oz"
 
+# Compiles the C files $3... of folder $2 (relative to it) with the flags in the array `cflags`,
+# as many at a time as there are cores, into the archive $prefix/lib/$1.
+compile_archive() {
+    local archive=$1 dir=$2
+    shift 2
+    local objects=$deps/objects/$archive
+    rm -rf "$objects" && mkdir -p "$objects"
+    printf '%s\n' "$@" | (cd "$dir" && xargs -P "$jobs" -I{} sh -c \
+        'f=$1; shift; emcc "$@" -c "$f" -o "$0/$(echo "$f" | tr / _).o"' "$objects" {} "${cflags[@]}")
+    rm -f "$prefix/lib/$archive"
+    emar rcs "$prefix/lib/$archive" "$objects"/*.o
+}
+
+# zlib's library as its Makefile builds it, without running its configure: the only thing
+# configure changes for this target is zconf.h's use of unistd.h and stdarg.h.
 build_zlib() {
     local version
     version=$(source_version zlib1g)
@@ -113,14 +128,18 @@ build_zlib() {
     say "zlib $version"
     local src
     src=$(unpack_source zlib "$version" any)
-    rm -rf "$deps/zlib" && cp -a "$src" "$deps/zlib"
-    (cd "$deps/zlib" && CFLAGS="$common_cflags" emconfigure ./configure --static \
-        --prefix="$prefix" >/dev/null && emmake make -j"$jobs" libz.a >/dev/null &&
-        emmake make install-libs install-headers >/dev/null 2>&1 ||
-        emmake make install >/dev/null)
+    mkdir -p "$prefix/include" "$prefix/lib"
+    sed -e 's|#ifdef HAVE_UNISTD_H .*|#if 1|' -e 's|#ifdef HAVE_STDARG_H .*|#if 1|' \
+        "$src/zconf.h" >"$prefix/include/zconf.h"
+    cp "$src/zlib.h" "$prefix/include/"
+    local cflags=($common_cflags -D_LARGEFILE64_SOURCE=1 -DHAVE_HIDDEN -I"$prefix/include")
+    compile_archive libz.a "$src" adler32.c crc32.c deflate.c infback.c inffast.c inflate.c \
+        inftrees.c trees.c zutil.c compress.c uncompr.c gzclose.c gzlib.c gzread.c gzwrite.c
     mark_built zlib "$version"
 }
 
+# libpng's library with the configuration its own build writes (the prebuilt pnglibconf.h,
+# stating the zlib it is built against), without a configure or CMake run.
 build_libpng() {
     local version
     version=$(source_version libpng16-16)
@@ -128,21 +147,30 @@ build_libpng() {
     say "libpng $version"
     local src
     src=$(unpack_source libpng1.6 "$version" any)
-    rm -rf "$deps/libpng"
-    emcmake cmake -S "$src" -B "$deps/libpng" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
-        -DCMAKE_C_FLAGS_MINSIZEREL="$common_cflags" -DCMAKE_INSTALL_PREFIX="$prefix" \
-        -DCMAKE_FIND_ROOT_PATH="$prefix" -DZLIB_ROOT="$prefix" \
-        -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include" \
-        -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
-        -DPNG_HARDWARE_OPTIMIZATIONS=OFF >/dev/null
-    cmake --build "$deps/libpng" >/dev/null
-    cmake --install "$deps/libpng" >/dev/null
+    local vernum
+    vernum=$(sed -n 's/^#define ZLIB_VERNUM \(0x[0-9a-f]*\).*/\1/p' "$prefix/include/zlib.h")
+    local include=$prefix/include/libpng16
+    mkdir -p "$include"
+    sed "s/^#define PNG_ZLIB_VERNUM 0 .*/#define PNG_ZLIB_VERNUM $vernum/" \
+        "$src/scripts/pnglibconf.h.prebuilt" >"$include/pnglibconf.h"
+    cp "$src/png.h" "$src/pngconf.h" "$include/"
+    cp "$include"/*.h "$prefix/include/"
+    local cflags=($common_cflags -I"$include" -I"$prefix/include")
+    compile_archive libpng16.a "$src" png.c pngerror.c pngget.c pngmem.c pngpread.c pngread.c \
+        pngrio.c pngrtran.c pngrutil.c pngset.c pngtrans.c pngwio.c pngwrite.c pngwtran.c \
+        pngwutil.c
+    cp "$prefix/lib/libpng16.a" "$prefix/lib/libpng.a"
     mark_built libpng "$version"
 }
 
-# As Debian configures it (debian/rules): autotools, without bzip2 and HarfBuzz. Brotli (WOFF2)
-# is left out too: FreeType then refuses a WOFF2 file, which the page reports, rather than
-# drawing anything else.
+# FreeType as Debian configures it (debian/rules: without bzip2 and HarfBuzz), its options
+# those configure writes (system zlib, libpng), compiled straight from its sources. Brotli
+# (WOFF2) is left out too: FreeType then refuses a WOFF2 file, which the page reports, rather
+# than drawing anything else. Every font driver, hinter and compressed-file reader of Debian's
+# build is in; left out are only the modules a run never calls: the OpenType and TrueType GX
+# table validators (FT_OpenType_Validate, FT_TrueTypeGX_Validate) and the two signed distance
+# field renderers (FT_RENDER_MODE_SDF), which FT_Render_Glyph tries only after the smooth and
+# monochrome renderers have drawn the outline.
 build_freetype() {
     local version
     version=$(source_version libfreetype6)
@@ -150,14 +178,55 @@ build_freetype() {
     say "FreeType $version"
     local src
     src=$(unpack_source freetype "$version")
-    rm -rf "$deps/freetype" && cp -a "$src" "$deps/freetype"
-    (cd "$deps/freetype" &&
-        CFLAGS="$common_cflags" ZLIB_CFLAGS="-I$prefix/include" ZLIB_LIBS="$prefix/lib/libz.a" \
-            LIBPNG_CFLAGS="-I$prefix/include/libpng16" LIBPNG_LIBS="$prefix/lib/libpng16.a" \
-            emconfigure ./configure --host=wasm32-unknown-emscripten --prefix="$prefix" \
-            --disable-shared --enable-static --without-bzip2 --without-harfbuzz \
-            --without-brotli --with-zlib=yes --with-png=yes >/dev/null &&
-        emmake make -j"$jobs" >/dev/null && emmake make install >/dev/null)
+    local config=$deps/freetype-config
+    rm -rf "$config" && mkdir -p "$config"
+    sed -e 's|^/\* #define FT_CONFIG_OPTION_SYSTEM_ZLIB \*/|#define FT_CONFIG_OPTION_SYSTEM_ZLIB|' \
+        -e 's|^/\* #define FT_CONFIG_OPTION_USE_PNG \*/|#define FT_CONFIG_OPTION_USE_PNG|' \
+        "$src/include/freetype/config/ftoption.h" >"$config/ftoption.h"
+    sed -e 's|^#undef HAVE_UNISTD_H|#define HAVE_UNISTD_H 1|' \
+        -e 's|^#undef HAVE_FCNTL_H|#define HAVE_FCNTL_H 1|' \
+        "$src/builds/unix/ftconfig.h.in" >"$config/ftconfig.h"
+    for option in SYSTEM_ZLIB USE_PNG; do
+        grep -q "^#define FT_CONFIG_OPTION_$option\$" "$config/ftoption.h" ||
+            { say "FreeType: cannot set FT_CONFIG_OPTION_$option" && exit 2; }
+    done
+    local modules=(tt_driver_class t1_driver_class cff_driver_class t1cid_driver_class
+        pfr_driver_class t42_driver_class winfnt_driver_class pcf_driver_class
+        bdf_driver_class sfnt_module_class autofit_module_class pshinter_module_class
+        ft_smooth_renderer_class ft_raster1_renderer_class ft_svg_renderer_class
+        psaux_module_class psnames_module_class)
+    local module
+    for module in "${modules[@]}"; do
+        grep -q "^FT_USE_MODULE( *[A-Za-z_]*, *$module *)" "$src/include/freetype/config/ftmodule.h" ||
+            { say "FreeType: no module $module" && exit 2; }
+        grep "^FT_USE_MODULE( *[A-Za-z_]*, *$module *)" "$src/include/freetype/config/ftmodule.h"
+    done >"$config/ftmodule.h"
+    local cflags=($common_cflags -DFT2_BUILD_LIBRARY -DFT_CONFIG_CONFIG_H="<ftconfig.h>"
+        -DFT_CONFIG_MODULES_H="<ftmodule.h>" -DFT_CONFIG_OPTIONS_H="<ftoption.h>"
+        -I"$config" -I"$src/builds/unix" -I"$src/include" -I"$src/src" -I"$prefix/include"
+        -I"$prefix/include/libpng16")
+    compile_archive libfreetype.a "$src" builds/unix/ftsystem.c src/base/ftdebug.c \
+        src/base/ftinit.c src/base/ftbase.c src/base/ftbbox.c src/base/ftbdf.c \
+        src/base/ftbitmap.c src/base/ftcid.c src/base/ftfstype.c src/base/ftgasp.c \
+        src/base/ftglyph.c src/base/ftmm.c src/base/ftpatent.c src/base/ftpfr.c \
+        src/base/ftstroke.c src/base/ftsynth.c src/base/fttype1.c src/base/ftwinfnt.c \
+        src/autofit/autofit.c src/bdf/bdf.c src/cff/cff.c src/cid/type1cid.c \
+        src/gzip/ftgzip.c src/lzw/ftlzw.c src/pcf/pcf.c src/pfr/pfr.c src/psaux/psaux.c \
+        src/pshinter/pshinter.c src/psnames/psnames.c src/raster/raster.c src/sfnt/sfnt.c \
+        src/smooth/smooth.c src/svg/svg.c src/truetype/truetype.c src/type1/type1.c \
+        src/type42/type42.c src/winfonts/winfnt.c
+    local include=$prefix/include/freetype2
+    rm -rf "$include" && mkdir -p "$include"
+    cp -r "$src/include/." "$include/"
+    cp "$config/ftoption.h" "$config/ftconfig.h" "$include/freetype/config/"
+    mkdir -p "$prefix/lib/pkgconfig"
+    cat >"$prefix/lib/pkgconfig/freetype2.pc" <<EOF
+Name: FreeType 2
+Description: FreeType, compiled to WebAssembly
+Version: ${version%%+*}
+Cflags: -I$include
+Libs: $prefix/lib/libfreetype.a $prefix/lib/libpng16.a $prefix/lib/libz.a
+EOF
     mark_built freetype "$version"
 }
 
