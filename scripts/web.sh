@@ -104,7 +104,9 @@ mark_built() {
     recipe "$1" "$2" "${FUNCNAME[1]}" >"$deps/$1.built"
 }
 
-common_cflags="-Oz"
+# Every library is compiled to LLVM bitcode (-flto) so the final link optimises across them and
+# leaves out what no call reaches.
+common_cflags="-Oz -flto"
 
 # Compiles the C files $3... of folder $2 (relative to it) with the flags in the array `cflags`,
 # as many at a time as there are cores, into the archive $prefix/lib/$1.
@@ -232,7 +234,12 @@ EOF
 
 # HarfBuzz's single-file build of its OpenType shaper: kerning reads the font's tables through
 # FreeType and shapes with HarfBuzz's own OpenType functions and Unicode data, as Debian's does.
+# Left out are only functions that shaping never calls: buffer serialising, messages and
+# verifying, drawing outlines, and the MATH, META, name, STAT, BASE and glyph name tables.
 build_harfbuzz() {
+    local unused=(-DHB_NO_BUFFER_SERIALIZE -DHB_NO_BUFFER_MESSAGE -DHB_NO_BUFFER_VERIFY
+        -DHB_NO_DRAW -DHB_NO_MATH -DHB_NO_META -DHB_NO_NAME -DHB_NO_STYLE -DHB_NO_BASE
+        -DHB_NO_OT_FONT_GLYPH_NAMES -DHB_NO_LAYOUT_FEATURE_PARAMS)
     local version
     version=$(source_version libharfbuzz0b)
     built harfbuzz "$version" && return 0
@@ -240,7 +247,8 @@ build_harfbuzz() {
     local src
     src=$(unpack_source harfbuzz "$version")
     rm -rf "$deps/harfbuzz" && mkdir -p "$deps/harfbuzz" "$prefix/include/harfbuzz"
-    em++ $common_cflags -std=c++11 -fno-exceptions -fno-rtti -DHB_NO_MT \
+    # shellcheck disable=SC2086
+    em++ $common_cflags -std=c++11 -fno-exceptions -fno-rtti -DHB_NO_MT "${unused[@]}" \
         -c "$src/src/harfbuzz.cc" -o "$deps/harfbuzz/harfbuzz.o"
     emar rcs "$prefix/lib/libharfbuzz.a" "$deps/harfbuzz/harfbuzz.o"
     cp "$src"/src/hb.h "$src"/src/hb-*.h "$prefix/include/harfbuzz/"
@@ -271,13 +279,12 @@ build_harfbuzz
 
 say "rastova"
 core=$deps/rastova
-if [ ! -f "$core/build.ninja" ]; then
-    emcmake cmake -S . -B "$core" -G Ninja \
-        -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_CXX_FLAGS_MINSIZEREL="-Oz -DNDEBUG" \
-        -DCMAKE_EXE_LINKER_FLAGS_MINSIZEREL="-Oz" -DRASTOVA_WEB_DEPS="$prefix" -DBUILD_TESTING=OFF \
-        ${CMAKE_CXX_COMPILER_LAUNCHER:+-DCMAKE_CXX_COMPILER_LAUNCHER=$CMAKE_CXX_COMPILER_LAUNCHER} \
-        >/dev/null
-fi
+emcmake cmake -S . -B "$core" -G Ninja \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_CXX_FLAGS_MINSIZEREL="$common_cflags -DNDEBUG" \
+    -DCMAKE_EXE_LINKER_FLAGS_MINSIZEREL="$common_cflags" -DRASTOVA_WEB_DEPS="$prefix" \
+    -DBUILD_TESTING=OFF \
+    ${CMAKE_CXX_COMPILER_LAUNCHER:+-DCMAKE_CXX_COMPILER_LAUNCHER=$CMAKE_CXX_COMPILER_LAUNCHER} \
+    >/dev/null
 cmake --build "$core" --target rastova-web
 cp "$core/web/rastova.js" "$core/web/rastova.wasm" "$out/"
 if [ -d web/page ]; then
