@@ -267,7 +267,7 @@ EOF
 # every fontconfig call refuses (glyph/library_absent.cpp).
 copy_fontconfig_header() {
     mkdir -p "$prefix/include/fontconfig"
-    cp /usr/include/fontconfig/fontconfig.h "$prefix/include/fontconfig/"
+    cp -p /usr/include/fontconfig/fontconfig.h "$prefix/include/fontconfig/"
 }
 
 ensure_deb_src
@@ -279,12 +279,16 @@ build_harfbuzz
 
 say "rastova"
 core=$deps/rastova
-emcmake cmake -S . -B "$core" -G Ninja \
-    -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_CXX_FLAGS_MINSIZEREL="$common_cflags -DNDEBUG" \
-    -DCMAKE_EXE_LINKER_FLAGS_MINSIZEREL="$common_cflags" -DRASTOVA_WEB_DEPS="$prefix" \
-    -DBUILD_TESTING=OFF \
-    ${CMAKE_CXX_COMPILER_LAUNCHER:+-DCMAKE_CXX_COMPILER_LAUNCHER=$CMAKE_CXX_COMPILER_LAUNCHER} \
-    >/dev/null
+# Configured again only when its flags change: a new configure run makes every archive and
+# the slow optimising link again.
+configure=(-DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_CXX_FLAGS_MINSIZEREL="$common_cflags -DNDEBUG"
+    -DCMAKE_EXE_LINKER_FLAGS_MINSIZEREL="$common_cflags" -DRASTOVA_WEB_DEPS="$prefix"
+    -DBUILD_TESTING=OFF
+    ${CMAKE_CXX_COMPILER_LAUNCHER:+-DCMAKE_CXX_COMPILER_LAUNCHER=$CMAKE_CXX_COMPILER_LAUNCHER})
+if [ ! -f "$core/build.ninja" ] || [ "$(cat "$core/configured" 2>/dev/null)" != "${configure[*]}" ]; then
+    emcmake cmake -S . -B "$core" -G Ninja "${configure[@]}" >/dev/null
+    echo "${configure[*]}" >"$core/configured"
+fi
 cmake --build "$core" --target rastova-web
 cp "$core/web/rastova.js" "$core/web/rastova.wasm" "$out/"
 if [ -d web/page ]; then
