@@ -7,15 +7,18 @@
 #
 # FreeType, HarfBuzz, libpng and zlib are compiled from Debian's source packages of the versions
 # installed here, so the page draws with the same FreeType as the command line. Their builds are
-# kept in build-web-deps/ and made again only when the installed version changes. Nothing is
-# fetched but Debian's packages: emscripten's ports are never used.
+# kept outside the checkout, so that every clone shares them, and made again only when the
+# installed version or the way they are built changes. Nothing is fetched but Debian's packages:
+# emscripten's ports are never used.
+#   RASTOVA_WEB_DEPS_DIR  where those builds are kept
+#                         (default: ~/.cache/rastova/web-deps, or under $XDG_CACHE_HOME)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 project=$(pwd)
 source scripts/deps.sh
 rastova_install_deps emscripten nodejs libfontconfig-dev
 
-deps=$project/build-web-deps
+deps=${RASTOVA_WEB_DEPS_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/rastova/web-deps}
 prefix=$deps/prefix
 out=$project/build-web
 mkdir -p "$deps/src" "$prefix" "$out"
