@@ -65,10 +65,10 @@
     X(void, hb_set_destroy, (hb_set_t * set), (set))                                               \
     X(hb_bool_t, hb_set_has, (const hb_set_t* set, hb_codepoint_t codepoint), (set, codepoint))    \
     X(hb_bool_t, hb_set_next, (const hb_set_t* set, hb_codepoint_t* codepoint), (set, codepoint))  \
-    X(void, hb_shape,                                                                              \
+    X(hb_bool_t, hb_shape_full,                                                                    \
       (hb_font_t * font, hb_buffer_t * buffer, const hb_feature_t* features,                       \
-       unsigned int num_features),                                                                 \
-      (font, buffer, features, num_features))                                                      \
+       unsigned int num_features, const char* const* shaper_list),                                 \
+      (font, buffer, features, num_features, shaper_list))                                         \
     X(hb_unicode_funcs_t*, hb_unicode_funcs_get_default, (void), ())                               \
     X(hb_script_t, hb_unicode_script, (hb_unicode_funcs_t * ufuncs, hb_codepoint_t unicode),       \
       (ufuncs, unicode))

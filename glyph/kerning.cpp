@@ -140,7 +140,11 @@ std::vector<hb_position_t> Gaps(hb_font_t* font, hb_buffer_t* buffer, hb_script_
     }
     hb_buffer_guess_segment_properties(buffer);
     const hb_feature_t off{kKern, 0, HB_FEATURE_GLOBAL_START, HB_FEATURE_GLOBAL_END};
-    hb_shape(font, buffer, kern ? nullptr : &off, kern ? 0 : 1);
+    // OpenType shaping only: the pairs are GPOS's and the kern table's. A HarfBuzz built with
+    // Graphite would otherwise run a Graphite font's own rules, and one built without it (the
+    // web page's) would not, so the two would kern such a font differently.
+    static const char* const kOpenTypeShaper[] = {"ot", nullptr};
+    hb_shape_full(font, buffer, kern ? nullptr : &off, kern ? 0 : 1, kOpenTypeShaper);
     unsigned count = 0;
     const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
     const hb_glyph_position_t* position = hb_buffer_get_glyph_positions(buffer, &count);
