@@ -76,6 +76,13 @@ fi
 chmod 755 "$root"
 # The network as the host has it, and no services started by packages installed in the root.
 cp -L /etc/resolv.conf "$root/etc/resolv.conf"
+# npm fetches over TLS; where the host's network needs certificate authorities of its own (a
+# proxy's), Node.js in the root is given the host's.
+node_ca=()
+if [ -f /etc/ssl/certs/ca-certificates.crt ]; then
+    cp -L /etc/ssl/certs/ca-certificates.crt "$root/etc/host-ca-certificates.crt"
+    node_ca=(NODE_EXTRA_CA_CERTS=/etc/host-ca-certificates.crt)
+fi
 printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
 chmod 755 "$root/usr/sbin/policy-rc.d"
 
@@ -96,7 +103,7 @@ done
 ci_started=$(date +%s)
 status=0
 chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb \
-    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "${node_ca[@]}" \
     /bin/bash -c "cd $source_dir && .ci/run" || status=$?
 
 finished=$(date +%s)
