@@ -283,14 +283,7 @@ std::string Write(const glyph::Strike& strike, bool compress, int version, int b
     options.lvglVersion = version;
     options.compress = compress;
     options.bpp = bpp;
-    const auto writer = formats::MakeWriter("lvgl", options);
-    test::StringSink sink;
-    writer->Begin(strike.facts, strike.glyphs.size(), sink);
-    for (const glyph::StrikeGlyph& g : strike.glyphs) {
-        writer->Add(g);
-    }
-    writer->Finish();
-    return sink.text();
+    return test::WriteStrike("lvgl", options, strike);
 }
 
 TEST(LvglCompress, CompressedFontDrawsAsTheUncompressedOne) {

@@ -413,14 +413,7 @@ std::string WriteLvgl(const glyph::Strike& strike, int version) {
     formats::FormatOptions options;
     options.name = "test_font";
     options.lvglVersion = version;
-    const auto writer = formats::MakeWriter("lvgl", options);
-    test::StringSink sink;
-    writer->Begin(strike.facts, strike.glyphs.size(), sink);
-    for (const glyph::StrikeGlyph& g : strike.glyphs) {
-        writer->Add(g);
-    }
-    writer->Finish();
-    return sink.text();
+    return test::WriteStrike("lvgl", options, strike);
 }
 
 TEST(LvglFormat, WideGlyphsNeedTheLargeDescriptors) {

@@ -66,24 +66,24 @@ function choice(option, values, defaultValue) {
     return select;
 }
 
-function control(spec) {
-    if (spec.values && spec.values.length > 0) {
-        const values = spec.values.map(String);
-        const defaultValue = spec.default !== '' ? spec.default : values[0];
-        return field(labelFor(spec.option), choice(spec.option, values, defaultValue), spec.help);
+function control(entry) {
+    if (entry.values && entry.values.length > 0) {
+        const values = entry.values.map(String);
+        const defaultValue = entry.default !== '' ? entry.default : values[0];
+        return field(labelFor(entry.option), choice(entry.option, values, defaultValue), entry.help);
     }
     const input = document.createElement('input');
-    input.dataset.option = spec.option;
-    if (spec.takesValue === false) {
+    input.dataset.option = entry.option;
+    if (entry.takesValue === false) {
         input.type = 'checkbox';
-        return field(labelFor(spec.option), input, spec.help, true);
+        return field(labelFor(entry.option), input, entry.help, true);
     }
     input.type = 'text';
     input.spellcheck = false;
     input.autocomplete = 'off';
-    input.dataset.default = spec.default;
+    input.dataset.default = entry.default;
     input.placeholder = input.dataset.default;
-    return field(labelFor(spec.option), input, spec.help);
+    return field(labelFor(entry.option), input, entry.help);
 }
 
 // The controls of `format`'s own options, and "Bits per pixel" unless it holds 1 bit only.
