@@ -33,8 +33,8 @@ constexpr std::string_view kProgram = "rastova-convert: ";
 ProgressHook progressHook = nullptr;
 
 // One line on `err`, whatever the message quotes.
-void Report(std::ostream& err, std::string_view message) {
-    err << kProgram << Printable(message) << "\n";
+void Report(TextStream& err, std::string_view message) {
+    err.Write(std::string(kProgram) + Printable(message) + "\n");
 }
 
 // ParseConvertOptions has refused table sizes whose rectangle cannot be made.
@@ -85,7 +85,7 @@ void CheckPreviewSize(const formats::PreviewLayout& layout, const ConvertOptions
 // or for a dry run counted, the first kept for its summary.
 class GlyphNotes {
 public:
-    GlyphNotes(std::ostream& err, bool dryRun) : err_(err), dryRun_(dryRun) {}
+    GlyphNotes(TextStream& err, bool dryRun) : err_(err), dryRun_(dryRun) {}
     void Add(std::string_view message) {
         ++count_;
         if (!dryRun_) {
@@ -98,7 +98,7 @@ public:
     const std::string& first() const { return first_; }
 
 private:
-    std::ostream& err_;
+    TextStream& err_;
     bool dryRun_;
     std::size_t count_ = 0;
     std::string first_;
@@ -135,7 +135,7 @@ void DrawAll(const ConvertOptions& options, FontSources& sources, formats::FontW
 
 // What a dry run found, in a line or two: the face and its file, the characters, the exact size
 // of the output and the notes the run would make.
-void ReportDryRun(std::ostream& err, const ConvertOptions& options, const glyph::StrikeFacts& facts,
+void ReportDryRun(TextStream& err, const ConvertOptions& options, const glyph::StrikeFacts& facts,
                   std::uint64_t bytes, const GlyphNotes& notes) {
     const std::string face =
         facts.face.family + (facts.face.style.empty() ? "" : " " + facts.face.style);
@@ -172,7 +172,7 @@ struct Outputs {
     std::unique_ptr<Output> picture;
     std::unique_ptr<Output> symbols;
 };
-Outputs OpenOutputs(const ConvertOptions& options, std::ostream& out, const FontSources& sources) {
+Outputs OpenOutputs(const ConvertOptions& options, TextStream& out, const FontSources& sources) {
     Outputs outputs;
     const bool preview = !options.preview.empty();
     const bool symbols = !options.symbolsHeader.empty();
@@ -209,7 +209,7 @@ Outputs OpenOutputs(const ConvertOptions& options, std::ostream& out, const Font
 // The symbols header of the run's characters in a Private Use Area, each named after the glyph
 // that draws it in its own source; a run with none gets a header without macros, and a note.
 std::string SymbolsText(const ConvertOptions& options, std::vector<formats::Symbol> symbols,
-                        const glyph::StrikeFacts& facts, std::ostream& err) {
+                        const glyph::StrikeFacts& facts, TextStream& err) {
     if (symbols.empty()) {
         Report(err, "--symbols-header: no character converted is in a Private Use Area "
                     "(U+E000-U+F8FF, planes 15 and 16); " +
@@ -270,7 +270,7 @@ void RefuseOutputOverText(const ConvertOptions& options) {
 // and of the picture. Each refusal a run makes before it draws is made here, for a dry run too.
 class Plan {
 public:
-    Plan(const ConvertOptions& options, std::ostream& err)
+    Plan(const ConvertOptions& options, TextStream& err)
         : options_(options), writer_(options.format->make(FormatOptionsOf(options))),
           sources_(Resolve(options, err)), facts_(sources_->facts()) {
         const std::uint64_t estimate = writer_->EstimateSize(facts_, options.characters.size());
@@ -295,7 +295,7 @@ public:
 
 private:
     // The characters are checked before the font is opened, and the font before any output.
-    std::unique_ptr<FontSources> Resolve(const ConvertOptions& options, std::ostream& err) {
+    std::unique_ptr<FontSources> Resolve(const ConvertOptions& options, TextStream& err) {
         CheckCharacters(options);
         if (!options.preview.empty() && SameFile(options.preview, options.output)) {
             throw UsageError("--preview " + options.preview +
@@ -347,7 +347,7 @@ private:
 
 // Draws and writes every glyph as planned, then puts the outputs in place; a dry run writes
 // into a sink that only counts and reports what it found.
-int Run(Plan& plan, const ConvertOptions& options, std::ostream& out, std::ostream& err) {
+int Run(Plan& plan, const ConvertOptions& options, TextStream& out, TextStream& err) {
     const Outputs outputs = OpenOutputs(options, out, plan.sources());
     CountingSink counted;
     formats::LineEndSink lines(outputs.text ? static_cast<formats::Sink&>(*outputs.text) : counted,
@@ -387,7 +387,7 @@ int Run(Plan& plan, const ConvertOptions& options, std::ostream& out, std::ostre
     if (options.dryRun) {
         ReportDryRun(err, options, plan.facts(), counted.bytes, notes);
         if (options.report) {
-            err << FlashReport(writer.Cost(), options.output, options.format->name);
+            err.Write(FlashReport(writer.Cost(), options.output, options.format->name));
         }
         return status;
     }
@@ -408,12 +408,12 @@ int Run(Plan& plan, const ConvertOptions& options, std::ostream& out, std::ostre
         outputs.symbols->Commit();
     }
     if (options.report) {
-        err << FlashReport(writer.Cost(), options.output, options.format->name);
+        err.Write(FlashReport(writer.Cost(), options.output, options.format->name));
     }
     return status;
 }
 
-int Convert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
+int Convert(const ConvertOptions& options, TextStream& out, TextStream& err) {
     Plan plan(options, err);
     return Run(plan, options, out, err);
 }
@@ -424,7 +424,7 @@ void SetProgressHook(ProgressHook hook) {
     progressHook = hook;
 }
 
-int RunConvert(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+int RunConvert(std::span<const std::string_view> args, TextStream& out, TextStream& err) {
     try {
         const ConvertOptions options = ParseConvertOptions(args);
         if (options.help) {

@@ -1,8 +1,9 @@
 // rastova-convert: characters to bitmap tables.
 #pragma once
 
+#include "cli/text_stream.h"
+
 #include <cstddef>
-#include <ostream>
 #include <span>
 #include <string_view>
 
@@ -15,7 +16,7 @@ inline constexpr int kExitUsage = 2;
 // Runs the command on the arguments after the program name. Tables go to `out` (or the -o file),
 // notes and problems to `err`, one line each. Bad input is found before any table is written;
 // an -o file is replaced only when every table was written.
-int RunConvert(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
+int RunConvert(std::span<const std::string_view> args, TextStream& out, TextStream& err);
 
 // Told, while a run draws, how many of its characters are drawn: after every kProgressStep and
 // after the last. For a caller that shows it (the web page); none by default.

@@ -1,7 +1,7 @@
 #include "cli/convert_command.h"
+#include "cli/text_stream.h"
 
 #include <fcntl.h>
-#include <iostream>
 #include <string_view>
 #include <unistd.h>
 #include <vector>
@@ -30,14 +30,12 @@ void FillClosedStandardDescriptors() {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::ios::sync_with_stdio(false);
-    // A standard output that is closed (or open for reading only) leaves std::cout bad from the
-    // start, so a run that would write there is refused before any work, not after it.
+    // A standard output that is closed (or open for reading only) is refused before any work,
+    // not after it, by a run that would write there.
     const bool stdoutWritable = Writable(STDOUT_FILENO);
     FillClosedStandardDescriptors();
-    if (!stdoutWritable) {
-        std::cout.setstate(std::ios::badbit);
-    }
+    cli::DescriptorText out(STDOUT_FILENO, stdoutWritable);
+    cli::DescriptorText err(STDERR_FILENO);
     const std::vector<std::string_view> args(argv + 1, argv + argc);
-    return cli::RunConvert(args, std::cout, std::cerr);
+    return cli::RunConvert(args, out, err);
 }

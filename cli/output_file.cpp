@@ -28,43 +28,24 @@ std::string ErrnoText(int error = errno) {
 // is closed or open for reading only (see main), refused before any work.
 class StreamOutput : public Output {
 public:
-    explicit StreamOutput(std::ostream& stream) : stream_(stream) {
-        if (!stream_) {
+    explicit StreamOutput(TextStream& stream) : stream_(stream) {
+        if (!stream_.Good()) {
             throw OutputError(
                 "cannot write to standard output: it is closed or open for reading only");
         }
     }
-    void Write(std::string_view text) override {
-        // Out at once: a failure is seen where it happens, with its reason, and not in the
-        // flush std::cerr makes of std::cout before each note.
-        Check([&] {
-            stream_.write(text.data(), static_cast<std::streamsize>(text.size()));
-            stream_.flush();
-        });
-    }
+    void Write(std::string_view text) override { stream_.Write(text); }
     void Flush() override {
-        Check([&] { stream_.flush(); });
-        if (!stream_) {
+        if (!stream_.Good()) {
             throw OutputError("cannot write to standard output" +
-                              (error_ != 0 ? ": " + ErrnoText(error_) : std::string()));
+                              (stream_.Error() != 0 ? ": " + ErrnoText(stream_.Error())
+                                                    : std::string()));
         }
     }
     void Commit() override { Flush(); }
 
 private:
-    // Runs a stream operation and keeps the reason of the write that failed first, if the
-    // system gave one: the stream itself only knows that it failed.
-    template <class Operation> void Check(Operation operation) {
-        const bool good = static_cast<bool>(stream_);
-        errno = 0;
-        operation();
-        if (good && !stream_) {
-            error_ = errno;
-        }
-    }
-
-    std::ostream& stream_;
-    int error_ = 0;
+    TextStream& stream_;
 };
 
 // Buffered writes to a file descriptor.
@@ -416,7 +397,7 @@ void CheckDescriptor(int fd, const std::string& path, const std::string& input) 
 
 // Writes in place to descriptor `fd` of this process, through a duplicate of it: appending when
 // it was opened to append, never truncating. Standard output is `stream`.
-std::unique_ptr<Output> DescriptorOutput(int fd, const std::string& path, std::ostream& stream,
+std::unique_ptr<Output> DescriptorOutput(int fd, const std::string& path, TextStream& stream,
                                          const std::string& input) {
     CheckDescriptor(fd, path, input);
     if (fd == STDOUT_FILENO) {
@@ -461,7 +442,7 @@ void CheckFolderWritable(const std::string& folder) {
 
 } // namespace
 
-std::unique_ptr<Output> OpenOutput(const std::string& path, std::ostream& stream,
+std::unique_ptr<Output> OpenOutput(const std::string& path, TextStream& stream,
                                    const std::string& input) {
     const Destination place = Locate(path);
     switch (place.kind) {
@@ -482,7 +463,7 @@ std::unique_ptr<Output> OpenOutput(const std::string& path, std::ostream& stream
     return std::make_unique<FdOutput>(fd, path);
 }
 
-void CheckOutput(const std::string& path, std::ostream& stream, const std::string& input) {
+void CheckOutput(const std::string& path, TextStream& stream, const std::string& input) {
     const Destination place = Locate(path);
     switch (place.kind) {
     case Destination::Kind::Descriptor:

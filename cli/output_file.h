@@ -1,10 +1,10 @@
 // Where a run's text goes: a stream, or a file replaced only once all of it is written.
 #pragma once
 
+#include "cli/text_stream.h"
 #include "formats/sink.h"
 
 #include <memory>
-#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -39,12 +39,12 @@ public:
 // - A device, pipe or socket is written in place.
 // An output that is the file `input` (the font being read), by any name, is refused, as are a
 // missing folder, a folder that cannot be written and a path that is a folder: OutputError.
-std::unique_ptr<Output> OpenOutput(const std::string& path, std::ostream& stream,
+std::unique_ptr<Output> OpenOutput(const std::string& path, TextStream& stream,
                                    const std::string& input = {});
 
 // Refuses what OpenOutput would refuse, and a folder this process may not make files in, without
 // opening or making anything (for --dry-run): OutputError.
-void CheckOutput(const std::string& path, std::ostream& stream, const std::string& input = {});
+void CheckOutput(const std::string& path, TextStream& stream, const std::string& input = {});
 
 // Whether OpenOutput writes `path` in place: standard output, another descriptor, a device, a
 // pipe or a socket, by any name or link.

@@ -2,11 +2,11 @@
 #pragma once
 
 #include "cli/convert_command.h"
+#include "cli/text_stream.h"
 #include "cli/usage_error.h"
 #include "tests/test_files.h"
 
 #include <functional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,8 +25,8 @@ struct Result {
 
 inline Result RunCli(const std::vector<std::string>& args) {
     const std::vector<std::string_view> views(args.begin(), args.end());
-    std::ostringstream out;
-    std::ostringstream err;
+    cli::StringText out;
+    cli::StringText err;
     const int code = cli::RunConvert(views, out, err);
     return {code, out.str(), err.str()};
 }

@@ -1,12 +1,12 @@
 // Where rastova-convert's text goes: standard output, a replaced file, a device.
 #include "cli/output_file.h"
+#include "cli/text_stream.h"
 #include "tests/test_files.h"
 
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,7 +32,7 @@ ino_t InodeOf(const std::string& path) {
 
 TEST(OutputFile, ReplacesOnlyOnCommit) {
     const TempDir dir;
-    std::ostringstream unused;
+    cli::StringText unused;
     const std::string big(200000, 'x'); // more than the write buffer holds
     // The longest name a folder takes: the temporary file's name must not pass it.
     const std::string longest = std::string(253, 'n') + ".c";
@@ -77,7 +77,7 @@ TEST(OutputFile, ReplacesOnlyOnCommit) {
 
 TEST(OutputFile, KeepsPermissionsOrFollowsTheUmask) {
     const TempDir dir;
-    std::ostringstream unused;
+    cli::StringText unused;
     struct Row {
         const char* name;
         mode_t before; // 0: no file before
@@ -108,7 +108,7 @@ TEST(OutputFile, KeepsOwnerAndGroupWhereItMay) {
         GTEST_SKIP() << "only root may give a file to another user";
     }
     const TempDir dir;
-    std::ostringstream unused;
+    cli::StringText unused;
     const std::string old = dir.File("old.c", "earlier");
     ASSERT_EQ(chown(old.c_str(), 4321, 8765), 0);
     fs::permissions(old, fs::perms(0640));
@@ -125,7 +125,7 @@ TEST(OutputFile, KeepsOwnerAndGroupWhereItMay) {
 
 TEST(OutputFile, ALinkKeepsPointingAtTheNewContent) {
     const TempDir dir;
-    std::ostringstream unused;
+    cli::StringText unused;
     const std::string target = dir.File("real.c", "earlier");
     const std::string link = dir.Path("link.c");
     fs::create_symlink(target, link);
@@ -138,7 +138,7 @@ TEST(OutputFile, ALinkKeepsPointingAtTheNewContent) {
 
 TEST(OutputFile, ALinkToAFileNotMadeYetLeadsToIt) {
     const TempDir dir;
-    std::ostringstream unused;
+    cli::StringText unused;
     std::filesystem::create_directory(dir.Path("sub"));
     struct Row {
         const char* link;
@@ -170,7 +170,7 @@ TEST(OutputFile, ADescriptorNamedByPathIsWrittenInPlace) {
     const int fd = open(log.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     const std::string number = std::to_string(fd);
-    std::ostringstream stream;
+    cli::StringText stream;
     std::string expected = "earlier\n";
     for (const std::string& name : {"/dev/fd/" + number, "/proc/self/fd/" + number,
                                     "/proc/" + std::to_string(getpid()) + "/fd/" + number}) {
@@ -191,7 +191,7 @@ TEST(OutputFile, ADescriptorNamedByPathIsWrittenInPlace) {
 }
 
 TEST(OutputFile, DevicesAreWrittenInPlace) {
-    std::ostringstream unused;
+    cli::StringText unused;
     auto output = OpenOutput("/dev/null", unused);
     output->Write("discarded");
     output->Commit();
@@ -204,7 +204,7 @@ TEST(OutputFile, RefusesPlacesItCannotWrite) {
     const std::string locked = dir.Path("locked");
     fs::create_directory(locked);
     fs::permissions(locked, fs::perms(0755));
-    std::ostringstream unused;
+    cli::StringText unused;
     struct Row {
         std::string path;
         const char* mentions;

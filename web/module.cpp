@@ -2,11 +2,11 @@
 // argument list, over files in the module's memory file system; and the format registry as
 // JSON, from which the page builds its controls.
 #include "cli/convert_command.h"
+#include "cli/text_stream.h"
 #include "web/formats_json.h"
 
 #include <emscripten/em_js.h>
 #include <emscripten/emscripten.h>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -45,8 +45,8 @@ extern "C" {
 // status. Its standard output and error are kept for the calls below.
 EMSCRIPTEN_KEEPALIVE int rastova_run(int argc, const char* const* argv) {
     const std::vector<std::string_view> args(argv, argv + argc);
-    std::ostringstream out;
-    std::ostringstream err;
+    cli::StringText out;
+    cli::StringText err;
     cli::SetProgressHook(OnProgress);
     const int status = cli::RunConvert(args, out, err);
     lastOut = std::move(out).str();
