@@ -6,11 +6,13 @@
 #include FT_TRUETYPE_TABLES_H
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <hb-ot.h>
 #include <hb.h>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <unordered_map>
 #include <unordered_set>
@@ -35,12 +37,74 @@ using HbFontPtr = std::unique_ptr<hb_font_t, HbFontDeleter>;
 using HbFacePtr = std::unique_ptr<hb_face_t, HbFaceDeleter>;
 using HbBufferPtr = std::unique_ptr<hb_buffer_t, HbBufferDeleter>;
 
+// Big-endian fields of the font file.
+std::uint32_t Read32(const FT_Byte* at) {
+    return std::uint32_t{at[0]} << 24 | std::uint32_t{at[1]} << 16 | std::uint32_t{at[2]} << 8 |
+           at[3];
+}
+std::uint16_t Read16(const FT_Byte* at) {
+    return static_cast<std::uint16_t>(at[0] << 8 | at[1]);
+}
+
+// Table `tag` of `face` where FreeType holds the whole font in memory (a mapped file, a font
+// given as bytes, a decompressed WOFF): its bytes there, found through the font's own table
+// directory, for HarfBuzz to read in place. Empty when the font is not held so, or when what
+// the directory says is not what FreeType read (its length), so the table is copied instead.
+std::span<const FT_Byte> TableInPlace(FT_Face face, hb_tag_t tag) {
+    const FT_Stream stream = face->stream;
+    if (stream == nullptr || stream->base == nullptr) {
+        return {};
+    }
+    const std::span<const FT_Byte> font(stream->base, stream->size);
+    std::size_t directory = 0;
+    if (font.size() >= 12 && Read32(font.data()) == HB_TAG('t', 't', 'c', 'f')) {
+        const auto index = static_cast<std::size_t>(face->face_index & 0xFFFF);
+        if (index >= Read32(font.data() + 8) || 12 + 4 * (index + 1) > font.size()) {
+            return {};
+        }
+        directory = Read32(font.data() + 12 + 4 * index);
+    }
+    if (directory > font.size() || font.size() - directory < 12) {
+        return {};
+    }
+    const std::size_t tables = Read16(font.data() + directory + 4);
+    if ((font.size() - directory - 12) / 16 < tables) {
+        return {};
+    }
+    for (std::size_t t = 0; t < tables; ++t) {
+        const FT_Byte* record = font.data() + directory + 12 + 16 * t;
+        if (Read32(record) != tag) {
+            continue;
+        }
+        const std::size_t offset = Read32(record + 8);
+        const std::size_t length = Read32(record + 12);
+        FT_ULong read = 0;
+        if (offset > font.size() || font.size() - offset < length ||
+            FT_Load_Sfnt_Table(face, tag, 0, nullptr, &read) != 0 || read != length) {
+            return {};
+        }
+        return font.subspan(offset, length);
+    }
+    return {};
+}
+
 // HarfBuzz reads the face's tables through our FreeType, so that both read the same file the
-// same way, whichever FreeType the program links.
+// same way, whichever FreeType the program links: in place where FreeType holds the font in
+// memory, else copied out.
 hb_blob_t* ReferenceTable(hb_face_t* /*face*/, hb_tag_t tag, void* data) {
     FT_Face face = static_cast<FT_Face>(data);
+    if (tag == 0) {
+        return nullptr;
+    }
+    const std::span<const FT_Byte> inPlace = TableInPlace(face, tag);
+    if (!inPlace.empty()) {
+        // The face, and so its memory, outlives the HarfBuzz face made for one call.
+        return hb_blob_create(reinterpret_cast<const char*>(inPlace.data()),
+                              static_cast<unsigned>(inPlace.size()), HB_MEMORY_MODE_READONLY,
+                              nullptr, nullptr);
+    }
     FT_ULong length = 0;
-    if (tag == 0 || FT_Load_Sfnt_Table(face, tag, 0, nullptr, &length) != 0 || length == 0) {
+    if (FT_Load_Sfnt_Table(face, tag, 0, nullptr, &length) != 0 || length == 0) {
         return nullptr;
     }
     auto* bytes = static_cast<FT_Byte*>(std::malloc(length));
@@ -124,13 +188,25 @@ std::vector<std::vector<std::size_t>> KernableRights(hb_face_t* face,
     return everyPair;
 }
 
-// Shapes `codes` left to right, with the face's default features or with kerning off, and
-// gives for each glyph i but the last the distance from its drawn origin to the next one's:
-// its advance plus both glyphs' offsets. Empty when the glyphs are not the characters' own glyphs
-// one for one (a ligature, a contextual form), which a display library does not draw.
-std::vector<hb_position_t> Gaps(hb_font_t* font, hb_buffer_t* buffer, hb_script_t script,
-                                const std::vector<hb_codepoint_t>& codes,
-                                const std::vector<hb_codepoint_t>& glyphs, bool kern) {
+// Two of the characters drawn, by their places there.
+struct Pair {
+    std::size_t left;
+    std::size_t right;
+};
+
+// Shapes `pairs` side by side in one run, left right left right ..., in `script`, with the
+// face's default features or with kerning off, and gives each pair's gap: the distance from the
+// left glyph's drawn origin to the right one's, its advance plus both glyphs' offsets. None for a
+// pair whose glyphs in this run are not its characters' own glyphs one for one (a ligature, a
+// contextual form), which a display library does not draw.
+std::vector<std::optional<hb_position_t>> Gaps(hb_font_t* font, hb_buffer_t* buffer,
+                                               hb_script_t script, const std::vector<Drawn>& drawn,
+                                               std::span<const Pair> pairs, bool kern) {
+    std::vector<hb_codepoint_t> codes;
+    codes.reserve(2 * pairs.size());
+    for (const Pair& pair : pairs) {
+        codes.insert(codes.end(), {drawn[pair.left].code, drawn[pair.right].code});
+    }
     hb_buffer_clear_contents(buffer);
     hb_buffer_add_codepoints(buffer, codes.data(), static_cast<int>(codes.size()), 0,
                              static_cast<int>(codes.size()));
@@ -148,16 +224,22 @@ std::vector<hb_position_t> Gaps(hb_font_t* font, hb_buffer_t* buffer, hb_script_
     unsigned count = 0;
     const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
     const hb_glyph_position_t* position = hb_buffer_get_glyph_positions(buffer, &count);
-    if (count != codes.size()) {
-        return {};
-    }
-    std::vector<hb_position_t> gaps(count - 1);
-    for (unsigned i = 0; i < count; ++i) {
-        if (info[i].cluster != i || info[i].codepoint != glyphs[i]) {
-            return {};
+    // Each character is its own cluster, numbered by its place in the run, and clusters stay in
+    // order left to right: pair k is the glyphs of clusters 2k and 2k + 1, one each.
+    std::vector<std::optional<hb_position_t>> gaps(pairs.size());
+    for (unsigned i = 0; i + 1 < count; ++i) {
+        const unsigned cluster = info[i].cluster;
+        if (cluster % 2 != 0 || cluster / 2 >= pairs.size()) {
+            continue;
         }
-        if (i + 1 < count) {
-            gaps[i] = position[i].x_advance + position[i + 1].x_offset - position[i].x_offset;
+        const Pair& pair = pairs[cluster / 2];
+        const bool alone = (i == 0 || info[i - 1].cluster != cluster) &&
+                           info[i + 1].cluster == cluster + 1 &&
+                           (i + 2 == count || info[i + 2].cluster != cluster + 1);
+        if (alone && info[i].codepoint == drawn[pair.left].glyph &&
+            info[i + 1].codepoint == drawn[pair.right].glyph) {
+            gaps[cluster / 2] =
+                position[i].x_advance + position[i + 1].x_offset - position[i].x_offset;
         }
     }
     return gaps;
@@ -172,36 +254,23 @@ hb_script_t ScriptOf(char32_t c) {
     return weak ? HB_SCRIPT_INVALID : script;
 }
 
-// The kerning of `left` before each of `rights`, appended to `pairs`, shaped in `script` (the
-// one HarfBuzz guesses for each of the pairs alone). The pairs are shaped in one run,
-// left right1 left right2 ..., and each pair read where it stands; pair positioning sees only
-// the two glyphs. When that run does not map glyph for glyph, each pair is shaped on its own.
-void KernLeft(hb_font_t* font, hb_buffer_t* buffer, hb_script_t script, const Drawn& left,
-              const std::vector<Drawn>& rights, std::vector<KernPair>& pairs) {
-    std::vector<hb_codepoint_t> codes;
-    std::vector<hb_codepoint_t> glyphs;
-    codes.reserve(2 * rights.size());
-    glyphs.reserve(2 * rights.size());
-    for (const Drawn& right : rights) {
-        codes.insert(codes.end(), {left.code, right.code});
-        glyphs.insert(glyphs.end(), {left.glyph, right.glyph});
-    }
-    const std::vector<hb_position_t> kerned = Gaps(font, buffer, script, codes, glyphs, true);
-    const std::vector<hb_position_t> plain = Gaps(font, buffer, script, codes, glyphs, false);
-    if (kerned.empty() || plain.empty()) {
-        if (rights.size() > 1) {
-            for (const Drawn& right : rights) {
-                KernLeft(font, buffer, script, left, {right}, pairs);
-            }
-        }
-        return;
-    }
-    for (std::size_t k = 0; k < rights.size(); ++k) {
-        const hb_position_t adjustment = kerned[2 * k] - plain[2 * k];
-        if (adjustment != 0) {
-            pairs.push_back({left.code, rights[k].code, static_cast<int>(adjustment)});
+// The kerning of each of `pairs`, shaped in `script` (the one HarfBuzz guesses for each of the
+// pairs alone); 0 for none. The pairs are shaped in one run and each read where it stands: pair
+// positioning sees only the two glyphs. A pair that does not map glyph for glyph there (a
+// ligature with a neighbour) is shaped on its own.
+std::vector<int> Adjustments(hb_font_t* font, hb_buffer_t* buffer, hb_script_t script,
+                             const std::vector<Drawn>& drawn, std::span<const Pair> pairs) {
+    const auto kerned = Gaps(font, buffer, script, drawn, pairs, true);
+    const auto plain = Gaps(font, buffer, script, drawn, pairs, false);
+    std::vector<int> adjustments(pairs.size());
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        if (kerned[k] && plain[k]) {
+            adjustments[k] = static_cast<int>(*kerned[k] - *plain[k]);
+        } else if (pairs.size() > 1) {
+            adjustments[k] = Adjustments(font, buffer, script, drawn, pairs.subspan(k, 1))[0];
         }
     }
+    return adjustments;
 }
 
 } // namespace
@@ -230,27 +299,50 @@ std::vector<KernPair> KerningPairs(FontFaces& faces, std::u32string_view charact
         }
     }
     const std::vector<std::vector<std::size_t>> candidates = KernableRights(face.get(), drawn);
-    std::vector<KernPair> pairs;
     const HbBufferPtr buffer(hb_buffer_create());
     std::vector<hb_script_t> scripts;
     for (const Drawn& c : drawn) {
         scripts.push_back(ScriptOf(c.code));
     }
+    // A left character without a script of its own takes the right one's. Every pair of a
+    // script is shaped in one run.
+    std::map<hb_script_t, std::vector<Pair>> runs;
     for (std::size_t i = 0; i < drawn.size(); ++i) {
-        // A left character without a script of its own takes the right one's: the rights are
-        // shaped in groups by that, and the pairs stay in the order of the characters.
-        std::map<hb_script_t, std::vector<Drawn>> groups;
         for (const std::size_t k : candidates[i]) {
-            groups[scripts[i] != HB_SCRIPT_INVALID ? scripts[i] : scripts[k]].push_back(drawn[k]);
+            runs[scripts[i] != HB_SCRIPT_INVALID ? scripts[i] : scripts[k]].push_back({i, k});
         }
+    }
+    struct Shaped {
+        std::span<const Pair> pairs;
+        std::vector<int> adjustments;
+        std::size_t next = 0;
+    };
+    std::vector<Shaped> shaped;
+    for (const auto& [script, run] : runs) {
+        shaped.push_back({run, Adjustments(font.get(), buffer.get(), script, drawn, run)});
+    }
+    std::vector<KernPair> pairs;
+    std::unordered_map<char32_t, std::size_t> position;
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        // Each left's pairs script by script; in the order of the characters when it has
+        // several.
         const std::size_t first = pairs.size();
-        for (const auto& [script, rights] : groups) {
-            KernLeft(font.get(), buffer.get(), script, drawn[i], rights, pairs);
+        std::size_t groups = 0;
+        for (Shaped& run : shaped) {
+            const std::size_t before = run.next;
+            for (; run.next < run.pairs.size() && run.pairs[run.next].left == i; ++run.next) {
+                if (run.adjustments[run.next] != 0) {
+                    pairs.push_back({drawn[i].code, drawn[run.pairs[run.next].right].code,
+                                     run.adjustments[run.next]});
+                }
+            }
+            groups += run.next != before ? 1 : 0;
         }
-        if (groups.size() > 1) {
-            std::unordered_map<char32_t, std::size_t> position;
-            for (std::size_t k = 0; k < drawn.size(); ++k) {
-                position.emplace(drawn[k].code, k);
+        if (groups > 1) {
+            if (position.empty()) {
+                for (std::size_t k = 0; k < drawn.size(); ++k) {
+                    position.emplace(drawn[k].code, k);
+                }
             }
             std::sort(pairs.begin() + static_cast<std::ptrdiff_t>(first), pairs.end(),
                       [&](const KernPair& a, const KernPair& b) {

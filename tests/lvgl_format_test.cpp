@@ -640,6 +640,34 @@ long SmallestKerning(const std::map<std::pair<char32_t, char32_t>, int>& kerned,
     return std::min(pairs, classes);
 }
 
+// `second` as the second face of a collection whose first face is `first`: a 'ttcf' header
+// (version 1.0, two faces), then each font whole, its table offsets moved by where it starts.
+std::string Collection(const std::string& first, const std::string& second) {
+    const auto u32 = [](std::uint32_t v) {
+        return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16),
+                           static_cast<char>(v >> 8), static_cast<char>(v)};
+    };
+    const auto read32 = [](const std::string& s, std::size_t at) {
+        return std::uint32_t{static_cast<std::uint8_t>(s[at])} << 24 |
+               std::uint32_t{static_cast<std::uint8_t>(s[at + 1])} << 16 |
+               std::uint32_t{static_cast<std::uint8_t>(s[at + 2])} << 8 |
+               static_cast<std::uint8_t>(s[at + 3]);
+    };
+    const std::uint32_t firstAt = 20;
+    const std::uint32_t secondAt = (firstAt + static_cast<std::uint32_t>(first.size()) + 3) & ~3U;
+    std::string out = std::string("ttcf\0\1\0\0\0\0\0\2", 12) + u32(firstAt) + u32(secondAt);
+    for (const auto& [font, at] : {std::pair{&first, firstAt}, std::pair{&second, secondAt}}) {
+        out.resize(at, '\0');
+        std::string moved = *font;
+        const std::size_t tables = read32(moved, 4) >> 16;
+        for (std::size_t i = 0; i < tables; ++i) {
+            moved.replace(12 + 16 * i + 8, 4, u32(read32(moved, 12 + 16 * i + 8) + at));
+        }
+        out += moved;
+    }
+    return out;
+}
+
 // LVGL adds what HarfBuzz kerns, within one 1/16-px step, for every pair of the set and in
 // every release; the arrays are the smaller of pairs and classes; --no-kerning writes none.
 TEST(LvglFormat, KernsAsHarfBuzzShapesThePairs) {
@@ -649,6 +677,8 @@ TEST(LvglFormat, KernsAsHarfBuzzShapesThePairs) {
         const Build* build;
         bool kerning;
         const char* font = "DejaVu Sans:style=Book";
+        // The font is the second face of a collection after this one's.
+        const char* collectedAfter = nullptr;
     };
     // The other faces kern with other lookups in other scripts (Serif, Bold) or hardly at all
     // (Mono).
@@ -661,13 +691,21 @@ TEST(LvglFormat, KernsAsHarfBuzzShapesThePairs) {
         {"Sans Bold, ASCII and Cyrillic", "0x20-0x7E,0x410-0x44F", &kLvgl92C, true,
          "DejaVu Sans:bold"},
         {"Sans Mono, ASCII", "0x20-0x7E", &kLvgl92C, true, "DejaVu Sans Mono"},
+        {"Serif, second face of a collection after Sans Mono", "0x20-0x7E", &kLvgl92C, true,
+         "DejaVu Serif", "DejaVu Sans Mono"},
     };
     const TempDir dir;
     for (const Row& row : rows) {
         const std::string file = testfonts::FileFor(row.font);
         const HarfBuzzFont hb(file, 16);
+        std::string given = file;
+        if (row.collectedAfter != nullptr) {
+            given = dir.File("collection.ttc",
+                             Collection(clitest::ReadFile(testfonts::FileFor(row.collectedAfter)),
+                                        clitest::ReadFile(file)));
+        }
         std::vector<std::string> args = {"--font-file",
-                                         file,
+                                         given,
                                          "--size",
                                          "16px",
                                          "--range",
@@ -682,6 +720,9 @@ TEST(LvglFormat, KernsAsHarfBuzzShapesThePairs) {
                                          dir.Path("font.c")};
         if (!row.kerning) {
             args.push_back("--no-kerning");
+        }
+        if (row.collectedAfter != nullptr) {
+            args.insert(args.end(), {"--face-index", "1"});
         }
         const clitest::Result run = clitest::RunCli(args);
         ASSERT_EQ(run.code, 0) << row.what << ": " << run.err;
