@@ -6,6 +6,7 @@
 
 #include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,6 +18,9 @@ namespace {
 
 constexpr char32_t kCodePoints = 0x110000;
 constexpr char32_t kByteOrderMark = 0xFEFF;
+
+// Far more than any firmware's strings; a device that never ends (/dev/zero) stops here.
+constexpr std::uint64_t kMaxTextBytes = std::uint64_t{256} << 20;
 
 std::string HexBytes(std::string_view bytes) {
     static constexpr char kHex[] = "0123456789ABCDEF";
@@ -173,8 +177,16 @@ std::u32string ReadTextFileCharacters(const std::string& path) {
         throw UsageError(option + ": " + std::strerror(errno));
     }
     struct stat status {};
-    if (fstat(file.fd(), &status) == 0 && S_ISDIR(status.st_mode)) {
+    const bool known = fstat(file.fd(), &status) == 0;
+    if (known && S_ISDIR(status.st_mode)) {
         throw UsageError(option + ": is a folder, not a text file");
+    }
+    const auto tooLong = [&] {
+        return UsageError(option + ": longer than 256 MiB, more than a program's strings");
+    };
+    if (known && S_ISREG(status.st_mode) &&
+        static_cast<std::uint64_t>(status.st_size) > kMaxTextBytes) {
+        throw tooLong();
     }
     TextCharacters text(standardInput ? "<stdin>" : Printable(path));
     // Large blocks: a text of megabytes is read in a few calls. The bytes of a sequence that a
@@ -182,6 +194,7 @@ std::u32string ReadTextFileCharacters(const std::string& path) {
     static constexpr std::size_t kBlock = std::size_t{1} << 20;
     std::string buffer(kBlock + 4, '\0');
     std::size_t kept = 0;
+    std::uint64_t total = 0;
     for (;;) {
         const ssize_t got = read(file.fd(), buffer.data() + kept, kBlock);
         if (got < 0 && errno == EINTR) {
@@ -192,6 +205,10 @@ std::u32string ReadTextFileCharacters(const std::string& path) {
         }
         if (got == 0) {
             return text.Finish(std::string_view(buffer).substr(0, kept));
+        }
+        total += static_cast<std::uint64_t>(got);
+        if (total > kMaxTextBytes) {
+            throw tooLong();
         }
         const std::size_t filled = kept + static_cast<std::size_t>(got);
         const std::size_t used = text.Feed(std::string_view(buffer).substr(0, filled));

@@ -10,6 +10,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -136,11 +137,18 @@ TEST(TextFile, IsACharacterArgumentBesideTheOthers) {
     };
     const std::string missing = dir.Path("missing.txt");
     const std::string folder = dir.Path();
+    // Sparse: a file that says it holds more than 256 MiB, on no disk space.
+    const std::string huge = dir.File("huge.txt", "");
+    std::filesystem::resize_file(huge, (std::uintmax_t{256} << 20) + 1);
+    const std::string tooLong = ": longer than 256 MiB, more than a program's strings";
     const Row rows[] = {
         {{"--text-file", ""}, "--text-file needs a file name, or - for standard input"},
         {{"--text-file", missing}, "--text-file " + missing + ": No such file or directory"},
         {{"--text-file", folder}, "--text-file " + folder + ": is a folder, not a text file"},
         {{"--text-file", empty}, "no characters given: TEXT, --range, --set or --text-file"},
+        {{"--text-file", huge}, "--text-file " + huge + tooLong},
+        // Never ends: read up to the limit, not for ever.
+        {{"--text-file", "/dev/zero"}, "--text-file /dev/zero" + tooLong},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(UsageMessage([&] { cli::ParseConvertOptions(row.args); }), row.message)
