@@ -84,7 +84,7 @@ commands+=(
     "$convert --range 0x4E00-0x9FFF --font-file $cjk --size 16px --format lvgl --bpp 4 --compress -o /dev/null"
     "$convert --text-file $strings --font-file $file --size 16px --format lvgl -o /dev/null"
     "$convert --set ascii --range 0x410-0x441 --font-file $file --size 16px --format lvgl -o /dev/null"
-    "$convert --set ascii --font-file $file --size 16px --format lvgl -o /dev/null --font-file $icons --range 0xF000-0xF00E=>0xE000,0xF010-0xF01E=>0xE00F,0xF021-0xF034=>0xE01E"
+    "$convert --set ascii --font-file $file --size 16px --format lvgl -o /dev/null --font-file $icons --range '0xF000-0xF00E=>0xE000,0xF010-0xF01E=>0xE00F,0xF021-0xF034=>0xE01E'"
 )
 
 # Appends the seconds of each run of a command line to a file, one a line.
