@@ -3,17 +3,17 @@
 // C++ locales, which costs a short run about a tenth of its time.
 #pragma once
 
+#include "formats/sink.h"
+
 #include <string>
 #include <string_view>
 #include <utility>
 
 namespace cli {
 
-class TextStream {
+// Writes all of each text at once. After a failed write nothing more is written.
+class TextStream : public formats::Sink {
 public:
-    virtual ~TextStream() = default;
-    // Writes all of `text` at once. After a failed write nothing more is written.
-    virtual void Write(std::string_view text) = 0;
     // Whether the stream could be written from the start and every write went through.
     virtual bool Good() const = 0;
     // The system's reason for the failed write; 0 when there is none or it gave none.
