@@ -2,12 +2,14 @@
 // and opened with FreeTypeSurface::SetFontFile as --font-file opens a font; then characters are
 // drawn and read back as a conversion reads them, drawn again as a strike (what every format is
 // written from) that must ink exactly what the surface shows, packed and read back, and checked
-// for clipping. A file FreeType refuses must be a FontError; a crash, a sanitizer report or any
-// other exception is a finding. Size, bold and italic come from the input's length, so the font's
-// bytes stay whole.
+// for clipping; and its kerning is looked up, which reads the font's table directory and GPOS
+// pair lookups itself before HarfBuzz shapes the pairs. A file FreeType refuses must be a
+// FontError; a crash, a sanitizer report or any other exception is a finding. Size, bold and
+// italic come from the input's length, so the font's bytes stay whole.
 #include "glyph/clip_check.h"
 #include "glyph/freetype_surface.h"
 #include "glyph/ink.h"
+#include "glyph/kerning.h"
 #include "glyph/packing.h"
 #include "glyph/scan_geometry.h"
 #include "glyph/strike.h"
@@ -88,6 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       glyph.ink);
             }
             surface.HasGlyph(c);
+        }
+        for (const glyph::KernPair& pair : glyph::KerningPairs(faces, U"AVTo.,\u0416\u0434")) {
+            Check(pair.adjustment != 0);
         }
     } catch (const glyph::FontError&) {
     }

@@ -60,6 +60,37 @@ def truetype(path):
     finish(builder, path)
 
 
+# Kerning as both kinds of GPOS pair positioning: glyph pairs (format 1) and class pairs
+# (format 2), under 'kern' for the default script and Latin.
+KERNING = """
+languagesystem DFLT dflt;
+languagesystem latn dflt;
+@LEFT = [A o];
+@RIGHT = [g o];
+feature kern {
+    pos A o -80;
+    pos space A -30;
+    pos @LEFT @RIGHT -20;
+} kern;
+"""
+
+
+def kerned(path):
+    from fontTools.feaLib.builder import addOpenTypeFeaturesFromString
+
+    builder = start(False)
+    glyphs = {}
+    for name, contours in SHAPES.items():
+        pen = TTGlyphPen(None)
+        draw(pen, contours)
+        glyphs[name] = pen.glyph()
+    builder.setupGlyf(glyphs)
+    metrics = {name: (600, 0) for name in SHAPES}
+    builder.setupHorizontalMetrics(metrics)
+    addOpenTypeFeaturesFromString(builder.font, KERNING)
+    finish(builder, path)
+
+
 def opentype(path):
     builder = start(True)
     charstrings = {}
@@ -75,3 +106,4 @@ if __name__ == "__main__":
     folder = sys.argv[1] if len(sys.argv) > 1 else "corpus/font"
     truetype(folder + "/seed.ttf")
     opentype(folder + "/seed.otf")
+    kerned(folder + "/seed-kern.ttf")
