@@ -83,7 +83,8 @@ Characters (in the order given; a character asked for twice is converted once):
   --text-file FILE  every character of a UTF-8 file (- for standard input), in
                     code order: the firmware's strings; controls (line ends)
                     and a byte order mark are left out. Malformed UTF-8 is
-                    refused at FILE:LINE:COLUMN, COLUMN counting characters
+                    refused at FILE:LINE:COLUMN, COLUMN counting characters;
+                    so is a file of more than 256 MiB
 
 Font:
   --font PATTERN    fontconfig pattern or family, e.g. "DejaVu Serif:bold"
