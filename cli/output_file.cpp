@@ -92,15 +92,8 @@ private:
     static constexpr std::size_t kBufferSize = 1 << 16;
 
     void WriteAll(std::string_view text) {
-        while (!text.empty()) {
-            const ssize_t written = write(fd_, text.data(), text.size());
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            if (written <= 0) {
-                throw OutputError("cannot write " + Printable(path_) + ": " + ErrnoText());
-            }
-            text.remove_prefix(static_cast<std::size_t>(written));
+        if (const int error = cli::WriteAll(fd_, text); error != 0) {
+            throw OutputError("cannot write " + Printable(path_) + ": " + ErrnoText(error));
         }
     }
 

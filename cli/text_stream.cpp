@@ -5,18 +5,24 @@
 
 namespace cli {
 
-void DescriptorText::Write(std::string_view text) {
-    while (good_ && !text.empty()) {
-        const ssize_t written = write(fd_, text.data(), text.size());
+int WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t written = write(fd, text.data(), text.size());
         if (written < 0 && errno == EINTR) {
             continue;
         }
         if (written <= 0) {
-            good_ = false;
-            error_ = written < 0 ? errno : 0;
-            return;
+            return written < 0 ? errno : EIO;
         }
         text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+void DescriptorText::Write(std::string_view text) {
+    if (good_) {
+        error_ = WriteAll(fd_, text);
+        good_ = error_ == 0;
     }
 }
 

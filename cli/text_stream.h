@@ -11,6 +11,10 @@
 
 namespace cli {
 
+// Writes all of `text` to descriptor `fd`, again after an interrupted write. 0, or the reason the
+// write failed: its errno, EIO for a write that took nothing.
+int WriteAll(int fd, std::string_view text);
+
 // Writes all of each text at once. After a failed write nothing more is written.
 class TextStream : public formats::Sink {
 public:

@@ -49,17 +49,6 @@ def finish(builder, path):
     builder.save(path)
 
 
-def truetype(path):
-    builder = start(False)
-    glyphs = {}
-    for name, contours in SHAPES.items():
-        pen = TTGlyphPen(None)
-        draw(pen, contours)
-        glyphs[name] = pen.glyph()
-    builder.setupGlyf(glyphs)
-    finish(builder, path)
-
-
 # Kerning as both kinds of GPOS pair positioning: glyph pairs (format 1) and class pairs
 # (format 2), under 'kern' for the default script and Latin.
 KERNING = """
@@ -75,9 +64,7 @@ feature kern {
 """
 
 
-def kerned(path):
-    from fontTools.feaLib.builder import addOpenTypeFeaturesFromString
-
+def truetype(path, features=None):
     builder = start(False)
     glyphs = {}
     for name, contours in SHAPES.items():
@@ -85,9 +72,10 @@ def kerned(path):
         draw(pen, contours)
         glyphs[name] = pen.glyph()
     builder.setupGlyf(glyphs)
-    metrics = {name: (600, 0) for name in SHAPES}
-    builder.setupHorizontalMetrics(metrics)
-    addOpenTypeFeaturesFromString(builder.font, KERNING)
+    if features:
+        from fontTools.feaLib.builder import addOpenTypeFeaturesFromString
+
+        addOpenTypeFeaturesFromString(builder.font, features)
     finish(builder, path)
 
 
@@ -106,4 +94,4 @@ if __name__ == "__main__":
     folder = sys.argv[1] if len(sys.argv) > 1 else "corpus/font"
     truetype(folder + "/seed.ttf")
     opentype(folder + "/seed.otf")
-    kerned(folder + "/seed-kern.ttf")
+    truetype(folder + "/seed-kern.ttf", KERNING)

@@ -14,8 +14,8 @@
 #include <memory>
 #include <optional>
 #include <span>
-#include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace glyph {
@@ -312,43 +312,23 @@ std::vector<KernPair> KerningPairs(FontFaces& faces, std::u32string_view charact
             runs[scripts[i] != HB_SCRIPT_INVALID ? scripts[i] : scripts[k]].push_back({i, k});
         }
     }
-    struct Shaped {
-        std::span<const Pair> pairs;
-        std::vector<int> adjustments;
-        std::size_t next = 0;
-    };
-    std::vector<Shaped> shaped;
+    // The pairs in the order of the characters, left first.
+    std::vector<std::pair<Pair, int>> kerned;
     for (const auto& [script, run] : runs) {
-        shaped.push_back({run, Adjustments(font.get(), buffer.get(), script, drawn, run)});
+        const std::vector<int> adjustments =
+            Adjustments(font.get(), buffer.get(), script, drawn, run);
+        for (std::size_t k = 0; k < run.size(); ++k) {
+            if (adjustments[k] != 0) {
+                kerned.push_back({run[k], adjustments[k]});
+            }
+        }
     }
+    std::sort(kerned.begin(), kerned.end(), [](const auto& a, const auto& b) {
+        return std::pair(a.first.left, a.first.right) < std::pair(b.first.left, b.first.right);
+    });
     std::vector<KernPair> pairs;
-    std::unordered_map<char32_t, std::size_t> position;
-    for (std::size_t i = 0; i < drawn.size(); ++i) {
-        // Each left's pairs script by script; in the order of the characters when it has
-        // several.
-        const std::size_t first = pairs.size();
-        std::size_t groups = 0;
-        for (Shaped& run : shaped) {
-            const std::size_t before = run.next;
-            for (; run.next < run.pairs.size() && run.pairs[run.next].left == i; ++run.next) {
-                if (run.adjustments[run.next] != 0) {
-                    pairs.push_back({drawn[i].code, drawn[run.pairs[run.next].right].code,
-                                     run.adjustments[run.next]});
-                }
-            }
-            groups += run.next != before ? 1 : 0;
-        }
-        if (groups > 1) {
-            if (position.empty()) {
-                for (std::size_t k = 0; k < drawn.size(); ++k) {
-                    position.emplace(drawn[k].code, k);
-                }
-            }
-            std::sort(pairs.begin() + static_cast<std::ptrdiff_t>(first), pairs.end(),
-                      [&](const KernPair& a, const KernPair& b) {
-                          return position[a.right] < position[b.right];
-                      });
-        }
+    for (const auto& [pair, adjustment] : kerned) {
+        pairs.push_back({drawn[pair.left].code, drawn[pair.right].code, adjustment});
     }
     return pairs;
 }
